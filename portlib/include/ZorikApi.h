@@ -1,0 +1,42 @@
+/*
+ * ZorikApi: channel access to the Zorik digital I/O unit on the PC's
+ * parallel port (data register 0x378, status register 0x379).
+ *
+ * Calling convention: __stdcall, names exported undecorated
+ * (Zorik_Open @1, Zorik_Read @2, Zorik_Write @3).
+ * Every argument and result is a 32-bit int.
+ */
+#ifndef ZORIKAPI_H
+#define ZORIKAPI_H
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define ZORIK_CALL __stdcall
+
+#ifdef ZORIKAPI_BUILDING_DLL
+#define ZORIKAPI_IMPORT
+#else
+#define ZORIKAPI_IMPORT __declspec(dllimport)
+#endif
+
+/* Checks that the running Windows lets this process use the port and
+ * records `mode` for later writes (1 forces data bits 5 to 7 on).
+ * Returns 1 when the port may be used, 0 when not; on failure the operator
+ * has already seen a message box. */
+ZORIKAPI_IMPORT int ZORIK_CALL Zorik_Open(int mode);
+
+/* Returns 1 when input `channel` (0 to 2) is low, 0 when it is high.
+ * Any other channel returns 0 without touching the port. */
+ZORIKAPI_IMPORT int ZORIK_CALL Zorik_Read(int channel);
+
+/* Switches output `channel` (0 to 2) on when `state` is exactly 1, off for
+ * any other value. Any other channel is ignored. */
+ZORIKAPI_IMPORT void ZORIK_CALL Zorik_Write(int channel, int state);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* ZORIKAPI_H */

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Runs one Windows program under Wine in a Wine prefix of its own, made for
+# this run from a shared template and removed afterwards, so that no setting
+# leaks between runs or into the user's own prefix.
+#
+#   run-in-prefix.sh PROGRAM.exe [ARGS...]
+#
+# Environment:
+#   ZORIK_WINE_VERSION  Windows version Wine reports: win98, winxp, win31, ...
+#   ZORIK_WINE_GIVEIO   1: the device \\.\giveio exists (a link to /dev/null)
+#   ZORIK_WINE_TIMEOUT  seconds before the run is killed (default 300)
+#   ZORIK_WINE_KEEP     1: keep the prefix (its path is printed)
+#   ZORIK_WINE_TEMPLATE where the template prefix lives
+#   ZORIK_WINE_CWD      directory to run the program in (default: current)
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+template=${ZORIK_WINE_TEMPLATE:-$here/../../build/wine-template}
+mkdir -p "$(dirname "$template")"
+template=$(cd "$(dirname "$template")" && pwd)/$(basename "$template")
+
+export LANG=ko_KR.UTF-8 LC_ALL=ko_KR.UTF-8
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEARCH=win32
+# No Mono or Gecko installer prompts, no menu entries on the host.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+# The template is made once; concurrent runs wait for whoever makes it.
+(
+    flock 9
+    if [ ! -f "$template/.ready" ]; then
+        rm -rf "$template"
+        WINEPREFIX="$template" wineboot -i >/dev/null 2>&1
+        WINEPREFIX="$template" wineserver -w
+        # A crash prints its backtrace and ends instead of opening a dialog
+        # that would wait for an operator.
+        printf '\n[Software\\\\Wine\\\\WineDbg] 0\n"ShowCrashDialog"=dword:00000000\n' >> "$template/user.reg"
+        touch "$template/.ready"
+    fi
+) 9>"$template.lock"
+
+prefix=$(mktemp -d "${TMPDIR:-/tmp}/zorik-wine.XXXXXX")
+cleanup() {
+    WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+    if [ "${ZORIK_WINE_KEEP:-0}" = 1 ]; then
+        echo "run-in-prefix: kept $prefix" >&2
+    else
+        rm -rf "$prefix"
+    fi
+}
+trap cleanup EXIT
+
+# The system DLLs are only read: link them. The registry is written: copy it.
+cp -al "$template/." "$prefix/"
+for reg in "$template"/*.reg; do
+    cp --remove-destination "$reg" "$prefix/$(basename "$reg")"
+done
+
+if [ -n "${ZORIK_WINE_VERSION:-}" ]; then
+    printf '\n[Software\\\\Wine] 0\n"Version"="%s"\n' "$ZORIK_WINE_VERSION" >> "$prefix/user.reg"
+fi
+if [ "${ZORIK_WINE_GIVEIO:-0}" = 1 ]; then
+    ln -s /dev/null "$prefix/dosdevices/giveio"
+fi
+
+export WINEPREFIX="$prefix"
+[ -n "${ZORIK_WINE_CWD:-}" ] && cd "$ZORIK_WINE_CWD"
+set +e
+timeout --kill-after=5 "${ZORIK_WINE_TIMEOUT:-300}" wine "$@"
+rc=$?
+set -e
+[ $rc -eq 124 ] && echo "run-in-prefix: killed after ${ZORIK_WINE_TIMEOUT:-300} s: $*" >&2
+exit $rc
