@@ -1,0 +1,28 @@
+// What the loopback worker uses of the main dialog. The real dialog
+// forwards each call to its controls on the UI thread; host tests use a
+// fake. Every call may come from the worker thread.
+#pragma once
+
+#include <string>
+
+namespace zorik {
+
+class LoopbackDialog {
+public:
+    virtual ~LoopbackDialog() = default;
+
+    // Indicator check states: 1 checked, 0 unchecked.
+    virtual void setOutputIndicator(int channel, int checked) = 0;
+    virtual int outputIndicator(int channel) = 0;
+    virtual void setInputIndicator(int channel, int checked) = 0;
+    virtual int inputIndicator(int channel) = 0;
+
+    // Caption of the Test button, code page 949 bytes.
+    virtual void setTestCaption(const std::string& text) = 0;
+
+    // Appends one code page 949 line to m_strLog and brings it into view in
+    // the log box.
+    virtual void appendToLog(const std::string& line) = 0;
+};
+
+} // namespace zorik
