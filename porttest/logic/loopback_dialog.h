@@ -20,8 +20,9 @@ public:
     // Caption of the Test button, code page 949 bytes.
     virtual void setTestCaption(const std::string& text) = 0;
 
-    // Appends one code page 949 line to m_strLog and brings it into view in
-    // the log box.
+    // Appends one code page 949 line to m_strLog (a zorik::TestLog, so the
+    // report's snapshot sees whole lines) and appends the same text to the
+    // log box, scrolled into view; the box is never refilled from scratch.
     virtual void appendToLog(const std::string& line) = 0;
 };
 

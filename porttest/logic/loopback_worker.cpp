@@ -1,0 +1,58 @@
+#include "loopback_worker.h"
+
+#include "test_texts.h"
+
+namespace zorik {
+
+namespace {
+
+constexpr int kChannels = 3;
+
+void testChannel(LoopbackDialog& dialog, LoopbackServices& services, std::uint32_t cycle,
+                 int channel, unsigned pattern)
+{
+    const int level = (pattern & (1u << channel)) ? 1 : 0;
+    dialog.setOutputIndicator(channel, level);
+    services.writeOutput(channel, level);
+    services.sleep(SETTLE_DELAY_MS);
+    dialog.setInputIndicator(channel, services.readInput(channel) != 0 ? 1 : 0);
+
+    // The indicators are compared, not the values held here: the operator
+    // may have clicked the output switch since it was set.
+    if (dialog.outputIndicator(channel) != dialog.inputIndicator(channel)) {
+        const LocalTime now = services.localTime();
+        const int output = dialog.outputIndicator(channel);
+        const int input = dialog.inputIndicator(channel);
+        dialog.appendToLog(formatLogLine(cycle, now, channel, output, input));
+    }
+    services.sleep(CHANNEL_GAP_MS);
+}
+
+void runCycle(LoopbackDialog& dialog, LoopbackServices& services, CycleCounter& counter)
+{
+    const std::uint32_t cycle = counter.next();
+    const unsigned pattern = static_cast<unsigned>(services.random()) % 8u;
+    for (int channel = 0; channel < kChannels; ++channel)
+        testChannel(dialog, services, cycle, channel, pattern);
+}
+
+} // namespace
+
+unsigned TestThreadProc(LoopbackDialog& dialog, LoopbackServices& services, RunFlag& run,
+                        CycleCounter& counter)
+{
+    // The flag is looked at only between cycles, so a stop lets the running
+    // cycle finish all three channels.
+    for (;;) {
+        dialog.setTestCaption(kTestCaptionRunning);
+        while (run.keepCycling())
+            runCycle(dialog, services, counter);
+        dialog.setTestCaption(kTestCaptionIdle);
+        // The caption is restored before retiring: once retired, a new
+        // worker may own the dialog and this one must leave it alone.
+        if (run.retireWorker())
+            return 0;
+    }
+}
+
+} // namespace zorik

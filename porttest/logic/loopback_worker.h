@@ -1,0 +1,25 @@
+// The loopback test worker: while the run flag is set, drives a random
+// 3-bit pattern onto the outputs, reads every input back after
+// SETTLE_DELAY_MS and logs each channel whose input indicator disagrees
+// with its output indicator, waiting CHANNEL_GAP_MS after every channel.
+#pragma once
+
+#include "cycle_counter.h"
+#include "loopback_dialog.h"
+#include "loopback_services.h"
+#include "run_control.h"
+#include "test_globals.h"
+
+namespace zorik {
+
+// The body of the worker thread; returns 0 when it ends. The program's
+// thread entry calls it with the dialog and the Windows services, leaving
+// `run` and `counter` to the process-wide g_bTestRunning and g_nTestCount.
+// Captions: kTestCaptionRunning on entry, kTestCaptionIdle when the test has
+// been stopped. Log lines go through dialog.appendToLog, one call per line.
+// Once it returns (and from the moment RunFlag::retireWorker let it go) it
+// no longer touches `dialog`.
+unsigned TestThreadProc(LoopbackDialog& dialog, LoopbackServices& services,
+                        RunFlag& run = g_bTestRunning, CycleCounter& counter = g_nTestCount);
+
+} // namespace zorik

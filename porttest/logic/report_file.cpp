@@ -1,0 +1,39 @@
+#include "report_file.h"
+
+#include "test_texts.h"
+
+namespace zorik {
+
+std::string toTextMode(const std::string& bytes)
+{
+    std::string translated;
+    translated.reserve(bytes.size() + bytes.size() / 8);
+    for (char byte : bytes) {
+        if (byte == '\n')
+            translated += '\r';
+        translated += byte;
+    }
+    return translated;
+}
+
+std::string reportFileBytes(const ReportSnapshot& snapshot)
+{
+    return toTextMode(formatReportHeader(snapshot.count)) + toTextMode(snapshot.log);
+}
+
+bool saveErrorReport(const ReportSnapshot& snapshot, ReportFileSystem& files)
+{
+    std::unique_ptr<ReportFile> file = files.create(kReportFileName);
+    if (!file)
+        return false;
+    const std::string header = toTextMode(formatReportHeader(snapshot.count));
+    const std::string log = toTextMode(snapshot.log);
+    bool written = file->write(header.data(), header.size());
+    if (written)
+        written = file->write(log.data(), log.size());
+    // Closed even after a failed write, so the handle is not leaked.
+    const bool closed = file->close();
+    return written && closed;
+}
+
+} // namespace zorik

@@ -1,0 +1,105 @@
+#include "run_control.h"
+
+namespace zorik {
+
+namespace {
+
+enum class Decision { Start, Resume, Stop, Ignore };
+
+} // namespace
+
+int RunFlag::value() const
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_running ? 1 : 0;
+}
+
+bool RunFlag::workerActive() const
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_workerActive;
+}
+
+TestButtonResult RunFlag::onTestButton(TestButtonActions& actions)
+{
+    Decision decision;
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        if (m_closing) {
+            decision = Decision::Ignore;
+        } else if (m_running) {
+            m_running = false;
+            decision = Decision::Stop;
+        } else {
+            m_running = true;
+            // A worker still finishing its cycle will see the flag before it
+            // retires and simply carries on.
+            decision = m_workerActive ? Decision::Resume : Decision::Start;
+            m_workerActive = true;
+        }
+    }
+
+    switch (decision) {
+    case Decision::Ignore:
+        return TestButtonResult::Ignored;
+    case Decision::Stop:
+        actions.setPollTimer();
+        return TestButtonResult::Stopped;
+    case Decision::Resume:
+        actions.killPollTimer();
+        return TestButtonResult::Resumed;
+    case Decision::Start:
+        break;
+    }
+
+    actions.killPollTimer();
+    if (actions.startWorkerThread())
+        return TestButtonResult::Started;
+
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_running = false;
+        m_workerActive = false;
+    }
+    m_idle.notify_all();
+    actions.setPollTimer();
+    return TestButtonResult::StartFailed;
+}
+
+void RunFlag::stopAndWait(const WaitForWorker& wait)
+{
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_closing = true;
+        m_running = false;
+        if (!m_workerActive)
+            return;
+    }
+    wait([this] { return !workerActive(); });
+}
+
+void RunFlag::waitUntilIdle() const
+{
+    std::unique_lock<std::mutex> hold(m_lock);
+    m_idle.wait(hold, [this] { return !m_workerActive; });
+}
+
+bool RunFlag::keepCycling() const
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_running;
+}
+
+bool RunFlag::retireWorker()
+{
+    // Notified under the lock: once a waiter sees the worker gone it may
+    // destroy this object, so nothing here may touch it after unlocking.
+    std::lock_guard<std::mutex> hold(m_lock);
+    if (m_running)
+        return false;
+    m_workerActive = false;
+    m_idle.notify_all();
+    return true;
+}
+
+} // namespace zorik

@@ -1,0 +1,4 @@
+#include "test_globals.h"
+
+zorik::RunFlag g_bTestRunning;
+zorik::CycleCounter g_nTestCount;

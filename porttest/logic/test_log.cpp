@@ -1,0 +1,49 @@
+#include "test_log.h"
+
+#include "test_texts.h"
+
+#include <utility>
+
+namespace zorik {
+
+TestLog::TestLog() : m_text(kLogInitialText) {}
+
+TestLog::TestLog(std::string initial) : m_text(std::move(initial)) {}
+
+void TestLog::append(const std::string& text)
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_text += text;
+}
+
+std::string TestLog::text() const
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_text;
+}
+
+std::size_t TestLog::size() const
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_text.size();
+}
+
+ReportSnapshot takeReportSnapshot(const TestLog& log, const CycleCounter& counter)
+{
+    return takeReportSnapshot([&counter] { return counter.value(); }, [&log] { return log.text(); });
+}
+
+ReportSnapshot takeReportSnapshot(const std::function<std::uint32_t()>& readCount,
+                                  const std::function<std::string()>& readLog)
+{
+    // A cycle takes hundreds of milliseconds, so a retry is rare and a
+    // second one rarer still.
+    for (;;) {
+        const std::uint32_t before = readCount();
+        std::string text = readLog();
+        if (readCount() == before)
+            return {before, std::move(text)};
+    }
+}
+
+} // namespace zorik

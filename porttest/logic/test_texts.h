@@ -1,0 +1,56 @@
+// The test program's own texts, as code page 949 bytes (test_texts.cpp is
+// compiled with -fexec-charset=CP949). Every string here is NUL-terminated
+// and contains no other NUL.
+#pragma once
+
+#include "loopback_services.h"
+
+#include <cstdint>
+#include <string>
+
+namespace zorik {
+
+// Wait between writing an output and reading its input back; printed in
+// the log header too.
+constexpr unsigned SETTLE_DELAY_MS = 10;
+// Wait after every channel's step, disagreement or not.
+constexpr unsigned CHANNEL_GAP_MS = 100;
+
+// Test button captions: "Test  종료 ?" while a worker runs,
+// "Test  시작 ?" when idle.
+extern const char kTestCaptionRunning[];
+extern const char kTestCaptionIdle[];
+
+// What m_strLog holds when the dialog object is built: "Error Check".
+extern const char kLogInitialText[];
+
+// Exit question: "종료하시기 전에 데이터를 저장하시겠습니까?" (yes/no box).
+extern const char kSaveQuestion[];
+// Shown (stop icon) when the report file could not be written completely:
+// "Error Info를 저장하는데 실패하였습니다."
+extern const char kSaveFailed[];
+
+// The report file, in the current directory.
+extern const char kReportFileName[]; // "ErrorInfo.txt"
+
+// Text appended to m_strLog once while the dialog initialises:
+// "  -  10ms\r\n\r\n".
+std::string formatLogHeader();
+
+// Check state as it appears in a log line: "ON" for 1 (checked), "OFF"
+// for 0.
+const char* checkStateText(int checked);
+
+// One disagreement line:
+// " %016X : %02d시 %02d분 %02d초 - 입력[%d] : 출력[%d] = %s : %s\r\n"
+// with the cycle number, the local time, the channel twice, then the
+// output indicator's and the input indicator's check state (in that order)
+// as checkStateText words.
+std::string formatLogLine(std::uint32_t cycle, const LocalTime& time, int channel,
+                          int outputChecked, int inputChecked);
+
+// The report's first piece, before text-mode translation (33 bytes):
+// "Count Data : %016X\r\n\r\n".
+std::string formatReportHeader(std::uint32_t count);
+
+} // namespace zorik

@@ -1,0 +1,235 @@
+// Stand-ins for the dialog and the Windows services around the loopback
+// worker: a dialog that keeps its indicator states, a clock that only adds
+// up the waits, a scripted unit and random source, and one event list that
+// records everything the worker does, in order.
+#pragma once
+
+#include "loopback_dialog.h"
+#include "loopback_services.h"
+#include "run_control.h"
+
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace zorik::testing {
+
+// Everything the worker did, as short words: "out 0=1" (output indicator
+// set), "write 0=1", "sleep 10", "read 0", "in 0=0" (input indicator set),
+// "time", "log", "caption".
+class EventList {
+public:
+    void add(const std::string& event)
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_events.push_back(event);
+    }
+    std::vector<std::string> events() const
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        return m_events;
+    }
+
+private:
+    mutable std::mutex m_lock;
+    std::vector<std::string> m_events;
+};
+
+class FakeDialog : public LoopbackDialog {
+public:
+    explicit FakeDialog(EventList* events = nullptr) : m_events(events) {}
+
+    void setOutputIndicator(int channel, int checked) override
+    {
+        record("out " + std::to_string(channel) + "=" + std::to_string(checked));
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_output.at(channel) = checked;
+    }
+    int outputIndicator(int channel) override
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        return m_output.at(channel);
+    }
+    void setInputIndicator(int channel, int checked) override
+    {
+        record("in " + std::to_string(channel) + "=" + std::to_string(checked));
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_input.at(channel) = checked;
+    }
+    int inputIndicator(int channel) override
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        return m_input.at(channel);
+    }
+    void setTestCaption(const std::string& text) override
+    {
+        {
+            std::lock_guard<std::mutex> hold(m_lock);
+            m_captions.push_back(text);
+        }
+        record("caption");
+        if (onCaption)
+            onCaption(text);
+    }
+    void appendToLog(const std::string& line) override
+    {
+        {
+            std::lock_guard<std::mutex> hold(m_lock);
+            m_lines.push_back(line);
+        }
+        record("log");
+    }
+
+    // What the operator does with the output switch: flips its state.
+    void clickOutput(int channel)
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_output.at(channel) ^= 1;
+    }
+
+    std::vector<std::string> captions() const
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        return m_captions;
+    }
+    std::vector<std::string> lines() const
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        return m_lines;
+    }
+
+    // Called on the worker thread after a caption has been set.
+    std::function<void(const std::string&)> onCaption;
+
+private:
+    void record(const std::string& event)
+    {
+        if (m_events)
+            m_events->add(event);
+    }
+
+    EventList* m_events;
+    mutable std::mutex m_lock;
+    std::vector<int> m_output = {0, 0, 0};
+    std::vector<int> m_input = {0, 0, 0};
+    std::vector<std::string> m_captions;
+    std::vector<std::string> m_lines;
+};
+
+// How the unit answers Zorik_Read(channel), given the level last written to
+// that channel.
+using UnitAnswer = std::function<int(int channel, int lastWritten)>;
+
+inline int healthyUnit(int, int lastWritten) { return lastWritten; }
+inline int unwiredUnit(int, int) { return 0; }
+inline int invertingUnit(int, int lastWritten) { return lastWritten ? 0 : 1; }
+
+// Unit, clock and random source for the worker. The clock never touches the
+// wall clock: it starts at a set time of day and moves only by the waits
+// the worker asks for.
+class FakeServices : public LoopbackServices {
+public:
+    explicit FakeServices(UnitAnswer unit = healthyUnit, EventList* events = nullptr)
+        : m_unit(std::move(unit)), m_events(events)
+    {
+    }
+
+    void writeOutput(int channel, int level) override
+    {
+        record("write " + std::to_string(channel) + "=" + std::to_string(level));
+        if (onWrite)
+            onWrite(channel, level);
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_written.at(channel) = level;
+    }
+    int readInput(int channel) override
+    {
+        record("read " + std::to_string(channel));
+        std::lock_guard<std::mutex> hold(m_lock);
+        return m_unit(channel, m_written.at(channel));
+    }
+    void sleep(unsigned milliseconds) override
+    {
+        record("sleep " + std::to_string(milliseconds));
+        {
+            std::lock_guard<std::mutex> hold(m_lock);
+            m_elapsedMs += milliseconds;
+        }
+        if (onSleep)
+            onSleep(milliseconds);
+    }
+    LocalTime localTime() override
+    {
+        record("time");
+        std::lock_guard<std::mutex> hold(m_lock);
+        const unsigned long long seconds = (m_startMs + m_elapsedMs) / 1000 % 86400;
+        return {static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
+                static_cast<int>(seconds % 60)};
+    }
+    int random() override
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        if (m_randomValues.empty())
+            return 0;
+        return m_randomValues[m_nextRandom++ % m_randomValues.size()];
+    }
+
+    // The clock's time of day when nothing has been waited yet.
+    void startClockAt(int hour, int minute, int second, int millisecond = 0)
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_startMs = ((hour * 60ull + minute) * 60 + second) * 1000 + millisecond;
+    }
+    // rand() answers these values in turn, over and over.
+    void setRandomValues(std::vector<int> values)
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_randomValues = std::move(values);
+        m_nextRandom = 0;
+    }
+    unsigned long long elapsedMs() const
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        return m_elapsedMs;
+    }
+
+    // Hooks, called on the worker thread after the event is recorded.
+    std::function<void(unsigned)> onSleep;
+    std::function<void(int, int)> onWrite;
+
+private:
+    void record(const std::string& event)
+    {
+        if (m_events)
+            m_events->add(event);
+    }
+
+    UnitAnswer m_unit;
+    EventList* m_events;
+    mutable std::mutex m_lock;
+    std::vector<int> m_written = {0, 0, 0};
+    unsigned long long m_startMs = 0;
+    unsigned long long m_elapsedMs = 0;
+    std::vector<int> m_randomValues;
+    std::size_t m_nextRandom = 0;
+};
+
+// The dialog's side of the Test button. startWorkerThread only counts by
+// default; a test that wants a real thread sets startWorker.
+class FakeButtonActions : public TestButtonActions {
+public:
+    bool startWorkerThread() override
+    {
+        ++threadsStarted;
+        return startWorker ? startWorker() : true;
+    }
+    void killPollTimer() override { pollTimerOn = false; }
+    void setPollTimer() override { pollTimerOn = true; }
+
+    std::function<bool()> startWorker;
+    int threadsStarted = 0;
+    bool pollTimerOn = true;
+};
+
+} // namespace zorik::testing

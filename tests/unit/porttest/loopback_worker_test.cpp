@@ -1,0 +1,221 @@
+// The worker runs on the test thread here; the Test button is "pressed"
+// from inside the fakes' hooks, so every run is deterministic and no wall
+// clock time passes.
+#include "loopback_fakes.h"
+#include "loopback_worker.h"
+#include "test_texts.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+using namespace zorik;
+using namespace zorik::testing;
+
+namespace {
+
+struct Logged {
+    std::string cycle; // the 16 hex digits
+    int channel;
+    bool operator==(const Logged& other) const
+    {
+        return cycle == other.cycle && channel == other.channel;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const Logged& logged)
+{
+    return out << logged.cycle << "/" << logged.channel;
+}
+
+Logged parse(const std::string& line)
+{
+    return {line.substr(1, 16), line.at(line.find('[') + 1) - '0'};
+}
+
+class Worker {
+public:
+    explicit Worker(UnitAnswer unit, std::uint32_t counterStart = 0)
+        : services(std::move(unit), &events), counter(counterStart)
+    {
+    }
+
+    // Presses Test, runs the worker on this thread and presses Test again
+    // as soon as the `cycles`-th cycle from now has begun.
+    void run(std::uint32_t cycles)
+    {
+        const std::uint32_t last = counter.value() + cycles;
+        services.onSleep = [this, last](unsigned) {
+            if (counter.value() == last && flag.value() == 1) {
+                EXPECT_EQ(flag.onTestButton(button), TestButtonResult::Stopped);
+            }
+        };
+        ASSERT_EQ(flag.onTestButton(button), TestButtonResult::Started);
+        EXPECT_EQ(TestThreadProc(dialog, services, flag, counter), 0u);
+        EXPECT_FALSE(flag.workerActive());
+    }
+
+    std::vector<Logged> logged() const
+    {
+        std::vector<Logged> result;
+        for (const auto& line : dialog.lines())
+            result.push_back(parse(line));
+        return result;
+    }
+
+    EventList events;
+    FakeDialog dialog{&events};
+    FakeServices services;
+    RunFlag flag;
+    CycleCounter counter;
+    FakeButtonActions button;
+};
+
+std::vector<std::string> writesIn(const std::vector<std::string>& events)
+{
+    std::vector<std::string> writes;
+    for (const auto& event : events)
+        if (event.rfind("write", 0) == 0)
+            writes.push_back(event);
+    return writes;
+}
+
+} // namespace
+
+TEST(LoopbackCycle, HealthyUnitLogsNothingButCountsEveryCycle)
+{
+    Worker worker(healthyUnit);
+    worker.services.setRandomValues({0, 1, 2, 3, 4, 5, 6, 7});
+    worker.run(8);
+
+    EXPECT_TRUE(worker.dialog.lines().empty());
+    EXPECT_EQ(worker.counter.value(), 8u);
+    EXPECT_EQ(worker.dialog.captions(),
+              (std::vector<std::string>{kTestCaptionRunning, kTestCaptionIdle}));
+    EXPECT_TRUE(worker.button.pollTimerOn);
+    EXPECT_EQ(worker.flag.value(), 0);
+}
+
+TEST(LoopbackCycle, EachDisagreeingChannelLogsOneLineWithItsCycle)
+{
+    Worker worker(unwiredUnit);
+    worker.services.setRandomValues({5, 2, 7, 0});
+    worker.run(4);
+
+    EXPECT_EQ(worker.logged(), (std::vector<Logged>{{"0000000000000001", 0},
+                                                    {"0000000000000001", 2},
+                                                    {"0000000000000002", 1},
+                                                    {"0000000000000003", 0},
+                                                    {"0000000000000003", 1},
+                                                    {"0000000000000003", 2}}));
+    for (const auto& line : worker.dialog.lines())
+        EXPECT_NE(line.find("= ON : OFF\r\n"), std::string::npos) << line;
+}
+
+TEST(LoopbackCycle, ChannelStepsRunInOrderWithSettleAndGap)
+{
+    Worker worker(unwiredUnit);
+    worker.services.setRandomValues({6});
+    worker.run(1);
+
+    EXPECT_EQ(worker.events.events(),
+              (std::vector<std::string>{
+                  "caption",
+                  "out 0=0", "write 0=0", "sleep 10", "read 0", "in 0=0", "sleep 100",
+                  "out 1=1", "write 1=1", "sleep 10", "read 1", "in 1=0", "time", "log", "sleep 100",
+                  "out 2=1", "write 2=1", "sleep 10", "read 2", "in 2=0", "time", "log", "sleep 100",
+                  "caption"}));
+    EXPECT_EQ(worker.services.elapsedMs(), 330u);
+}
+
+TEST(LoopbackCycle, PatternIsRandomValueModulo8)
+{
+    Worker worker(healthyUnit);
+    worker.services.setRandomValues({13, 0x7FFFFFFF});
+    worker.run(2);
+
+    EXPECT_EQ(writesIn(worker.events.events()),
+              (std::vector<std::string>{"write 0=1", "write 1=0", "write 2=1",
+                                        "write 0=1", "write 1=1", "write 2=1"}));
+}
+
+TEST(LoopbackCycle, LineCarriesTheTimeTheDisagreementWasNoticed)
+{
+    Worker worker(unwiredUnit);
+    worker.services.startClockAt(23, 59, 59, 950);
+    worker.services.setRandomValues({7});
+    worker.run(1);
+
+    const auto lines = worker.dialog.lines();
+    ASSERT_EQ(lines.size(), 3u);
+    // Channel 0 is read back 10 ms in, channel 1 after 120 ms: past midnight.
+    EXPECT_NE(lines[0].find(" : 23\xBD\xC3 59\xBA\xD0 59\xC3\xCA - "), std::string::npos);
+    EXPECT_NE(lines[1].find(" : 00\xBD\xC3 00\xBA\xD0 00\xC3\xCA - "), std::string::npos);
+}
+
+TEST(LoopbackCycle, StopDuringACycleStillTestsAllThreeChannels)
+{
+    Worker worker(unwiredUnit);
+    worker.services.setRandomValues({7});
+    bool stopped = false;
+    worker.services.onWrite = [&](int channel, int) {
+        if (channel == 0 && !stopped) {
+            stopped = true;
+            EXPECT_EQ(worker.flag.onTestButton(worker.button), TestButtonResult::Stopped);
+        }
+    };
+    ASSERT_EQ(worker.flag.onTestButton(worker.button), TestButtonResult::Started);
+    TestThreadProc(worker.dialog, worker.services, worker.flag, worker.counter);
+
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(writesIn(worker.events.events()),
+              (std::vector<std::string>{"write 0=1", "write 1=1", "write 2=1"}));
+    EXPECT_EQ(worker.dialog.lines().size(), 3u);
+    EXPECT_EQ(worker.counter.value(), 1u);
+}
+
+TEST(LoopbackCycle, CounterContinuesAcrossStopAndStart)
+{
+    Worker worker(unwiredUnit);
+    worker.services.setRandomValues({1});
+    worker.run(2);
+    worker.run(3);
+
+    EXPECT_EQ(worker.logged(), (std::vector<Logged>{{"0000000000000001", 0},
+                                                    {"0000000000000002", 0},
+                                                    {"0000000000000003", 0},
+                                                    {"0000000000000004", 0},
+                                                    {"0000000000000005", 0}}));
+    EXPECT_EQ(worker.button.threadsStarted, 2);
+}
+
+TEST(LoopbackCycle, CounterWrapsFromFFFFFFFFToZero)
+{
+    Worker worker(unwiredUnit, 0xFFFFFFFEu);
+    worker.services.setRandomValues({1});
+    worker.run(2);
+
+    EXPECT_EQ(worker.logged(), (std::vector<Logged>{{"00000000FFFFFFFF", 0},
+                                                    {"0000000000000000", 0}}));
+    EXPECT_EQ(worker.counter.value(), 0u);
+}
+
+TEST(LoopbackCycle, ComparesTheIndicatorsAsReadBack)
+{
+    // The operator clicks output switch 1 just after the worker drove it;
+    // the unit is healthy, yet the clicked indicator disagrees.
+    Worker worker(healthyUnit);
+    worker.services.setRandomValues({0});
+    worker.services.onWrite = [&](int channel, int) {
+        if (channel == 1)
+            worker.dialog.clickOutput(1);
+    };
+    worker.run(1);
+
+    const auto lines = worker.dialog.lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(parse(lines[0]).channel, 1);
+    EXPECT_NE(lines[0].find("= ON : OFF\r\n"), std::string::npos);
+}

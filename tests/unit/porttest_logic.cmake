@@ -1,0 +1,14 @@
+# The test program's logic: loopback worker, run control, test log, texts
+# and report file.
+zorik_add_test(porttest_logic_test
+    porttest/loopback_worker_test.cpp
+    porttest/run_control_test.cpp
+    porttest/test_log_test.cpp
+    porttest/test_texts_test.cpp
+    porttest/report_file_test.cpp
+    LIBS zorik_porttest_logic)
+target_include_directories(porttest_logic_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/porttest)
+
+# Figures only, not a test: run it by hand.
+add_executable(porttest_logic_bench porttest/porttest_logic_bench.cpp)
+target_link_libraries(porttest_logic_bench PRIVATE zorik_porttest_logic)
