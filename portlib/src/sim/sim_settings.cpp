@@ -1,0 +1,299 @@
+#include "sim_settings.h"
+
+#include <limits>
+
+namespace zorik::sim {
+
+SimSettings::SimSettings()
+{
+    for (int c = 0; c < INPUT_COUNT; ++c)
+        inputs[c].source = c;
+}
+
+namespace {
+
+constexpr char ACCEPTED[] =
+    "accepted items: healthy, absent, no-giveio, stuck-on=C, stuck-off=C, cross=A:B, "
+    "flaky=C:P%, slow=C:MS, seed=N (C, A and B are inputs 0, 1 or 2)";
+
+constexpr char STUCK_ON_USAGE[] = "stuck-on=C with C 0, 1 or 2, e.g. stuck-on=1";
+constexpr char STUCK_OFF_USAGE[] = "stuck-off=C with C 0, 1 or 2, e.g. stuck-off=1";
+constexpr char CROSS_USAGE[] = "cross=A:B with A and B two different inputs 0, 1 or 2, e.g. cross=0:2";
+constexpr char FLAKY_USAGE[] =
+    "flaky=C:P% with C 0, 1 or 2 and P a percentage from 0 to 100 with at most 4 decimals, "
+    "e.g. flaky=2:5%";
+constexpr char SLOW_USAGE[] =
+    "slow=C:MS with C 0, 1 or 2 and MS whole milliseconds from 0 to 60000, e.g. slow=1:25";
+constexpr char SEED_USAGE[] = "seed=N with N a whole number from 0 to 18446744073709551615, e.g. seed=42";
+
+// The ways one input can be faulted; each may be given once per input.
+enum Kind { STUCK, CROSSED, FLAKY, SLOW, KIND_COUNT };
+constexpr const char* KIND_WORD[KIND_COUNT] = {"stuck", "crossed", "flaky", "slow"};
+
+std::string_view trim(std::string_view s)
+{
+    const auto blank = [](char ch) { return ch == ' ' || ch == '\t'; };
+    while (!s.empty() && blank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && blank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool isDigit(char ch)
+{
+    return ch >= '0' && ch <= '9';
+}
+
+// Plain decimal digits only: no sign, no blanks, no hexadecimal.
+bool parseNumber(std::string_view text, std::uint64_t max, std::uint64_t& value)
+{
+    if (text.empty())
+        return false;
+    std::uint64_t result = 0;
+    for (char ch : text) {
+        if (!isDigit(ch))
+            return false;
+        const unsigned digit = static_cast<unsigned>(ch - '0');
+        if (digit > max || result > (max - digit) / 10)
+            return false;
+        result = result * 10 + digit;
+    }
+    value = result;
+    return true;
+}
+
+bool parseChannel(std::string_view text, int& channel)
+{
+    std::uint64_t value = 0;
+    if (!parseNumber(text, INPUT_COUNT - 1, value))
+        return false;
+    channel = static_cast<int>(value);
+    return true;
+}
+
+// "5%", "2.5%", "100%" in parts per million. Parsed by hand so that 0 and
+// 100 are exact and the C locale's decimal point does not matter.
+bool parsePercent(std::string_view text, std::uint32_t& ppm)
+{
+    if (text.empty() || text.back() != '%')
+        return false;
+    text.remove_suffix(1);
+    const auto point = text.find('.');
+    const std::string_view whole = text.substr(0, point);
+    std::string_view fraction = point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
+    if (point != std::string_view::npos && fraction.empty())
+        return false;
+    if (fraction.size() > 4)
+        return false;
+    std::uint64_t wholeValue = 0;
+    std::uint64_t fractionValue = 0;
+    if (!parseNumber(whole, 100, wholeValue))
+        return false;
+    if (!fraction.empty() && !parseNumber(fraction, 9999, fractionValue))
+        return false;
+    for (std::size_t digits = fraction.size(); digits < 4; ++digits)
+        fractionValue *= 10;
+    const std::uint64_t value = wholeValue * 10000 + fractionValue; // ten-thousandths of a percent
+    if (value > 100 * 10000)
+        return false;
+    ppm = static_cast<std::uint32_t>(value);
+    return true;
+}
+
+// Splits "key=value"; `value` keeps any further '=' for the item's own check.
+bool splitAt(std::string_view text, char separator, std::string_view& left, std::string_view& right)
+{
+    const auto at = text.find(separator);
+    if (at == std::string_view::npos)
+        return false;
+    left = text.substr(0, at);
+    right = text.substr(at + 1);
+    return true;
+}
+
+std::string quoted(std::string_view text)
+{
+    return "\"" + std::string(text) + "\"";
+}
+
+class Parser {
+public:
+    // Returns false and sets error_ at the first bad item.
+    bool item(std::string_view text, std::size_t position);
+
+    const SimSettings& settings() const { return settings_; }
+    const std::string& error() const { return error_; }
+
+private:
+    bool fail(std::string message)
+    {
+        error_ = std::string(SETTINGS_VARIABLE) + ": " + std::move(message);
+        return false;
+    }
+    bool malformed(std::string_view text, const char* usage)
+    {
+        return fail("bad item " + quoted(text) + ": expected " + usage);
+    }
+    bool unitItem(std::string_view text, std::string_view word);
+    bool channelFault(std::string_view text, int channel, Kind kind);
+    bool valued(std::string_view text, std::string_view key, std::string_view value);
+
+    SimSettings settings_;
+    std::string error_;
+    std::string healthyItem_, absentItem_, giveioItem_, seedItem_;
+    std::string firstFault_; // any channel fault, for the clash with healthy or absent
+    std::string faultItem_[INPUT_COUNT][KIND_COUNT];
+};
+
+bool Parser::item(std::string_view raw, std::size_t position)
+{
+    const std::string_view text = trim(raw);
+    if (text.empty())
+        return fail("empty item at position " + std::to_string(position) +
+                    "; separate items with single commas; " + ACCEPTED);
+
+    std::string_view key, value;
+    if (!splitAt(text, '=', key, value)) {
+        if (text == "healthy" || text == "absent" || text == "no-giveio")
+            return unitItem(text, text);
+        if (text == "stuck-on" || text == "stuck-off" || text == "cross" || text == "flaky" ||
+            text == "slow" || text == "seed")
+            return valued(text, text, std::string_view());
+        return fail("unknown item " + quoted(text) + "; " + ACCEPTED);
+    }
+    if (key == "healthy" || key == "absent" || key == "no-giveio")
+        return fail("bad item " + quoted(text) + ": expected " + std::string(key) + " without a value");
+    return valued(text, key, value);
+}
+
+bool Parser::unitItem(std::string_view text, std::string_view word)
+{
+    std::string* seen = word == "healthy" ? &healthyItem_ : word == "absent" ? &absentItem_ : &giveioItem_;
+    if (!seen->empty())
+        return fail("item " + quoted(text) + " is given twice");
+    *seen = std::string(text);
+
+    if (word == "no-giveio") {
+        settings_.giveioPresent = false;
+        return true;
+    }
+    if (word == "healthy" && !absentItem_.empty())
+        return fail("item " + quoted(text) + " conflicts with " + quoted(absentItem_) +
+                    ": the unit cannot be both healthy and absent");
+    if (word == "absent" && !healthyItem_.empty())
+        return fail("item " + quoted(text) + " conflicts with " + quoted(healthyItem_) +
+                    ": the unit cannot be both healthy and absent");
+    if (!firstFault_.empty())
+        return fail("item " + quoted(text) + " conflicts with " + quoted(firstFault_) +
+                    (word == "healthy" ? ": a healthy unit has no faulty input"
+                                       : ": an absent unit has no input to fault"));
+    if (word == "absent")
+        settings_.unitPresent = false;
+    return true;
+}
+
+bool Parser::channelFault(std::string_view text, int channel, Kind kind)
+{
+    std::string& earlier = faultItem_[channel][kind];
+    if (!earlier.empty())
+        return fail("item " + quoted(text) + " conflicts with " + quoted(earlier) + ": input " +
+                    std::to_string(channel) + " can be " + KIND_WORD[kind] + " only once");
+    if (!healthyItem_.empty())
+        return fail("item " + quoted(text) + " conflicts with " + quoted(healthyItem_) +
+                    ": a healthy unit has no faulty input");
+    if (!absentItem_.empty())
+        return fail("item " + quoted(text) + " conflicts with " + quoted(absentItem_) +
+                    ": an absent unit has no input to fault");
+    earlier = std::string(text);
+    if (firstFault_.empty())
+        firstFault_ = std::string(text);
+    return true;
+}
+
+bool Parser::valued(std::string_view text, std::string_view key, std::string_view value)
+{
+    int channel = 0;
+    if (key == "stuck-on" || key == "stuck-off") {
+        const bool on = key == "stuck-on";
+        if (!parseChannel(value, channel))
+            return malformed(text, on ? STUCK_ON_USAGE : STUCK_OFF_USAGE);
+        if (!channelFault(text, channel, STUCK))
+            return false;
+        settings_.inputs[channel].stuck = on ? Stuck::On : Stuck::Off;
+        return true;
+    }
+    if (key == "cross") {
+        std::string_view first, second;
+        int other = 0;
+        if (!splitAt(value, ':', first, second) || !parseChannel(first, channel) ||
+            !parseChannel(second, other) || channel == other)
+            return malformed(text, CROSS_USAGE);
+        if (!channelFault(text, channel, CROSSED) || !channelFault(text, other, CROSSED))
+            return false;
+        settings_.inputs[channel].source = other;
+        settings_.inputs[other].source = channel;
+        return true;
+    }
+    if (key == "flaky") {
+        std::string_view input, rate;
+        std::uint32_t ppm = 0;
+        if (!splitAt(value, ':', input, rate) || !parseChannel(input, channel) || !parsePercent(rate, ppm))
+            return malformed(text, FLAKY_USAGE);
+        if (!channelFault(text, channel, FLAKY))
+            return false;
+        settings_.inputs[channel].errorRatePpm = ppm;
+        return true;
+    }
+    if (key == "slow") {
+        std::string_view input, delay;
+        std::uint64_t ms = 0;
+        if (!splitAt(value, ':', input, delay) || !parseChannel(input, channel) ||
+            !parseNumber(delay, MAX_DELAY_MS, ms))
+            return malformed(text, SLOW_USAGE);
+        if (!channelFault(text, channel, SLOW))
+            return false;
+        settings_.inputs[channel].delayMs = static_cast<std::uint32_t>(ms);
+        return true;
+    }
+    if (key == "seed") {
+        std::uint64_t seed = 0;
+        if (!parseNumber(value, std::numeric_limits<std::uint64_t>::max(), seed))
+            return malformed(text, SEED_USAGE);
+        if (!seedItem_.empty())
+            return fail("item " + quoted(text) + " conflicts with " + quoted(seedItem_) +
+                        ": the seed can be given only once");
+        seedItem_ = std::string(text);
+        settings_.seed = seed;
+        return true;
+    }
+    return fail("unknown item " + quoted(text) + "; " + ACCEPTED);
+}
+
+} // namespace
+
+ParsedSimSettings parseSimSettings(std::string_view text)
+{
+    ParsedSimSettings result;
+    if (trim(text).empty()) {
+        result.settings.emplace();
+        return result;
+    }
+    Parser parser;
+    std::size_t position = 1;
+    for (;;) {
+        const auto comma = text.find(',');
+        if (!parser.item(text.substr(0, comma), position)) {
+            result.error = parser.error();
+            return result;
+        }
+        if (comma == std::string_view::npos)
+            break;
+        text.remove_prefix(comma + 1);
+        ++position;
+    }
+    result.settings = parser.settings();
+    return result;
+}
+
+} // namespace zorik::sim

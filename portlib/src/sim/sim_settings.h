@@ -1,0 +1,49 @@
+// What the simulated unit is told to get wrong, read from the environment
+// variable ZORIK_SIM. The grammar and every item are described in
+// docs/simulated-unit.md.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zorik::sim {
+
+inline constexpr char SETTINGS_VARIABLE[] = "ZORIK_SIM";
+inline constexpr int INPUT_COUNT = 3;
+// Without seed=N every run draws the same errors, so a run can be repeated.
+inline constexpr std::uint64_t DEFAULT_SEED = 1;
+inline constexpr std::uint32_t ERROR_RATE_SCALE = 1000000; // parts per million
+inline constexpr std::uint32_t MAX_DELAY_MS = 60000;
+
+enum class Stuck { No, On, Off };
+
+// How one input line of the unit behaves; the defaults make a healthy line.
+struct InputBehaviour {
+    int source = 0;                    // the output channel this input follows
+    std::uint32_t delayMs = 0;         // it shows that output's level this late
+    std::uint32_t errorRatePpm = 0;    // chance, per read, that it reads wrong
+    Stuck stuck = Stuck::No;           // overrides all of the above
+};
+
+struct SimSettings {
+    SimSettings();
+
+    bool unitPresent = true;   // false: absent or unpowered, every input floats high
+    bool giveioPresent = true;
+    std::uint64_t seed = DEFAULT_SEED;
+    std::array<InputBehaviour, INPUT_COUNT> inputs;
+};
+
+struct ParsedSimSettings {
+    std::optional<SimSettings> settings; // present when the whole text was valid
+    std::string error;                   // otherwise: the bad item and what is accepted
+};
+
+// An empty text is a healthy unit. Items are separated by commas; blanks
+// around an item are ignored.
+ParsedSimSettings parseSimSettings(std::string_view text);
+
+} // namespace zorik::sim

@@ -1,0 +1,80 @@
+#include "simulated_unit.h"
+
+#include "channel_registers.h"
+
+#include <algorithm>
+
+namespace zorik::sim {
+
+SimulatedUnit::SimulatedUnit(const SimSettings& settings, MillisecondClock& clock)
+    : settings_(settings), clock_(clock), random_(settings.seed)
+{
+    for (const auto& input : settings_.inputs)
+        longestDelayMs_ = std::max(longestDelayMs_, input.delayMs);
+}
+
+std::uint8_t SimulatedUnit::readByte(std::uint16_t port)
+{
+    if (port != STATUS_PORT)
+        return UNMODELLED_PORT_READ;
+    if (!settings_.unitPresent)
+        return ABSENT_UNIT_STATUS;
+    std::lock_guard<std::mutex> hold(lock_);
+    return sampleStatus(clock_.nowMs());
+}
+
+void SimulatedUnit::writeByte(std::uint16_t port, std::uint8_t value)
+{
+    if (port != DATA_PORT)
+        return;
+    std::lock_guard<std::mutex> hold(lock_);
+    const std::uint64_t now = clock_.nowMs();
+    // Several writes within one millisecond: only the last can ever be seen.
+    if (!recentWrites_.empty() && recentWrites_.back().atMs == now)
+        recentWrites_.back().value = value;
+    else
+        recentWrites_.push_back({now, value});
+    settleWritesOlderThanLongestDelay(now);
+}
+
+std::uint8_t SimulatedUnit::sampleStatus(std::uint64_t now)
+{
+    settleWritesOlderThanLongestDelay(now);
+    std::uint8_t status = UNDRIVEN_STATUS_BITS;
+    for (int c = 0; c < INPUT_COUNT; ++c) {
+        const InputBehaviour& input = settings_.inputs[c];
+        bool on = false;
+        if (input.stuck != Stuck::No) {
+            on = input.stuck == Stuck::On;
+        } else {
+            on = (dataSeenWithDelay(now, input.delayMs) >> input.source) & 1u;
+            if (input.errorRatePpm != 0 && random_.below(ERROR_RATE_SCALE) < input.errorRatePpm)
+                on = !on;
+        }
+        // The unit pulls an input line low for "on"; an idle line stays high.
+        if (!on)
+            status |= static_cast<std::uint8_t>(1u << (c + 4));
+    }
+    return status;
+}
+
+std::uint8_t SimulatedUnit::dataSeenWithDelay(std::uint64_t now, std::uint32_t delayMs) const
+{
+    std::uint8_t value = settledData_;
+    for (const DataWrite& write : recentWrites_) {
+        if (write.atMs + delayMs > now)
+            break;
+        value = write.value;
+    }
+    return value;
+}
+
+void SimulatedUnit::settleWritesOlderThanLongestDelay(std::uint64_t now)
+{
+    while (!recentWrites_.empty() && recentWrites_.front().atMs + longestDelayMs_ <= now) {
+        settledData_ = recentWrites_.front().value;
+        recentWrites_.pop_front();
+    }
+}
+
+} // namespace zorik::sim

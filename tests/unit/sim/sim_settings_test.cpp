@@ -1,0 +1,218 @@
+#include "sim_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using zorik::sim::parseSimSettings;
+using zorik::sim::SimSettings;
+using zorik::sim::Stuck;
+
+namespace {
+
+SimSettings parsed(const std::string& text)
+{
+    auto result = parseSimSettings(text);
+    EXPECT_TRUE(result.settings.has_value()) << text << " -> " << result.error;
+    EXPECT_TRUE(result.error.empty()) << text;
+    return result.settings.value_or(SimSettings{});
+}
+
+void expectHealthyInputs(const SimSettings& settings)
+{
+    for (int c = 0; c < zorik::sim::INPUT_COUNT; ++c) {
+        EXPECT_EQ(settings.inputs[c].source, c);
+        EXPECT_EQ(settings.inputs[c].stuck, Stuck::No);
+        EXPECT_EQ(settings.inputs[c].errorRatePpm, 0u);
+        EXPECT_EQ(settings.inputs[c].delayMs, 0u);
+    }
+}
+
+} // namespace
+
+TEST(SimSettings, NothingOrHealthyIsAHealthyUnitWithTheDriver)
+{
+    for (const char* text : {"", "  ", "healthy", " healthy\t"}) {
+        SCOPED_TRACE(text);
+        const SimSettings settings = parsed(text);
+        EXPECT_TRUE(settings.unitPresent);
+        EXPECT_TRUE(settings.giveioPresent);
+        EXPECT_EQ(settings.seed, zorik::sim::DEFAULT_SEED);
+        expectHealthyInputs(settings);
+    }
+}
+
+TEST(SimSettings, EachItemSetsItsOwnFaultOnly)
+{
+    EXPECT_FALSE(parsed("absent").unitPresent);
+    EXPECT_FALSE(parsed("no-giveio").giveioPresent);
+    EXPECT_TRUE(parsed("no-giveio").unitPresent);
+    EXPECT_EQ(parsed("seed=42").seed, 42u);
+    EXPECT_EQ(parsed("seed=18446744073709551615").seed, 18446744073709551615ull);
+
+    SimSettings settings = parsed("stuck-on=1");
+    EXPECT_EQ(settings.inputs[1].stuck, Stuck::On);
+    settings.inputs[1].stuck = Stuck::No;
+    expectHealthyInputs(settings);
+
+    EXPECT_EQ(parsed("stuck-off=0").inputs[0].stuck, Stuck::Off);
+    EXPECT_EQ(parsed("stuck-off=2").inputs[2].stuck, Stuck::Off);
+
+    settings = parsed("cross=0:2");
+    EXPECT_EQ(settings.inputs[0].source, 2);
+    EXPECT_EQ(settings.inputs[1].source, 1);
+    EXPECT_EQ(settings.inputs[2].source, 0);
+
+    settings = parsed("slow=1:25");
+    EXPECT_EQ(settings.inputs[1].delayMs, 25u);
+    settings.inputs[1].delayMs = 0;
+    expectHealthyInputs(settings);
+    EXPECT_EQ(parsed("slow=0:60000").inputs[0].delayMs, 60000u);
+}
+
+TEST(SimSettings, ErrorRatesAreExactInPartsPerMillion)
+{
+    EXPECT_EQ(parsed("flaky=2:5%").inputs[2].errorRatePpm, 50000u);
+    EXPECT_EQ(parsed("flaky=0:2.5%").inputs[0].errorRatePpm, 25000u);
+    EXPECT_EQ(parsed("flaky=1:0%").inputs[1].errorRatePpm, 0u);
+    EXPECT_EQ(parsed("flaky=1:100%").inputs[1].errorRatePpm, 1000000u);
+    EXPECT_EQ(parsed("flaky=1:100.0000%").inputs[1].errorRatePpm, 1000000u);
+    EXPECT_EQ(parsed("flaky=1:0.0001%").inputs[1].errorRatePpm, 1u);
+    EXPECT_EQ(parsed("flaky=1:33.3333%").inputs[1].errorRatePpm, 333333u);
+}
+
+TEST(SimSettings, ItemsCombine)
+{
+    SimSettings settings = parsed("stuck-on=1,no-giveio");
+    EXPECT_EQ(settings.inputs[1].stuck, Stuck::On);
+    EXPECT_FALSE(settings.giveioPresent);
+    EXPECT_TRUE(settings.unitPresent);
+
+    settings = parsed(" cross=0:1 , flaky=0:10% ,slow=0:30, stuck-off=2,seed=7");
+    EXPECT_EQ(settings.inputs[0].source, 1);
+    EXPECT_EQ(settings.inputs[1].source, 0);
+    EXPECT_EQ(settings.inputs[0].errorRatePpm, 100000u);
+    EXPECT_EQ(settings.inputs[0].delayMs, 30u);
+    EXPECT_EQ(settings.inputs[2].stuck, Stuck::Off);
+    EXPECT_EQ(settings.seed, 7u);
+
+    settings = parsed("absent,no-giveio");
+    EXPECT_FALSE(settings.unitPresent);
+    EXPECT_FALSE(settings.giveioPresent);
+
+    settings = parsed("healthy,no-giveio,seed=3");
+    EXPECT_TRUE(settings.unitPresent);
+    EXPECT_FALSE(settings.giveioPresent);
+    EXPECT_EQ(settings.seed, 3u);
+
+    // Every kind of fault once on each input.
+    settings = parsed("stuck-on=0,flaky=1:1%,flaky=2:2%,slow=1:5,slow=2:6,cross=1:2");
+    EXPECT_EQ(settings.inputs[2].source, 1);
+    EXPECT_EQ(settings.inputs[2].delayMs, 6u);
+}
+
+namespace {
+
+struct Rejected {
+    const char* text;
+    std::vector<std::string> mentions; // all must appear in the message
+};
+
+const std::string ACCEPTED_LIST = "accepted items: healthy, absent, no-giveio, stuck-on=C";
+
+} // namespace
+
+TEST(SimSettings, BadItemsAreNamedWithWhatIsAccepted)
+{
+    const Rejected cases[] = {
+        {"bogus", {"unknown item \"bogus\"", ACCEPTED_LIST}},
+        {"Stuck-On=1", {"unknown item \"Stuck-On=1\"", ACCEPTED_LIST}},
+        {"stuck-on=1,flakey=1:2%", {"unknown item \"flakey=1:2%\"", ACCEPTED_LIST}},
+        {"stuck-on=1,,absent", {"empty item at position 2", ACCEPTED_LIST}},
+        {"stuck-on=1,", {"empty item at position 2"}},
+        {",", {"empty item at position 1"}},
+        {"absent=1", {"bad item \"absent=1\"", "expected absent without a value"}},
+        {"no-giveio=yes", {"bad item \"no-giveio=yes\"", "expected no-giveio without a value"}},
+        {"healthy=", {"expected healthy without a value"}},
+    };
+    for (const auto& rejected : cases) {
+        SCOPED_TRACE(rejected.text);
+        const auto result = parseSimSettings(rejected.text);
+        EXPECT_FALSE(result.settings.has_value());
+        EXPECT_EQ(result.error.rfind("ZORIK_SIM: ", 0), 0u) << result.error;
+        for (const auto& mention : rejected.mentions)
+            EXPECT_NE(result.error.find(mention), std::string::npos) << result.error;
+    }
+}
+
+TEST(SimSettings, MalformedValuesShowTheItemsForm)
+{
+    const Rejected cases[] = {
+        {"stuck-on=3", {"bad item \"stuck-on=3\"", "expected stuck-on=C with C 0, 1 or 2"}},
+        {"stuck-on=", {"expected stuck-on=C"}},
+        {"stuck-on", {"bad item \"stuck-on\"", "expected stuck-on=C"}},
+        {"stuck-on=-1", {"expected stuck-on=C"}},
+        {"stuck-on=1x", {"expected stuck-on=C"}},
+        {"stuck-on=01x", {"expected stuck-on=C"}},
+        {"stuck-off=9", {"bad item \"stuck-off=9\"", "expected stuck-off=C"}},
+        {"cross=1:1", {"bad item \"cross=1:1\"", "expected cross=A:B with A and B two different inputs"}},
+        {"cross=0", {"expected cross=A:B"}},
+        {"cross=0:3", {"expected cross=A:B"}},
+        {"cross=0:1:2", {"expected cross=A:B"}},
+        {"flaky=2:5", {"bad item \"flaky=2:5\"", "expected flaky=C:P% with C 0, 1 or 2"}},
+        {"flaky=2:101%", {"expected flaky=C:P%"}},
+        {"flaky=2:100.0001%", {"expected flaky=C:P%"}},
+        {"flaky=2:5.%", {"expected flaky=C:P%"}},
+        {"flaky=2:.5%", {"expected flaky=C:P%"}},
+        {"flaky=2:1.00001%", {"expected flaky=C:P%"}},
+        {"flaky=2:-1%", {"expected flaky=C:P%"}},
+        {"flaky=2:5%%", {"expected flaky=C:P%"}},
+        {"flaky=2", {"expected flaky=C:P%"}},
+        {"flaky=3:5%", {"expected flaky=C:P%"}},
+        {"slow=1:60001", {"bad item \"slow=1:60001\"", "expected slow=C:MS", "0 to 60000"}},
+        {"slow=1:25ms", {"expected slow=C:MS"}},
+        {"slow=1:", {"expected slow=C:MS"}},
+        {"slow=1", {"expected slow=C:MS"}},
+        {"seed=18446744073709551616", {"bad item \"seed=18446744073709551616\"", "expected seed=N"}},
+        {"seed=-1", {"expected seed=N"}},
+        {"seed=0x10", {"expected seed=N"}},
+        {"seed=", {"expected seed=N"}},
+    };
+    for (const auto& rejected : cases) {
+        SCOPED_TRACE(rejected.text);
+        const auto result = parseSimSettings(rejected.text);
+        EXPECT_FALSE(result.settings.has_value());
+        for (const auto& mention : rejected.mentions)
+            EXPECT_NE(result.error.find(mention), std::string::npos) << result.error;
+    }
+}
+
+TEST(SimSettings, ContradictionsAreRefusedNotResolved)
+{
+    const Rejected cases[] = {
+        {"no-giveio,no-giveio", {"item \"no-giveio\" is given twice"}},
+        {"absent,absent", {"item \"absent\" is given twice"}},
+        {"stuck-on=1,stuck-off=1",
+         {"item \"stuck-off=1\" conflicts with \"stuck-on=1\"", "input 1 can be stuck only once"}},
+        {"stuck-on=1,stuck-on=1", {"input 1 can be stuck only once"}},
+        {"cross=0:1,cross=1:2",
+         {"item \"cross=1:2\" conflicts with \"cross=0:1\"", "input 1 can be crossed only once"}},
+        {"flaky=0:1%,flaky=0:2%", {"input 0 can be flaky only once"}},
+        {"slow=2:1,slow=2:2", {"input 2 can be slow only once"}},
+        {"absent,stuck-on=1", {"item \"stuck-on=1\" conflicts with \"absent\"", "an absent unit"}},
+        {"stuck-on=1,absent", {"item \"absent\" conflicts with \"stuck-on=1\"", "an absent unit"}},
+        {"healthy,slow=0:5", {"item \"slow=0:5\" conflicts with \"healthy\"", "a healthy unit"}},
+        {"cross=0:2,healthy", {"item \"healthy\" conflicts with \"cross=0:2\"", "a healthy unit"}},
+        {"healthy,absent", {"item \"absent\" conflicts with \"healthy\""}},
+        {"absent,healthy", {"item \"healthy\" conflicts with \"absent\""}},
+        {"seed=1,seed=2", {"item \"seed=2\" conflicts with \"seed=1\""}},
+    };
+    for (const auto& rejected : cases) {
+        SCOPED_TRACE(rejected.text);
+        const auto result = parseSimSettings(rejected.text);
+        EXPECT_FALSE(result.settings.has_value());
+        for (const auto& mention : rejected.mentions)
+            EXPECT_NE(result.error.find(mention), std::string::npos) << result.error;
+    }
+}

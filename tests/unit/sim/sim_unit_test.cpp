@@ -1,0 +1,275 @@
+#include "channel_registers.h"
+#include "fake_clock.h"
+#include "sim_settings.h"
+#include "simulated_unit.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+using zorik::ChannelRegisters;
+using zorik::DATA_PORT;
+using zorik::STATUS_PORT;
+using zorik::sim::parseSimSettings;
+using zorik::sim::SimSettings;
+using zorik::sim::SimulatedUnit;
+using zorik::sim::testing::FakeClock;
+
+namespace {
+
+SimSettings settingsFor(const std::string& text)
+{
+    auto parsed = parseSimSettings(text);
+    EXPECT_TRUE(parsed.settings.has_value()) << parsed.error;
+    return parsed.settings.value_or(SimSettings{});
+}
+
+// The DLL's own wiring: the channel logic on top of the model.
+struct Rig {
+    explicit Rig(const std::string& settings) : unit(settingsFor(settings), clock) {}
+
+    void writePattern(int pattern)
+    {
+        for (int c = 0; c < 3; ++c)
+            registers.write(c, (pattern >> c) & 1);
+    }
+    int readPattern()
+    {
+        int pattern = 0;
+        for (int c = 0; c < 3; ++c)
+            pattern |= registers.read(c) << c;
+        return pattern;
+    }
+
+    FakeClock clock;
+    SimulatedUnit unit;
+    ChannelRegisters registers{unit};
+};
+
+// Input c of the pattern taken from output `from[c]`.
+int routed(int pattern, const int (&from)[3])
+{
+    int result = 0;
+    for (int c = 0; c < 3; ++c)
+        result |= ((pattern >> from[c]) & 1) << c;
+    return result;
+}
+
+} // namespace
+
+TEST(SimulatedUnit, HealthyUnitReturnsEveryPatternOnTheSameInputs)
+{
+    Rig rig("");
+    for (int pattern = 0; pattern < 8; ++pattern) {
+        SCOPED_TRACE(pattern);
+        rig.writePattern(pattern);
+        EXPECT_EQ(rig.readPattern(), pattern);
+        // An output that is on pulls its input line low; the lines the unit
+        // does not drive read as on an empty port.
+        const int linesHigh = (~pattern & 7) << 4;
+        EXPECT_EQ(rig.unit.readByte(STATUS_PORT), zorik::sim::UNDRIVEN_STATUS_BITS | linesHigh);
+    }
+}
+
+TEST(SimulatedUnit, HealthyUnitIgnoresTheBitsForcedByModeOne)
+{
+    Rig rig("healthy");
+    rig.registers.setOpenMode(1);
+    for (int pattern = 7; pattern >= 0; --pattern) {
+        rig.writePattern(pattern);
+        EXPECT_EQ(rig.readPattern(), pattern) << pattern;
+    }
+    EXPECT_EQ(rig.registers.outputLatch() & 0xE0, 0xE0u);
+}
+
+TEST(SimulatedUnit, EveryInputIsOffBeforeTheFirstWrite)
+{
+    Rig rig("");
+    EXPECT_EQ(rig.readPattern(), 0);
+    EXPECT_EQ(rig.unit.readByte(STATUS_PORT), 0x7F);
+}
+
+TEST(SimulatedUnit, OnlyTheDataAndStatusRegistersMeanAnything)
+{
+    Rig rig("");
+    rig.writePattern(5);
+    for (std::uint16_t port : {std::uint16_t{DATA_PORT}, std::uint16_t{0x37A}, std::uint16_t{0x278},
+                               std::uint16_t{0x80}})
+        EXPECT_EQ(rig.unit.readByte(port), 0xFF) << port;
+    for (std::uint16_t port : {std::uint16_t{STATUS_PORT}, std::uint16_t{0x37A}, std::uint16_t{0x278}})
+        rig.unit.writeByte(port, 0x02);
+    EXPECT_EQ(rig.readPattern(), 5);
+}
+
+TEST(SimulatedUnit, AbsentUnitLeavesEveryInputFloatingHigh)
+{
+    Rig rig("absent");
+    for (int pattern = 0; pattern < 8; ++pattern) {
+        rig.writePattern(pattern);
+        EXPECT_EQ(rig.readPattern(), 0) << pattern;
+        EXPECT_EQ(rig.unit.readByte(STATUS_PORT), zorik::sim::ABSENT_UNIT_STATUS);
+    }
+}
+
+TEST(SimulatedUnit, StuckInputsIgnoreTheirOutputsAndSpareTheOthers)
+{
+    Rig rig("stuck-on=1,stuck-off=2");
+    for (int pattern = 0; pattern < 8; ++pattern) {
+        SCOPED_TRACE(pattern);
+        rig.writePattern(pattern);
+        EXPECT_EQ(rig.registers.read(0), pattern & 1);
+        EXPECT_EQ(rig.registers.read(1), 1);
+        EXPECT_EQ(rig.registers.read(2), 0);
+    }
+}
+
+TEST(SimulatedUnit, CrossedInputsFollowEachOthersOutputs)
+{
+    Rig rig("cross=0:2");
+    for (int pattern = 0; pattern < 8; ++pattern) {
+        rig.writePattern(pattern);
+        EXPECT_EQ(rig.readPattern(), routed(pattern, {2, 1, 0})) << pattern;
+    }
+    Rig adjacent("cross=1:0");
+    for (int pattern = 0; pattern < 8; ++pattern) {
+        adjacent.writePattern(pattern);
+        EXPECT_EQ(adjacent.readPattern(), routed(pattern, {1, 0, 2})) << pattern;
+    }
+}
+
+namespace {
+
+// Reads input `channel` `reads` times with its output on and counts the
+// wrong answers; also checks that the other inputs never err.
+int wrongReads(Rig& rig, int channel, int reads)
+{
+    rig.writePattern(7);
+    int wrong = 0;
+    for (int i = 0; i < reads; ++i) {
+        for (int c = 0; c < 3; ++c) {
+            const int level = rig.registers.read(c);
+            if (c == channel)
+                wrong += level != 1;
+            else
+                EXPECT_EQ(level, 1) << "input " << c << " caught the fault";
+        }
+    }
+    return wrong;
+}
+
+std::vector<int> readSequence(const std::string& settings, int reads)
+{
+    Rig rig(settings);
+    rig.writePattern(2);
+    std::vector<int> levels;
+    for (int i = 0; i < reads; ++i)
+        levels.push_back(rig.registers.read(1));
+    return levels;
+}
+
+} // namespace
+
+TEST(SimulatedUnit, IntermittentInputErrsAtItsRate)
+{
+    Rig never("flaky=2:0%");
+    EXPECT_EQ(wrongReads(never, 2, 5000), 0);
+    Rig always("flaky=2:100%");
+    EXPECT_EQ(wrongReads(always, 2, 5000), 5000);
+
+    constexpr int READS = 40000;
+    Rig five("flaky=2:5%,seed=12345");
+    const int wrong = wrongReads(five, 2, READS);
+    // 2000 expected, standard deviation about 44.
+    EXPECT_GT(wrong, READS * 45 / 1000);
+    EXPECT_LT(wrong, READS * 55 / 1000);
+}
+
+TEST(SimulatedUnit, IntermittentErrorsRepeatForOneSeedOnly)
+{
+    const auto first = readSequence("flaky=1:30%,seed=99", 500);
+    EXPECT_EQ(readSequence("flaky=1:30%,seed=99", 500), first);
+    EXPECT_NE(readSequence("flaky=1:30%,seed=100", 500), first);
+    EXPECT_EQ(readSequence("flaky=1:30%", 500), readSequence("flaky=1:30%,seed=1", 500));
+}
+
+TEST(SimulatedUnit, SlowInputShowsItsOutputOnlyAfterTheDelay)
+{
+    Rig rig("slow=1:25");
+    rig.writePattern(7);
+    EXPECT_EQ(rig.readPattern(), 5) << "inputs 0 and 2 follow at once";
+    rig.clock.advance(24);
+    EXPECT_EQ(rig.registers.read(1), 0);
+    rig.clock.advance(1);
+    EXPECT_EQ(rig.registers.read(1), 1);
+
+    rig.registers.write(1, 0);
+    rig.clock.advance(10);
+    EXPECT_EQ(rig.registers.read(1), 1) << "switching off is delayed too";
+    rig.clock.advance(15);
+    EXPECT_EQ(rig.registers.read(1), 0);
+}
+
+TEST(SimulatedUnit, SlowInputReplaysEveryLevelInTurn)
+{
+    Rig rig("slow=0:30");
+    rig.registers.write(0, 1); // t = 0
+    rig.clock.advance(10);
+    rig.registers.write(0, 0); // t = 10
+    rig.clock.advance(10);
+    rig.registers.write(0, 1); // t = 20
+    // Each read sees the level output 0 had 30 ms earlier.
+    const int at[] = {20, 29, 30, 39, 40, 49, 50, 1000};
+    const int expected[] = {0, 0, 1, 1, 0, 0, 1, 1};
+    for (int i = 0; i < 8; ++i) {
+        const int step = i == 0 ? 0 : at[i] - at[i - 1];
+        rig.clock.advance(step);
+        EXPECT_EQ(rig.registers.read(0), expected[i]) << "t = " << at[i];
+    }
+}
+
+TEST(SimulatedUnit, WritesWithinOneMillisecondLeaveTheLastLevel)
+{
+    Rig rig("slow=2:5");
+    rig.registers.write(2, 1);
+    rig.registers.write(2, 0);
+    rig.registers.write(2, 1);
+    rig.clock.advance(5);
+    EXPECT_EQ(rig.registers.read(2), 1);
+}
+
+TEST(SimulatedUnit, SlowCrossedInputFollowsTheOtherOutputLate)
+{
+    Rig rig("cross=0:1,slow=0:20");
+    rig.writePattern(2);
+    EXPECT_EQ(rig.readPattern(), 0) << "nothing has arrived on input 0 yet";
+    rig.clock.advance(20);
+    EXPECT_EQ(rig.readPattern(), 1);
+}
+
+// The test program's UI thread and worker share the DLL; the model must
+// hold up under them without its caller's lock.
+TEST(SimulatedUnit, SharedByTwoThreadsWithoutAnOuterLock)
+{
+    FakeClock clock;
+    SimulatedUnit unit(settingsFor("slow=1:3,flaky=2:50%"), clock);
+    constexpr int ROUNDS = 20000;
+    auto hammer = [&](std::uint8_t data, int& misses) {
+        for (int i = 0; i < ROUNDS; ++i) {
+            unit.writeByte(DATA_PORT, data);
+            if (i % 16 == 0)
+                clock.advance(1);
+            // Both threads keep output 0 on, so input 0 must read on.
+            misses += (unit.readByte(STATUS_PORT) & 0x10) != 0;
+        }
+    };
+    int missesA = 0;
+    int missesB = 0;
+    std::thread a(hammer, std::uint8_t{0x01}, std::ref(missesA));
+    std::thread b(hammer, std::uint8_t{0x07}, std::ref(missesB));
+    a.join();
+    b.join();
+    EXPECT_EQ(missesA, 0);
+    EXPECT_EQ(missesB, 0);
+}
