@@ -25,17 +25,22 @@ export WINEARCH=win32
 # No Mono or Gecko installer prompts, no menu entries on the host.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
-# The template is made once; concurrent runs wait for whoever makes it.
+# The template is made once per template version; concurrent runs wait for
+# whoever makes it.
+template_version=2
 (
     flock 9
-    if [ ! -f "$template/.ready" ]; then
+    if [ "$(cat "$template/.ready" 2>/dev/null)" != "$template_version" ]; then
         rm -rf "$template"
         WINEPREFIX="$template" wineboot -i >/dev/null 2>&1
         WINEPREFIX="$template" wineserver -w
         # A crash prints its backtrace and ends instead of opening a dialog
         # that would wait for an operator.
         printf '\n[Software\\\\Wine\\\\WineDbg] 0\n"ShowCrashDialog"=dword:00000000\n' >> "$template/user.reg"
-        touch "$template/.ready"
+        # Xvfb runs no window manager; a managed Wine window would wait up to
+        # two seconds for one each time a window is hidden.
+        printf '\n[Software\\\\Wine\\\\X11 Driver] 0\n"Managed"="N"\n' >> "$template/user.reg"
+        echo "$template_version" > "$template/.ready"
     fi
 ) 9>"$template.lock"
 

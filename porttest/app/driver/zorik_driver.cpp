@@ -1,0 +1,227 @@
+// Drives a running Zorik from outside, for runs without an operator (no
+// display, scripted demonstrations):
+//
+//   zorik_driver test SECONDS   presses Test, waits SECONDS, presses Test
+//                               again and waits until the test has stopped
+//   zorik_driver exit-save      presses the exit button, answers yes to the
+//                               save question and waits until Zorik is gone
+//
+// Every wait has a time limit; the exit code is 0 on success, 1 on a bad
+// command line, 2 when something did not appear or happen in time.
+#include "../resource.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr DWORD kPollMs = 50;
+
+struct Search {
+    bool wantMainDialog;
+    HWND found;
+};
+
+// Zorik's windows: dialog class, caption "Zorik". The main dialog has the
+// Test button; its message boxes have the answer buttons.
+BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lParam)
+{
+    auto& search = *reinterpret_cast<Search*>(lParam);
+    char className[16] = {};
+    char caption[16] = {};
+    ::GetClassNameA(hwnd, className, sizeof className);
+    ::GetWindowTextA(hwnd, caption, sizeof caption);
+    if (std::strcmp(className, "#32770") != 0 || std::strcmp(caption, "Zorik") != 0
+        || !::IsWindowVisible(hwnd))
+        return TRUE;
+    const bool isMain = ::GetDlgItem(hwnd, IDC_TEST) != nullptr;
+    if (isMain == search.wantMainDialog) {
+        search.found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindZorikWindow(bool mainDialog)
+{
+    Search search{mainDialog, nullptr};
+    ::EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+BOOL CALLBACK HasZorikWindow(HWND hwnd, LPARAM lParam)
+{
+    char className[16] = {};
+    char caption[16] = {};
+    ::GetClassNameA(hwnd, className, sizeof className);
+    ::GetWindowTextA(hwnd, caption, sizeof caption);
+    if (std::strcmp(className, "#32770") == 0 && std::strcmp(caption, "Zorik") == 0) {
+        *reinterpret_cast<bool*>(lParam) = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK JoinDesktopIfZorik(LPSTR name, LPARAM lParam)
+{
+    HDESK desktop = ::OpenDesktopA(name, 0, FALSE, GENERIC_ALL);
+    if (desktop == nullptr)
+        return TRUE;
+    bool found = false;
+    ::EnumDesktopWindows(desktop, &HasZorikWindow, reinterpret_cast<LPARAM>(&found));
+    if (found && ::SetThreadDesktop(desktop)) {
+        *reinterpret_cast<bool*>(lParam) = true;
+        return FALSE;
+    }
+    ::CloseDesktop(desktop);
+    return TRUE;
+}
+
+// Zorik may run on a desktop of its own (Wine's virtual desktop); windows
+// of another desktop never count as visible, so this thread moves to
+// Zorik's desktop first.
+bool JoinZorikDesktop()
+{
+    bool joined = false;
+    ::EnumDesktopsA(::GetProcessWindowStation(), &JoinDesktopIfZorik, reinterpret_cast<LPARAM>(&joined));
+    return joined;
+}
+
+// Sleeps while answering messages other threads send to this one: when
+// Zorik's window changes focus, Windows may send to every thread that has
+// a message queue, and this one has since its first window call; leaving
+// those unanswered would hold Zorik up.
+void SleepAnswering(DWORD ms)
+{
+    const DWORD start = ::GetTickCount();
+    for (DWORD elapsed = 0; elapsed < ms; elapsed = ::GetTickCount() - start) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_SENDMESSAGE);
+        MSG msg;
+        ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+template <typename Condition>
+bool WaitFor(Condition condition, DWORD timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    while (!condition()) {
+        if (::GetTickCount() - start > timeoutMs)
+            return false;
+        SleepAnswering(kPollMs);
+    }
+    return true;
+}
+
+std::string TextOf(HWND hwnd)
+{
+    char text[256] = {};
+    ::GetWindowTextA(hwnd, text, sizeof text);
+    return text;
+}
+
+// A click as the button reports it; posted, so a handler that opens a
+// modal box does not hold us up.
+void Click(HWND dialog, int id)
+{
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+
+int Fail(const char* what)
+{
+    std::fprintf(stderr, "zorik_driver: %s\n", what);
+    return 2;
+}
+
+// A box with just an OK button that appears while Zorik starts (the port
+// could not be opened) would hold up the start: it is read out and
+// acknowledged.
+BOOL CALLBACK AcknowledgeBox(HWND hwnd, LPARAM)
+{
+    char className[16] = {};
+    ::GetClassNameA(hwnd, className, sizeof className);
+    if (std::strcmp(className, "#32770") != 0 || !::IsWindowVisible(hwnd)
+        || ::GetDlgItem(hwnd, IDC_TEST) != nullptr || ::GetDlgItem(hwnd, IDOK) == nullptr
+        || ::GetDlgItem(hwnd, IDYES) != nullptr)
+        return TRUE;
+    char text[512] = {};
+    ::GetDlgItemTextA(hwnd, 0xFFFF, text, sizeof text);
+    std::printf("zorik_driver: acknowledged a box: %s\n", text);
+    std::fflush(stdout);
+    Click(hwnd, IDOK);
+    return TRUE;
+}
+
+HWND WaitForMainDialog()
+{
+    HWND dialog = nullptr;
+    bool joined = false;
+    WaitFor([&] {
+        joined = joined || JoinZorikDesktop();
+        if (!joined)
+            return false;
+        dialog = FindZorikWindow(true);
+        if (dialog == nullptr)
+            ::EnumWindows(&AcknowledgeBox, 0);
+        return dialog != nullptr;
+    }, 60000);
+    return dialog;
+}
+
+int RunTest(DWORD seconds)
+{
+    HWND dialog = WaitForMainDialog();
+    if (dialog == nullptr)
+        return Fail("the Zorik dialog did not appear within 60 s");
+    HWND test = ::GetDlgItem(dialog, IDC_TEST);
+    const std::string idleCaption = TextOf(test);
+
+    Click(dialog, IDC_TEST);
+    if (!WaitFor([&] { return TextOf(test) != idleCaption; }, 5000))
+        return Fail("the test did not start within 5 s");
+    std::printf("zorik_driver: test started\n");
+    SleepAnswering(seconds * 1000);
+
+    Click(dialog, IDC_TEST);
+    if (!WaitFor([&] { return TextOf(test) == idleCaption; }, 10000))
+        return Fail("the test did not stop within 10 s");
+    std::printf("zorik_driver: test stopped after about %lu s\n", static_cast<unsigned long>(seconds));
+    return 0;
+}
+
+int ExitSaving()
+{
+    HWND dialog = WaitForMainDialog();
+    if (dialog == nullptr)
+        return Fail("the Zorik dialog did not appear within 60 s");
+
+    Click(dialog, IDOK);
+    HWND question = nullptr;
+    if (!WaitFor([&] { return (question = FindZorikWindow(false)) != nullptr; }, 10000))
+        return Fail("the save question did not appear within 10 s");
+    if (::GetDlgItem(question, IDYES) == nullptr)
+        return Fail("the box that appeared has no yes button");
+    Click(question, IDYES);
+
+    if (!WaitFor([&] { return !::IsWindow(dialog); }, 15000))
+        return Fail("Zorik did not close within 15 s");
+    std::printf("zorik_driver: saved and closed\n");
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 3 && std::strcmp(argv[1], "test") == 0)
+        return RunTest(static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)));
+    if (argc == 2 && std::strcmp(argv[1], "exit-save") == 0)
+        return ExitSaving();
+    std::fprintf(stderr, "usage: zorik_driver test SECONDS | zorik_driver exit-save\n");
+    return 1;
+}

@@ -1,0 +1,124 @@
+// The main dialog: construction, data exchange, initialisation, input
+// polling, output switches and the minimised icon.
+#include "port_test_dlg.h"
+
+#include "ZorikApi.h"
+#include "framework/data_exchange.h"
+#include "framework/paint_dc.h"
+#include "framework/win_app.h"
+#include "test_texts.h"
+
+BEGIN_MESSAGE_MAP(CPortTestDlg, CDialog)
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+    ON_BN_CLICKED(IDC_OUTPUT0, OnOutput0)
+    ON_BN_CLICKED(IDC_OUTPUT1, OnOutput1)
+    ON_BN_CLICKED(IDC_OUTPUT2, OnOutput2)
+    ON_BN_CLICKED(IDC_TEST, OnTest)
+    ON_WM_TIMER()
+    ON_MESSAGE(WM_APPEND_LOG_LINE, OnAppendLogLine)
+END_MESSAGE_MAP()
+
+CPortTestDlg::CPortTestDlg(CWnd* pParent)
+    : CDialog(IDD_PORTTEST_DIALOG, pParent),
+      m_strLog(zorik::kLogInitialText),
+      m_hIcon(AfxGetApp()->LoadIcon(IDR_MAINFRAME))
+{
+}
+
+CPortTestDlg::~CPortTestDlg() = default;
+
+void CPortTestDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_INPUT2, m_btnInput[2]);
+    DDX_Control(pDX, IDC_INPUT1, m_btnInput[1]);
+    DDX_Control(pDX, IDC_INPUT0, m_btnInput[0]);
+    DDX_Control(pDX, IDC_OUTPUT2, m_btnOutput[2]);
+    DDX_Control(pDX, IDC_OUTPUT1, m_btnOutput[1]);
+    DDX_Control(pDX, IDC_OUTPUT0, m_btnOutput[0]);
+    // The log box is a read-only view of the log, which only grows: going
+    // out it receives the whole log; coming back there is nothing to take.
+    if (!pDX->m_bSaveAndValidate) {
+        std::string log = m_strLog.text();
+        DDX_Text(pDX, IDC_LOG, log);
+    }
+    DDX_Control(pDX, IDC_TEST, m_btnTest);
+}
+
+BOOL CPortTestDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+
+    // The log box must hold the whole log however long the test runs.
+    AttachChild(m_logBox, IDC_LOG);
+    m_logBox.SetLimitText(0);
+
+    m_strLog.append(zorik::formatLogHeader());
+    UpdateData(FALSE);
+
+    if (Zorik_Open(1) != 1)
+        AfxMessageBox("Cannot Find Port", MB_OK);
+
+    SetTimer(POLL_TIMER_ID, POLL_PERIOD_MS, nullptr);
+    return TRUE;
+}
+
+void CPortTestDlg::OnTimer(UINT_PTR)
+{
+    for (int channel = 0; channel < 3; ++channel)
+        m_btnInput[channel].SetCheck(Zorik_Read(channel) != 0 ? 1 : 0);
+    Default();
+}
+
+void CPortTestDlg::WriteOutput(int channel)
+{
+    Zorik_Write(channel, m_btnOutput[channel].GetCheck() == 1 ? 1 : 0);
+}
+
+void CPortTestDlg::OnOutput0()
+{
+    WriteOutput(0);
+}
+
+void CPortTestDlg::OnOutput1()
+{
+    WriteOutput(1);
+}
+
+void CPortTestDlg::OnOutput2()
+{
+    WriteOutput(2);
+}
+
+void CPortTestDlg::OnPaint()
+{
+    if (!IsIconic()) {
+        Default();
+        return;
+    }
+    CPaintDC dc(this);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+
+    int cxIcon = ::GetSystemMetrics(SM_CXICON);
+    int cyIcon = ::GetSystemMetrics(SM_CYICON);
+    RECT rect;
+    GetClientRect(&rect);
+    int x = (rect.right - rect.left - cxIcon + 1) / 2;
+    int y = (rect.bottom - rect.top - cyIcon + 1) / 2;
+    dc.DrawIcon(x, y, m_hIcon);
+}
+
+HICON CPortTestDlg::OnQueryDragIcon()
+{
+    return m_hIcon;
+}
+
+LRESULT CPortTestDlg::OnAppendLogLine(WPARAM, LPARAM lParam)
+{
+    m_logBox.AppendText(reinterpret_cast<const std::string*>(lParam)->c_str());
+    return 0;
+}

@@ -1,0 +1,78 @@
+// The main dialog: input indicators, output switches, the loopback test's
+// Test button and log box, and the exit button.
+#pragma once
+
+#include "framework/button.h"
+#include "framework/dialog.h"
+#include "framework/edit.h"
+#include "loopback_dialog.h"
+#include "run_control.h"
+#include "test_log.h"
+
+#include "resource.h"
+
+class CPortTestDlg : public CDialog,
+                     private zorik::LoopbackDialog,
+                     private zorik::TestButtonActions {
+public:
+    explicit CPortTestDlg(CWnd* pParent = nullptr);
+    ~CPortTestDlg() override;
+
+    // The poll timer that keeps the input indicators current while no test
+    // runs.
+    static constexpr UINT_PTR POLL_TIMER_ID = 10;
+    static constexpr UINT POLL_PERIOD_MS = 100;
+
+    // The test worker's entry; `parameter` is the dialog.
+    static UINT TestThreadEntry(LPVOID parameter);
+
+protected:
+    CButton m_btnInput[3];
+    CButton m_btnOutput[3];
+    zorik::TestLog m_strLog;
+    CButton m_btnTest;
+    HICON m_hIcon;
+
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    // Esc and the close box: stop a running test, then end without asking.
+    void OnCancel() override;
+
+    void OnPaint();
+    HICON OnQueryDragIcon();
+    void OnTimer(UINT_PTR nIDEvent);
+    void OnOutput0();
+    void OnOutput1();
+    void OnOutput2();
+    void OnTest();
+    // Sent by the worker: appends a log line to the log box.
+    LRESULT OnAppendLogLine(WPARAM, LPARAM lParam);
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    // The worker's log lines travel to the UI thread as this message, so
+    // that placing the caret at the end and inserting there happen in one
+    // piece, whatever the operator does with the box meanwhile.
+    static constexpr UINT WM_APPEND_LOG_LINE = WM_APP + 1;
+
+    // The log box (IDC_LOG), for appending the worker's lines.
+    CEdit m_logBox;
+
+    void WriteOutput(int channel);
+    void StopTestAndWait();
+
+    // zorik::LoopbackDialog: called on the worker thread.
+    void setOutputIndicator(int channel, int checked) override;
+    int outputIndicator(int channel) override;
+    void setInputIndicator(int channel, int checked) override;
+    int inputIndicator(int channel) override;
+    void setTestCaption(const std::string& text) override;
+    void appendToLog(const std::string& line) override;
+
+    // zorik::TestButtonActions: called on the UI thread.
+    bool startWorkerThread() override;
+    void killPollTimer() override;
+    void setPollTimer() override;
+};

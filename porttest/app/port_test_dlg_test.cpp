@@ -1,0 +1,66 @@
+// The main dialog's side of the loopback test: the Test button, the worker
+// thread's start, and the operations the worker performs on the dialog.
+#include "port_test_dlg.h"
+
+#include "framework/worker_thread.h"
+#include "loopback_worker.h"
+#include "test_globals.h"
+#include "windows_loopback_services.h"
+
+void CPortTestDlg::OnTest()
+{
+    g_bTestRunning.onTestButton(*this);
+}
+
+UINT CPortTestDlg::TestThreadEntry(LPVOID parameter)
+{
+    static WindowsLoopbackServices services;
+    CPortTestDlg& dlg = *static_cast<CPortTestDlg*>(parameter);
+    return zorik::TestThreadProc(dlg, services);
+}
+
+bool CPortTestDlg::startWorkerThread()
+{
+    return AfxBeginThread(&CPortTestDlg::TestThreadEntry, this) != FALSE;
+}
+
+void CPortTestDlg::killPollTimer()
+{
+    KillTimer(POLL_TIMER_ID);
+}
+
+void CPortTestDlg::setPollTimer()
+{
+    SetTimer(POLL_TIMER_ID, POLL_PERIOD_MS, nullptr);
+}
+
+void CPortTestDlg::setOutputIndicator(int channel, int checked)
+{
+    m_btnOutput[channel].SetCheck(checked);
+}
+
+int CPortTestDlg::outputIndicator(int channel)
+{
+    return m_btnOutput[channel].GetCheck();
+}
+
+void CPortTestDlg::setInputIndicator(int channel, int checked)
+{
+    m_btnInput[channel].SetCheck(checked);
+}
+
+int CPortTestDlg::inputIndicator(int channel)
+{
+    return m_btnInput[channel].GetCheck();
+}
+
+void CPortTestDlg::setTestCaption(const std::string& text)
+{
+    SetDlgItemText(IDC_TEST, text.c_str());
+}
+
+void CPortTestDlg::appendToLog(const std::string& line)
+{
+    m_strLog.append(line);
+    SendMessage(WM_APPEND_LOG_LINE, 0, reinterpret_cast<LPARAM>(&line));
+}

@@ -1,0 +1,34 @@
+#include "windows_loopback_services.h"
+
+#include "ZorikApi.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+
+void WindowsLoopbackServices::writeOutput(int channel, int level)
+{
+    Zorik_Write(channel, level);
+}
+
+int WindowsLoopbackServices::readInput(int channel)
+{
+    return Zorik_Read(channel);
+}
+
+void WindowsLoopbackServices::sleep(unsigned milliseconds)
+{
+    ::Sleep(milliseconds);
+}
+
+zorik::LocalTime WindowsLoopbackServices::localTime()
+{
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    return {now.wHour, now.wMinute, now.wSecond};
+}
+
+int WindowsLoopbackServices::random()
+{
+    return std::rand();
+}

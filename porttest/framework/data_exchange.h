@@ -1,0 +1,19 @@
+// Data exchange between a dialog's members and its controls.
+#pragma once
+
+#include "wnd.h"
+
+#include <string>
+
+class CDataExchange {
+public:
+    BOOL m_bSaveAndValidate;  // TRUE: controls to members
+    CWnd* m_pDlgWnd;
+};
+
+// Attaches `control` to the dialog's control `id` on the first exchange.
+void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
+
+// Copies the text of control `id` to or from `value`; on the way in the
+// control's whole text is replaced.
+void DDX_Text(CDataExchange* pDX, int id, std::string& value);

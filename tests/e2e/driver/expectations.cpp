@@ -1,0 +1,132 @@
+#include "expectations.h"
+
+#include <cstdio>
+
+#include "cp949_text.h"
+
+namespace zorik::e2e {
+namespace {
+
+std::string exitCodeText(DWORD code) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(code));
+    return text;
+}
+
+} // namespace
+
+::testing::AssertionResult showsText(const MainDialog& dialog, int id,
+                                     const std::string& cp949Expected, Millis timeout) {
+    std::string seen;
+    if (waitUntil([&] { return (seen = dialog.text(id)) == cp949Expected; }, timeout))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "control " << id << " shows " << quotedText(seen)
+                                         << ", expected " << quotedText(cp949Expected) << " within "
+                                         << timeout.count() << " ms";
+}
+
+::testing::AssertionResult settlesOnText(const MainDialog& dialog, int id,
+                                         const std::string& cp949Expected, Millis stableFor,
+                                         Millis timeout) {
+    std::string seen;
+    auto since = std::chrono::steady_clock::now();
+    const bool settled = waitUntil(
+        [&] {
+            if ((seen = dialog.text(id)) != cp949Expected) {
+                since = std::chrono::steady_clock::now();
+                return false;
+            }
+            return elapsedSince(since) >= stableFor;
+        },
+        timeout);
+    if (settled)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "control " << id << " did not keep " << quotedText(cp949Expected) << " for "
+           << stableFor.count() << " ms within " << timeout.count() << " ms; last seen "
+           << quotedText(seen);
+}
+
+::testing::AssertionResult showsCheck(const MainDialog& dialog, int id, int state,
+                                      Millis timeout) {
+    int seen = -1;
+    if (waitUntil([&] { return (seen = dialog.checkState(id)) == state; }, timeout))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "button " << id << " has check state " << seen
+                                         << ", expected " << state << " within "
+                                         << timeout.count() << " ms";
+}
+
+::testing::AssertionResult endsNormally(ZorikSession& session, Millis timeout) {
+    const auto code = session.process().waitForExit(timeout);
+    if (!code)
+        return ::testing::AssertionFailure()
+               << "the process is still running " << timeout.count() << " ms later";
+    if (*code != 0)
+        return ::testing::AssertionFailure() << "the process ended with exit code "
+                                             << exitCodeText(*code);
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult endsWithoutAsking(ZorikSession& session, Millis timeout) {
+    const DWORD id = session.processId();
+    std::optional<std::string> boxText;
+    waitUntil(
+        [&] {
+            if (!session.process().running())
+                return true;
+            if (auto box = MessageBoxWindow::waitFor(id, Millis(0))) {
+                // A box that was answered just before may still be on its
+                // way out; only one that stays counts.
+                try {
+                    boxText = box->text();
+                } catch (const std::exception&) {
+                }
+            }
+            return boxText.has_value();
+        },
+        timeout, Millis(10));
+    if (boxText)
+        return ::testing::AssertionFailure() << "the program shows a message box "
+                                             << quotedText(*boxText) << " instead of ending";
+    return endsNormally(session, Millis(0));
+}
+
+::testing::AssertionResult showsMessageBox(ZorikSession& session, const std::string& utf8Caption,
+                                           const std::string& utf8Text,
+                                           std::optional<MessageBoxWindow>& box, Millis timeout) {
+    box = MessageBoxWindow::waitFor(session.processId(), timeout);
+    if (!box)
+        return ::testing::AssertionFailure() << "no message box within " << timeout.count()
+                                             << " ms; expected " << quotedText(cp949(utf8Text));
+    const std::string caption = box->caption();
+    const std::string text = box->text();
+    if (caption != cp949(utf8Caption) || text != cp949(utf8Text))
+        return ::testing::AssertionFailure()
+               << "message box " << quotedText(caption) << ": " << quotedText(text) << ", expected "
+               << quotedText(cp949(utf8Caption)) << ": " << quotedText(cp949(utf8Text));
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult logShowsLines(const MainDialog& dialog, size_t count,
+                                         std::vector<LogLine>& lines, Millis timeout) {
+    std::string problem;
+    waitUntil(
+        [&] {
+            auto parsed = parseLog(dialog.text(kLogBox), problem);
+            if (!parsed)
+                return true; // a malformed log will not mend itself
+            lines = *parsed;
+            return lines.size() >= count;
+        },
+        timeout, Millis(20));
+    if (!problem.empty())
+        return ::testing::AssertionFailure() << problem;
+    if (lines.size() < count)
+        return ::testing::AssertionFailure() << "the log box shows " << lines.size()
+                                             << " lines, expected at least " << count
+                                             << " within " << timeout.count() << " ms";
+    return ::testing::AssertionSuccess();
+}
+
+} // namespace zorik::e2e

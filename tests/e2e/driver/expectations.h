@@ -1,0 +1,54 @@
+// GoogleTest checks on the running program that wait for the observed state,
+// within a bound, and say what was seen when it does not come.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "log_text.h"
+#include "main_dialog.h"
+#include "message_box.h"
+#include "wait_until.h"
+#include "zorik_session.h"
+
+namespace zorik::e2e {
+
+// The control's text becomes `cp949Expected` within `timeout`.
+::testing::AssertionResult showsText(const MainDialog& dialog, int id,
+                                     const std::string& cp949Expected,
+                                     Millis timeout = kReactionTimeout);
+
+// The control's text becomes `cp949Expected` and then keeps it for
+// `stableFor`, all within `timeout`: for states that may flicker on their
+// way, as a caption handed from one loop to the next.
+::testing::AssertionResult settlesOnText(const MainDialog& dialog, int id,
+                                         const std::string& cp949Expected, Millis stableFor,
+                                         Millis timeout);
+
+// The button's check state becomes `state` within `timeout`.
+::testing::AssertionResult showsCheck(const MainDialog& dialog, int id, int state,
+                                      Millis timeout = kReactionTimeout);
+
+// The process ends with exit code 0 within `timeout`, and shows no message
+// box on the way (a box would wait for an operator).
+::testing::AssertionResult endsWithoutAsking(ZorikSession& session,
+                                             Millis timeout = kExitTimeout);
+
+// The process ends with exit code 0 within `timeout`.
+::testing::AssertionResult endsNormally(ZorikSession& session, Millis timeout = kExitTimeout);
+
+// A message box with this caption and text (UTF-8, compared as code page
+// 949 bytes) shows within `timeout`.
+::testing::AssertionResult showsMessageBox(ZorikSession& session, const std::string& utf8Caption,
+                                           const std::string& utf8Text,
+                                           std::optional<MessageBoxWindow>& box,
+                                           Millis timeout = kReactionTimeout);
+
+// The log box holds a well-formed test log with at least `count`
+// disagreement lines within `timeout`; `lines` receives them.
+::testing::AssertionResult logShowsLines(const MainDialog& dialog, size_t count,
+                                         std::vector<LogLine>& lines, Millis timeout);
+
+} // namespace zorik::e2e

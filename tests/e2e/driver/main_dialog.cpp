@@ -1,0 +1,80 @@
+#include "main_dialog.h"
+
+#include <stdexcept>
+
+#include "process_windows.h"
+
+namespace zorik::e2e {
+namespace {
+
+bool isMainDialog(HWND window) {
+    return className(window) == "#32770" && GetDlgItem(window, kTestButton) != nullptr &&
+           GetDlgItem(window, kLogBox) != nullptr;
+}
+
+} // namespace
+
+std::optional<MainDialog> MainDialog::waitFor(DWORD processId, Millis timeout) {
+    HWND found = nullptr;
+    waitUntil(
+        [&] {
+            for (HWND window : visibleTopLevelWindows(processId)) {
+                // Enabled: no modal box of the program stands in front of it.
+                if (isMainDialog(window) && IsWindowEnabled(window)) {
+                    found = window;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeout, Millis(20));
+    if (!found)
+        return std::nullopt;
+    return MainDialog(found);
+}
+
+bool MainDialog::exists() const {
+    return IsWindow(window_) != FALSE;
+}
+
+std::string MainDialog::caption() const {
+    return windowText(window_);
+}
+
+HWND MainDialog::control(int id) const {
+    HWND item = GetDlgItem(window_, id);
+    if (!item)
+        throw std::runtime_error("the dialog has no control " + std::to_string(id));
+    return item;
+}
+
+std::string MainDialog::text(int id) const {
+    return windowText(control(id));
+}
+
+int MainDialog::checkState(int id) const {
+    return static_cast<int>(sendBounded(control(id), BM_GETCHECK));
+}
+
+LONG MainDialog::style(int id) const {
+    return GetWindowLongA(control(id), GWL_STYLE);
+}
+
+void MainDialog::click(int id) const {
+    PostMessageA(control(id), BM_CLICK, 0, 0);
+}
+
+void MainDialog::mouseClick(int id) const {
+    postMouseClick(control(id));
+}
+
+void MainDialog::pressKey(WORD virtualKey) const {
+    HWND focus = focusedWindowOfThread(window_);
+    postKeyPress(focus ? focus : window_, virtualKey);
+}
+
+void MainDialog::pressCloseBox() const {
+    PostMessageA(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+} // namespace zorik::e2e

@@ -1,0 +1,68 @@
+// The edit control as the program's log box: far more text than its
+// default limit, appended piece by piece, never refilled.
+#include "framework/edit.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+class LogBox : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        box.m_hWnd = ::CreateWindowExA(0, "EDIT", "", WS_POPUP | ES_MULTILINE | ES_READONLY
+                                       | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER,
+                                       0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(box.m_hWnd, nullptr);
+    }
+    void TearDown() override { ::DestroyWindow(box.m_hWnd); }
+
+    std::string Text() const
+    {
+        std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(box.m_hWnd)) + 1, '\0');
+        text.resize(static_cast<std::size_t>(::GetWindowTextA(box.m_hWnd, &text[0], static_cast<int>(text.size()))));
+        return text;
+    }
+
+    CEdit box;
+};
+
+// A log line in code page 949, as the worker writes them ("시", "분", "초",
+// "입력", "출력").
+const std::string kLine = " 0000000000000005 : 12\xBD\xC3 34\xBA\xD0 56\xC3\xCA - "
+                          "\xC0\xD4\xB7\xC2[1] : \xC3\xE2\xB7\xC2[1] = ON : OFF\r\n";
+
+TEST_F(LogBox, HoldsEveryLineOfALogFarPastTheDefaultLimit)
+{
+    box.SetLimitText(0);
+    std::string expected = "Error Check  -  10ms\r\n\r\n";
+    ::SetWindowTextA(box.m_hWnd, expected.c_str());
+    for (int i = 0; i < 1500; ++i) {  // about 100 000 bytes
+        box.AppendText(kLine.c_str());
+        expected += kLine;
+    }
+    EXPECT_EQ(Text(), expected);
+}
+
+TEST_F(LogBox, AppendsAtTheEndWhateverIsSelectedAndShowsTheNewestLine)
+{
+    // Only a box on screen scrolls.
+    ::ShowWindow(box.m_hWnd, SW_SHOWNOACTIVATE);
+    box.SetLimitText(0);
+    std::string expected;
+    for (int i = 0; i < 60; ++i) {
+        // The operator selects something near the top between two lines.
+        ::SendMessageA(box.m_hWnd, EM_SETSEL, 3, 10);
+        box.AppendText(kLine.c_str());
+        expected += kLine;
+    }
+    EXPECT_EQ(Text(), expected);
+    const LRESULT lines = ::SendMessageA(box.m_hWnd, EM_GETLINECOUNT, 0, 0);
+    const LRESULT firstVisible = ::SendMessageA(box.m_hWnd, EM_GETFIRSTVISIBLELINE, 0, 0);
+    EXPECT_GT(firstVisible, 0);
+    EXPECT_GE(firstVisible, lines - 20) << "the end of the log is out of view";
+}
+
+} // namespace
