@@ -1,0 +1,135 @@
+// Figures of the running Zorik.exe, watched from outside under Wine: the
+// idle dialog's CPU use, then the loopback test's cycle period against the
+// ideal 3 x (10 + 100) ms. Prints figures; judges nothing.
+//
+//   zorik_dialog_bench [IDLE_SECONDS [TEST_SECONDS]]
+//
+// Exit code 2 when Zorik did not follow a step (the reason is printed).
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+#include <thread>
+
+#include "cycle_watch.h"
+#include "figures.h"
+#include "operator_session.h"
+#include "wine_host_process.h"
+#include "zorik_session.h"
+
+using namespace zorik;
+using namespace zorik::bench;
+
+namespace {
+
+constexpr double kIdealPeriodMillis = 3 * (10 + 100);
+
+WineHostProcess findHost(const char* program) {
+    std::optional<WineHostProcess> host;
+    e2e::waitUntil([&] { return (host = WineHostProcess::find(program)).has_value(); },
+                   e2e::Millis(5000), e2e::Millis(100));
+    if (!host)
+        throw std::runtime_error(std::string(program) + "'s host process was not found under /proc");
+    return *host;
+}
+
+// CPU use of Zorik.exe (and of the prefix's wineserver, which does part of
+// the work of its windows and timers) while `during` runs.
+struct CpuShare {
+    double zorik = 0;
+    double wineserver = -1; // negative: not found
+};
+
+template <class During>
+CpuShare measureCpu(const WineHostProcess& zorik, const std::optional<WineHostProcess>& server,
+                    During during) {
+    const auto start = Clock::now();
+    const auto zorikBefore = zorik.usage();
+    const auto serverBefore = server ? server->usage() : std::nullopt;
+    during();
+    const auto zorikAfter = zorik.usage();
+    const auto serverAfter = server ? server->usage() : std::nullopt;
+    const double seconds = millisBetween(start, Clock::now()) / 1000.0;
+    if (!zorikBefore || !zorikAfter)
+        throw std::runtime_error("Zorik's host process went away while measured");
+    // The threads' own clocks are finer than the 10 ms ticks; Zorik's
+    // threads live through the whole window, the worker's excepted (started
+    // inside it), whose time the ticks then still count.
+    const auto used = [](const HostProcessUsage& before, const HostProcessUsage& after) {
+        const double precise = after.liveThreadCpuSeconds - before.liveThreadCpuSeconds;
+        const double ticks = after.cpuSeconds - before.cpuSeconds;
+        return precise > 0 && precise >= ticks - 0.02 ? precise : ticks;
+    };
+    CpuShare share;
+    share.zorik = 100.0 * used(*zorikBefore, *zorikAfter) / seconds;
+    if (serverBefore && serverAfter)
+        share.wineserver = 100.0 * used(*serverBefore, *serverAfter) / seconds;
+    return share;
+}
+
+void printCpuRow(const char* what, const CpuShare& share, const char* how) {
+    if (share.wineserver >= 0)
+        std::printf("ROW|%s|%.2f %% of one core (wineserver %.2f %%)|%s\n", what, share.zorik,
+                    share.wineserver, how);
+    else
+        std::printf("ROW|%s|%.2f %% of one core|%s\n", what, share.zorik, how);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    const int idleSeconds = argc > 1 ? std::atoi(argv[1]) : 10;
+    const int testSeconds = argc > 2 ? std::atoi(argv[2]) : 40;
+    try {
+        e2e::ZorikSession zorik; // healthy unit
+        const e2e::MainDialog& dialog = zorik.dialog();
+        const WineHostProcess host = findHost("Zorik.exe");
+        const auto server = WineHostProcess::findWineserver();
+
+        // Let start-up work (fonts, first paint) settle before measuring.
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        const CpuShare idle = measureCpu(host, server, [&] {
+            std::this_thread::sleep_for(std::chrono::seconds(idleSeconds));
+        });
+        char how[128];
+        std::snprintf(how, sizeof how, "%d s, only the 100 ms poll timer; CPU time from /proc",
+                      idleSeconds);
+        printCpuRow("idle dialog CPU", idle, how);
+
+        CycleWatch watch(dialog);
+        const auto testStart = Clock::now();
+        startLoopbackTest(zorik);
+        const CpuShare running = measureCpu(host, server, [&] {
+            watch.watch(std::chrono::seconds(testSeconds), testStart);
+        });
+        const auto testStop = Clock::now();
+        stopLoopbackTest(zorik);
+        std::snprintf(how, sizeof how, "%d s, healthy unit, while the bench samples the indicators",
+                      testSeconds);
+        printCpuRow("running test CPU", running, how);
+
+        leave(zorik, true);
+        const auto count = reportedCount(zorik);
+        const double elapsed = millisBetween(testStart, testStop);
+        // Cycles begun between the start and the stop click: the first
+        // begins at once, so on average half a period is left over.
+        const double countMean = count && *count > 0 ? elapsed / (static_cast<double>(*count) - 0.5) : 0;
+        const double watchMean =
+            meanCyclePeriod(watch.changes(), countMean > 0 ? countMean : kIdealPeriodMillis);
+        const auto periods = singleCyclePeriods(watch.changes(), watchMean);
+
+        std::printf("ROW|loopback cycle period (ideal %.0f ms)|median %.1f ms, worst %.1f ms, "
+                    "p90 %.1f ms|%zu single cycles timed by output indicator changes, sampled every %.2f ms\n",
+                    kIdealPeriodMillis, median(periods), worst(periods), percentile(periods, 0.9),
+                    periods.size(), watch.sampleIntervalMillis());
+        std::printf("ROW|loopback cycle period, mean|%.1f ms (indicators), %.1f ms (count %lu / %.1f s)|"
+                    "report file's count header over the run's elapsed time\n",
+                    watchMean, countMean, count ? *count : 0UL, elapsed / 1000.0);
+        if (periods.size() < 30)
+            std::printf("note: only %zu single cycles were timed (fewer than 30)\n", periods.size());
+        return 0;
+    } catch (const std::exception& error) {
+        std::printf("dialog bench: FAILED: %s\n", error.what());
+        return 2;
+    }
+}

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Benchmarks of the Windows programs, run under Wine against the simulated
+# unit, each in a fresh Wine prefix; prints one table at the end:
+#   - the loopback test's cycle period against the ideal 330 ms, timed on
+#     the running Zorik.exe from outside (output indicator changes);
+#   - the idle dialog's CPU use (and the running test's);
+#   - the cost of adding one line to the log box at 100 and 100,000 lines,
+#     against replacing its whole text;
+#   - the cost of one Zorik_Read and one Zorik_Write call.
+# Figures only: nothing here passes or fails on a number.
+#
+#   scripts/bench.sh
+#
+# Environment:
+#   ZORIK_BUILD_DIR           build tree of the sim preset (default build/sim)
+#   ZORIK_BENCH_IDLE_SECONDS  idle CPU window (default 10)
+#   ZORIK_BENCH_TEST_SECONDS  loopback test watched for the cycle figures
+#                             (default 40, about 120 cycles)
+# Exit code: 0 all figures taken, 1 build failure, 2 a benchmark failed
+# (its reason is printed).
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+
+build=${ZORIK_BUILD_DIR:-build/sim}
+idle=${ZORIK_BENCH_IDLE_SECONDS:-10}
+test_seconds=${ZORIK_BENCH_TEST_SECONDS:-40}
+
+if [ -z "${ZORIK_BENCH_BUILT:-}" ]; then
+    echo "bench: building the sim preset in $build" >&2
+    if [ ! -f "$build/CMakeCache.txt" ]; then
+        cmake --preset sim -B "$build" >/dev/null
+    fi
+    cmake --build "$build" -j2 --target Zorik ZorikApi zorik_dialog_bench zorik_log_box_bench \
+        zorik_api_call_bench >/dev/null
+    # Wine needs a display; without one the rest runs on a virtual one.
+    if [ -z "${DISPLAY:-}" ]; then
+        ZORIK_BENCH_BUILT=1 exec xvfb-run -a "$0" "$@"
+    fi
+fi
+
+rows=$(mktemp)
+trap 'rm -f "$rows"' EXIT
+failed=0
+
+# run SECONDS PROGRAM ARGS...: one program in a fresh prefix, killed after
+# SECONDS; its table rows are kept, everything else it says is shown.
+run() {
+    local limit=$1 program=$2
+    shift 2
+    echo "bench: $program $*" >&2
+    local rc=0
+    ZORIK_WINE_TIMEOUT=$limit tests/wine/run-in-prefix.sh "$build/bin/$program" "$@" \
+        > >(tee -a "$rows" | grep -v '^ROW|' >&2) || rc=$?
+    wait
+    if [ $rc -ne 0 ]; then
+        echo "bench: $program failed with exit code $rc" >&2
+        failed=1
+    fi
+}
+
+run 120 zorik_api_call_bench.exe
+run 600 zorik_log_box_bench.exe
+run $((idle + test_seconds + 120)) zorik_dialog_bench.exe "$idle" "$test_seconds"
+
+echo
+echo "Zorik benchmarks, $(date '+%F %T'), simulated unit, Wine $(wine --version 2>/dev/null | sed 's/^wine-//'), load average $(cut -d' ' -f1-3 /proc/loadavg)"
+{
+    echo "what|figure|how"
+    grep '^ROW|' "$rows" | cut -d'|' -f2-
+} | column -t -s '|'
+exit $((failed ? 2 : 0))
