@@ -13,7 +13,7 @@
 
 #include "figures.h"
 #include "framework/edit.h"
-#include "test_texts.h"
+#include "program_texts.h"
 
 using namespace zorik::bench;
 

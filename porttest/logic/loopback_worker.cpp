@@ -1,6 +1,6 @@
 #include "loopback_worker.h"
 
-#include "test_texts.h"
+#include "program_texts.h"
 
 namespace zorik {
 

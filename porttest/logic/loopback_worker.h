@@ -8,7 +8,7 @@
 #include "loopback_dialog.h"
 #include "loopback_services.h"
 #include "run_control.h"
-#include "test_globals.h"
+#include "loopback_globals.h"
 
 namespace zorik {
 

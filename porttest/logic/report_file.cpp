@@ -1,6 +1,6 @@
 #include "report_file.h"
 
-#include "test_texts.h"
+#include "program_texts.h"
 
 namespace zorik {
 

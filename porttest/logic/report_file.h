@@ -3,7 +3,7 @@
 // becomes CR LF, so the CR LF line ends reach the disk as CR CR LF).
 #pragma once
 
-#include "test_log.h"
+#include "loopback_log.h"
 
 #include <cstddef>
 #include <memory>

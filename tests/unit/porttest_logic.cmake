@@ -3,8 +3,8 @@
 zorik_add_test(porttest_logic_test
     porttest/loopback_worker_test.cpp
     porttest/run_control_test.cpp
-    porttest/test_log_test.cpp
-    porttest/test_texts_test.cpp
+    porttest/loopback_log_test.cpp
+    porttest/program_texts_test.cpp
     porttest/report_file_test.cpp
     LIBS zorik_porttest_logic)
 target_include_directories(porttest_logic_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/porttest)

@@ -3,7 +3,7 @@
 // clock time passes.
 #include "loopback_fakes.h"
 #include "loopback_worker.h"
-#include "test_texts.h"
+#include "program_texts.h"
 
 #include <gtest/gtest.h>
 

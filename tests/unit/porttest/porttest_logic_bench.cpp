@@ -3,8 +3,8 @@
 // large log. Prints numbers; passes or fails nothing.
 #include "loopback_worker.h"
 #include "report_file.h"
-#include "test_log.h"
-#include "test_texts.h"
+#include "loopback_log.h"
+#include "program_texts.h"
 
 #include <chrono>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // reported as failure.
 #include "report_file.h"
 #include "stdio_report_file.h"
-#include "test_texts.h"
+#include "program_texts.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 // with real threads (meant to run under ThreadSanitizer too).
 #include "loopback_fakes.h"
 #include "loopback_worker.h"
-#include "test_texts.h"
+#include "program_texts.h"
 
 #include <gtest/gtest.h>
 

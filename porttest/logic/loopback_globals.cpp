@@ -1,4 +1,4 @@
-#include "test_globals.h"
+#include "loopback_globals.h"
 
 zorik::RunFlag g_bTestRunning;
 zorik::CycleCounter g_nTestCount;

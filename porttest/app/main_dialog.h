@@ -7,7 +7,7 @@
 #include "framework/edit.h"
 #include "loopback_dialog.h"
 #include "run_control.h"
-#include "test_log.h"
+#include "loopback_log.h"
 
 #include "resource.h"
 

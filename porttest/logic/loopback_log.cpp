@@ -1,6 +1,6 @@
-#include "test_log.h"
+#include "loopback_log.h"
 
-#include "test_texts.h"
+#include "program_texts.h"
 
 #include <utility>
 

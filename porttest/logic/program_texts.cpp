@@ -1,6 +1,6 @@
 // Compiled with -fexec-charset=CP949: every literal below is stored as code
 // page 949 bytes although this file is UTF-8.
-#include "test_texts.h"
+#include "program_texts.h"
 
 #include <cstdio>
 

@@ -2,8 +2,8 @@
 // still running: whole lines only, and a count that matches the lines.
 #include "loopback_fakes.h"
 #include "loopback_worker.h"
-#include "test_log.h"
-#include "test_texts.h"
+#include "loopback_log.h"
+#include "program_texts.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // The main dialog: construction, data exchange, initialisation, input
 // polling, output switches and the minimised icon.
-#include "port_test_dlg.h"
+#include "main_dialog.h"
 
 #include "ZorikApi.h"
 #include "framework/data_exchange.h"
 #include "framework/paint_dc.h"
 #include "framework/win_app.h"
-#include "test_texts.h"
+#include "program_texts.h"
 
 BEGIN_MESSAGE_MAP(CPortTestDlg, CDialog)
     ON_WM_PAINT()

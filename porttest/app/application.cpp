@@ -1,6 +1,6 @@
-#include "port_test_app.h"
+#include "application.h"
 
-#include "port_test_dlg.h"
+#include "main_dialog.h"
 
 BEGIN_MESSAGE_MAP(CPortTestApp, CWinApp)
     ON_COMMAND(ID_HELP, CWinApp::OnHelp)

@@ -1,4 +1,4 @@
-// The test program's own texts, as code page 949 bytes (test_texts.cpp is
+// The test program's own texts, as code page 949 bytes (program_texts.cpp is
 // compiled with -fexec-charset=CP949). Every string here is NUL-terminated
 // and contains no other NUL.
 #pragma once

@@ -1,7 +1,7 @@
 // The program's texts must be code page 949 bytes whatever the compiler's
 // source and execution character sets are; the expectations are spelt out
 // byte by byte.
-#include "test_texts.h"
+#include "program_texts.h"
 
 #include <gtest/gtest.h>
 

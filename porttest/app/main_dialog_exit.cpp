@@ -1,13 +1,13 @@
 // Leaving the main dialog: the save question and report file on the exit
 // button, and stopping a running test whichever way the dialog closes.
-#include "port_test_dlg.h"
+#include "main_dialog.h"
 
 #include "framework/message_wait.h"
 #include "framework/win_app.h"
 #include "report_file.h"
 #include "stdio_report_file.h"
-#include "test_globals.h"
-#include "test_texts.h"
+#include "loopback_globals.h"
+#include "program_texts.h"
 
 void CPortTestDlg::OnOK()
 {

@@ -1,10 +1,10 @@
 // The main dialog's side of the loopback test: the Test button, the worker
 // thread's start, and the operations the worker performs on the dialog.
-#include "port_test_dlg.h"
+#include "main_dialog.h"
 
 #include "framework/worker_thread.h"
 #include "loopback_worker.h"
-#include "test_globals.h"
+#include "loopback_globals.h"
 #include "windows_loopback_services.h"
 
 void CPortTestDlg::OnTest()
