@@ -9,8 +9,9 @@ CWinApp* g_app = nullptr;
 // "C:\\dir\\Zorik.exe" -> "Zorik"
 std::string ProgramName(HINSTANCE instance)
 {
+    // XP leaves a truncated path unterminated: keep the last byte for the zero.
     char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(instance, path, MAX_PATH);
+    ::GetModuleFileNameA(instance, path, MAX_PATH - 1);
     std::string name = path;
     std::size_t slash = name.find_last_of("\\/:");
     if (slash != std::string::npos)

@@ -18,8 +18,11 @@ void testChannel(LoopbackDialog& dialog, LoopbackServices& services, std::uint32
     dialog.setInputIndicator(channel, services.readInput(channel) != 0 ? 1 : 0);
 
     // The indicators are compared, not the values held here: the operator
-    // may have clicked the output switch since it was set.
-    if (dialog.outputIndicator(channel) != dialog.inputIndicator(channel)) {
+    // may have clicked the output switch since it was set. Output first,
+    // then input, in separate statements so the order is fixed.
+    const int outputShown = dialog.outputIndicator(channel);
+    const int inputShown = dialog.inputIndicator(channel);
+    if (outputShown != inputShown) {
         const LocalTime now = services.localTime();
         const int output = dialog.outputIndicator(channel);
         const int input = dialog.inputIndicator(channel);
