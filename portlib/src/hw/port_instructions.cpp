@@ -2,15 +2,23 @@
 
 #include <windows.h>
 
-// The two port instructions live at known addresses so that the fault
-// handler can tell our own privileged-instruction faults from anyone
-// else's. Each instruction is one byte long: 0xEC (in al, dx) and 0xEE
-// (out dx, al).
+// Each port instruction runs inside an exception frame of its own, pushed
+// onto the thread's frame chain (fs:[0]) just around it. If the system has
+// not granted port access, the instruction faults and only that frame's
+// handler sees it: nothing process-wide is installed, so the handler can
+// neither catch anyone else's faults nor outlive the DLL, and frame-based
+// handling exists on every Windows from 95 and NT 4 on.
+//
+// Stack inside a stub after the two pushes: [esp] previous frame,
+// [esp+4] handler, [esp+8] return address, [esp+12] port, [esp+16] value.
+// Both instructions are one byte long: 0xEC (in al, dx), 0xEE (out dx, al).
 extern "C" {
 std::uint8_t __cdecl zorik_port_in(std::uint16_t port);
 void __cdecl zorik_port_out(std::uint16_t port, std::uint8_t value);
 extern const char zorik_port_in_insn[];
 extern const char zorik_port_out_insn[];
+EXCEPTION_DISPOSITION __cdecl zorik_port_fault_handler(EXCEPTION_RECORD* record, void* frame,
+                                                       CONTEXT* context, void* dispatcher);
 }
 
 asm(R"(
@@ -18,93 +26,60 @@ asm(R"(
     .globl _zorik_port_in
     .globl _zorik_port_in_insn
 _zorik_port_in:
-    movw 4(%esp), %dx
+    pushl $_zorik_port_fault_handler
+    pushl %fs:0
+    movl %esp, %fs:0
+    movw 12(%esp), %dx
     xorl %eax, %eax
 _zorik_port_in_insn:
     inb %dx, %al
+    popl %fs:0
+    addl $4, %esp
     ret
 
     .globl _zorik_port_out
     .globl _zorik_port_out_insn
 _zorik_port_out:
-    movw 4(%esp), %dx
-    movb 8(%esp), %al
+    pushl $_zorik_port_fault_handler
+    pushl %fs:0
+    movl %esp, %fs:0
+    movw 12(%esp), %dx
+    movb 16(%esp), %al
 _zorik_port_out_insn:
     outb %al, %dx
+    popl %fs:0
+    addl $4, %esp
     ret
 )");
 
-namespace {
-
-LONG CALLBACK skipRefusedPortAccess(PEXCEPTION_POINTERS info)
+// A refused read sees 0xFF, what an absent port's floating bus shows; a
+// refused write is dropped. Either way execution goes on after the
+// instruction.
+extern "C" EXCEPTION_DISPOSITION __cdecl zorik_port_fault_handler(EXCEPTION_RECORD* record, void*,
+                                                                  CONTEXT* context, void*)
 {
-    const EXCEPTION_RECORD* record = info->ExceptionRecord;
+    if (record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND))
+        return ExceptionContinueSearch;
     if (record->ExceptionCode != EXCEPTION_PRIV_INSTRUCTION)
-        return EXCEPTION_CONTINUE_SEARCH;
-    CONTEXT* context = info->ContextRecord;
+        return ExceptionContinueSearch;
     if (record->ExceptionAddress == zorik_port_in_insn) {
         context->Eax = (context->Eax & ~0xFFu) | 0xFFu;
     } else if (record->ExceptionAddress != zorik_port_out_insn) {
-        return EXCEPTION_CONTINUE_SEARCH;
+        return ExceptionContinueSearch;
     }
     context->Eip += 1;
-    return EXCEPTION_CONTINUE_EXECUTION;
+    return ExceptionContinueExecution;
 }
-
-using AddHandlerFn = PVOID(WINAPI*)(ULONG, PVECTORED_EXCEPTION_HANDLER);
-using RemoveHandlerFn = ULONG(WINAPI*)(PVOID);
-
-// Vectored handlers exist from Windows XP on. The 9x family lacks them,
-// but there the port instructions never fault, so it needs none: look the
-// functions up at run time instead of importing them.
-class FaultGuard {
-public:
-    FaultGuard()
-    {
-        if (auto add = reinterpret_cast<AddHandlerFn>(kernelFunction("AddVectoredExceptionHandler")))
-            handle_ = add(1, skipRefusedPortAccess);
-    }
-
-    // The handler must not outlive the DLL's code when a program unloads it.
-    ~FaultGuard()
-    {
-        auto remove = reinterpret_cast<RemoveHandlerFn>(kernelFunction("RemoveVectoredExceptionHandler"));
-        if (handle_ && remove)
-            remove(handle_);
-    }
-
-    FaultGuard(const FaultGuard&) = delete;
-    FaultGuard& operator=(const FaultGuard&) = delete;
-
-private:
-    static void* kernelFunction(const char* name)
-    {
-        HMODULE kernel = GetModuleHandleA("kernel32.dll");
-        return kernel ? reinterpret_cast<void*>(GetProcAddress(kernel, name)) : nullptr;
-    }
-
-    PVOID handle_ = nullptr;
-};
-
-// Installed on the first port access, once, whichever thread gets there first.
-void ensureFaultGuard()
-{
-    static FaultGuard guard;
-}
-
-} // namespace
 
 namespace zorik {
 
 std::uint8_t PortInstructions::readByte(std::uint16_t port)
 {
-    ensureFaultGuard();
     return zorik_port_in(port);
 }
 
 void PortInstructions::writeByte(std::uint16_t port, std::uint8_t value)
 {
-    ensureFaultGuard();
     zorik_port_out(port, value);
 }
 
