@@ -53,7 +53,7 @@ TEST(RefusedPortAccess, IsSkippedOnEveryThread)
 
 TEST(RefusedPortAccess, TheProgramsOwnPortInstructionsReachTheProgramsHandler)
 {
-    // The library's handler is in place once it has touched the port.
+    // The library has had a refused instruction of its own caught first.
     EXPECT_EQ(0, Zorik_Read(0));
     OwnFaultHandler own;
 

@@ -1,5 +1,6 @@
 // A program that loads ZorikApi.dll at run time and unloads it again must
-// not be left with the library's fault handler pointing into freed code.
+// not be left with any fault handling of the library's pointing into freed
+// code.
 #include "support/own_port_instructions.h"
 
 #include <gtest/gtest.h>
@@ -13,8 +14,8 @@ using zorik::wine::OwnFaultHandler;
 using ReadFn = int(__stdcall*)(int);
 using WriteFn = void(__stdcall*)(int, int);
 
-// Loads the library, makes it touch the port (which installs its handler)
-// and unloads it again.
+// Loads the library, makes it touch the port (and have its refused
+// instructions caught) and unloads it again.
 void useAndUnloadLibrary()
 {
     HMODULE library = LoadLibraryA("ZorikApi.dll");
@@ -31,9 +32,8 @@ void useAndUnloadLibrary()
 
 TEST(UnloadedLibrary, LeavesNoFaultHandlerBehind)
 {
-    // Registered before the library's, yet called after it: the library's
-    // handler goes to the front of the chain. A handler left behind by the
-    // unloaded library would be called first and jump into freed memory.
+    // Any process-wide handler left behind by the unloaded library would be
+    // called before this one and jump into freed memory.
     OwnFaultHandler own;
     for (int load = 1; load <= 2; ++load) {
         SCOPED_TRACE(load);
