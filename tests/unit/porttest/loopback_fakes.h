@@ -48,6 +48,8 @@ public:
     }
     int outputIndicator(int channel) override
     {
+        if (recordReads)
+            record("get out " + std::to_string(channel));
         std::lock_guard<std::mutex> hold(m_lock);
         return m_output.at(channel);
     }
@@ -59,6 +61,8 @@ public:
     }
     int inputIndicator(int channel) override
     {
+        if (recordReads)
+            record("get in " + std::to_string(channel));
         std::lock_guard<std::mutex> hold(m_lock);
         return m_input.at(channel);
     }
@@ -98,6 +102,10 @@ public:
         std::lock_guard<std::mutex> hold(m_lock);
         return m_lines;
     }
+
+    // Also records "get out c" / "get in c" for every read-back of an
+    // indicator (off by default, to keep the other sequences short).
+    bool recordReads = false;
 
     // Called on the worker thread after a caption has been set.
     std::function<void(const std::string&)> onCaption;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -218,4 +219,19 @@ TEST(LoopbackCycle, ComparesTheIndicatorsAsReadBack)
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(parse(lines[0]).channel, 1);
     EXPECT_NE(lines[0].find("= ON : OFF\r\n"), std::string::npos);
+}
+
+TEST(LoopbackCycle, ReadsTheOutputIndicatorBeforeTheInputIndicator)
+{
+    Worker worker(unwiredUnit);
+    worker.dialog.recordReads = true;
+    worker.services.setRandomValues({2}); // only channel 1 disagrees
+    worker.run(1);
+
+    const auto events = worker.events.events();
+    const auto from = std::find(events.begin(), events.end(), "in 1=0");
+    ASSERT_NE(from, events.end());
+    const auto to = std::find(from, events.end(), "sleep 100");
+    EXPECT_EQ(std::vector<std::string>(from + 1, to),
+              (std::vector<std::string>{"get out 1", "get in 1", "time", "get out 1", "get in 1", "log"}));
 }
