@@ -2,22 +2,13 @@
 // status byte.
 #pragma once
 
+#include "port_access.h"
 #include "port_io.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace zorik::testing {
-
-struct PortAccess {
-    bool write;
-    std::uint16_t port;
-    std::uint8_t value;
-    bool operator==(const PortAccess& other) const
-    {
-        return write == other.write && port == other.port && value == other.value;
-    }
-};
 
 class RecordingPort : public PortIo {
 public:

@@ -3,21 +3,15 @@
 // instructions against a model of the port, and records every access.
 #pragma once
 
+#include "port_access.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace zorik::wine {
 
-struct PortAccess {
-    bool write;
-    std::uint16_t port;
-    std::uint8_t value;
-    bool operator==(const PortAccess& other) const
-    {
-        return write == other.write && port == other.port && value == other.value;
-    }
-};
+using testing::PortAccess;
 
 // The accesses made between one step marker of the script and the next.
 struct Step {
