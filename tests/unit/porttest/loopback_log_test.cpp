@@ -1,5 +1,7 @@
 // The test log and the counter as the report reads them while a worker is
-// still running: whole lines only, and a count that matches the lines.
+// still running: whole lines only, and a count that matches the lines; and
+// what the log box shows of the log.
+#include "log_box_lines.h"
 #include "loopback_fakes.h"
 #include "loopback_worker.h"
 #include "loopback_log.h"
@@ -11,6 +13,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 using namespace zorik;
 using namespace zorik::testing;
@@ -166,4 +169,137 @@ TEST(ReportSnapshot, CountAndLogAgreeWhileTheWorkerRuns)
     EXPECT_EQ(inconsistency(last, logStart), "");
     EXPECT_EQ(last.log.size(), log.size());
     std::printf("%d snapshots taken while the worker ran\n", snapshots);
+}
+
+namespace {
+
+// Positions in a box that holds Unicode: one per character, a code page
+// 949 lead byte and its trail byte being one.
+std::size_t characters(const std::string& text, std::size_t from, std::size_t to)
+{
+    std::size_t count = 0;
+    for (std::size_t i = from; i < to; ++i, ++count)
+        if (static_cast<unsigned char>(text[i]) >= 0x81)
+            ++i;
+    return count;
+}
+
+// An edit control as the log box uses it, counting in bytes (9x) or in
+// characters, driven by LogBoxLines' decisions as CLogBox drives it.
+class SimulatedBox {
+public:
+    SimulatedBox(std::size_t budget, bool countsCharacters)
+        : m_lines(budget), m_characters(countsCharacters)
+    {
+    }
+    void show(const std::string& log)
+    {
+        const std::size_t header = logHeaderLength(log);
+        m_text = log.substr(0, header);
+        m_lines.reset(header, positions(m_text, 0, header));
+        std::size_t start = newestLinesStart(log, m_lines.budget());
+        while (start < log.size()) {
+            const std::size_t end = log.find('\n', start) + 1;
+            appendLine(log.substr(start, end - start));
+            start = end;
+        }
+    }
+    void appendLine(const std::string& line)
+    {
+        const BoxSpan leaving = m_lines.makeRoom(line.size());
+        const std::size_t from = byteAt(leaving.start);
+        m_text.erase(from, byteAt(leaving.start + leaving.length) - from);
+        m_text += line;
+        m_lines.add(line.size(), positions(line, 0, line.size()));
+        ASSERT_EQ(m_lines.bytes(), m_text.size());
+        ASSERT_EQ(m_lines.positions(), positions(m_text, 0, m_text.size()));
+    }
+    const std::string& text() const { return m_text; }
+
+private:
+    std::size_t positions(const std::string& text, std::size_t from, std::size_t to) const
+    {
+        return m_characters ? characters(text, from, to) : to - from;
+    }
+    std::size_t byteAt(std::size_t position) const
+    {
+        std::size_t byte = 0;
+        while (position > positions(m_text, 0, byte))
+            byte += m_characters && static_cast<unsigned char>(m_text[byte]) >= 0x81 ? 2 : 1;
+        return byte;
+    }
+
+    LogBoxLines m_lines;
+    bool m_characters;
+    std::string m_text;
+};
+
+// The log's header and, of `lines`, the newest that fit in `budget`
+// beside it (the newest one whatever its length).
+std::string expectedBox(const std::string& header, const std::vector<std::string>& lines,
+                        std::size_t budget)
+{
+    std::string shown;
+    for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+        if (!shown.empty() && header.size() + shown.size() + line->size() > budget)
+            break;
+        shown.insert(0, *line);
+    }
+    return header + shown;
+}
+
+struct BoxCase {
+    const char* what;
+    std::size_t budget;
+    std::vector<std::string> lines;
+};
+
+} // namespace
+
+TEST(LogBox, ShowsTheHeaderAndTheNewestWholeLinesWithinItsBudget)
+{
+    const std::string header = std::string(kLogInitialText) + formatLogHeader();
+    const std::string line = formatLogLine(5, {12, 34, 56}, 1, 1, 0); // 62 bytes, 7 double-byte
+    std::vector<std::string> many;
+    for (std::uint32_t cycle = 1; cycle <= 40; ++cycle)
+        many.push_back(formatLogLine(cycle, {12, 34, 56}, cycle % 3, 1, 0));
+    const std::string longLine(150, 'x');
+    const BoxCase cases[] = {
+        {"nothing to trim", LOG_BOX_BUDGET_BYTES, many},
+        {"trimmed to whole lines", 200, many},
+        {"exactly the header and two lines", header.size() + 2 * line.size(), many},
+        {"budget below the header: the newest line still shows", 10, many},
+        {"a line longer than the budget, then short ones",
+         200, {line, line, longLine + "\r\n", line, line}},
+        {"no lines yet", 200, {}},
+    };
+    for (const BoxCase& c : cases) {
+        for (const bool countsCharacters : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (countsCharacters ? ", Unicode box" : ", 9x box"));
+            // Line by line, as the worker logs.
+            SimulatedBox box(c.budget, countsCharacters);
+            box.show(header);
+            std::vector<std::string> logged;
+            std::string log = header;
+            for (const std::string& next : c.lines) {
+                box.appendLine(next);
+                logged.push_back(next);
+                log += next;
+                ASSERT_EQ(box.text(), expectedBox(header, logged, c.budget)) << logged.size() << " lines";
+            }
+            // Filled afresh from the whole log.
+            SimulatedBox fresh(c.budget, countsCharacters);
+            fresh.show(log);
+            EXPECT_EQ(fresh.text(), box.text());
+            const std::string newest = c.lines.empty() ? header : c.lines.back();
+            ASSERT_GE(box.text().size(), newest.size());
+            EXPECT_EQ(box.text().substr(box.text().size() - newest.size()), newest);
+        }
+    }
+}
+
+TEST(LogBox, HeaderIsTheLogUpToItsFirstEmptyLine)
+{
+    EXPECT_EQ(logHeaderLength("Error Check"), 11u);
+    EXPECT_EQ(logHeaderLength("Error Check  -  10ms\r\n\r\n x\r\n\r\n"), 24u);
 }

@@ -1,0 +1,26 @@
+// The program's log box: an edit control that shows the test log's header
+// and its newest whole lines within zorik::LOG_BOX_BUDGET_BYTES, always
+// ending with the newest line, scrolled into view. Only the UI thread
+// touches it.
+#pragma once
+
+#include "edit.h"
+#include "log_box_lines.h"
+
+#include <string>
+
+class CLogBox : public CEdit {
+public:
+    explicit CLogBox(std::size_t budget = zorik::LOG_BOX_BUDGET_BYTES) : m_lines(budget) {}
+
+    // Fills the box afresh from the whole log: its header and the newest
+    // lines that fit.
+    void Show(const std::string& log);
+
+    // Adds one whole line (CR LF at its end) after the newest, first
+    // removing the oldest lines after the header that leave for it.
+    void AppendLine(const std::string& line);
+
+private:
+    zorik::LogBoxLines m_lines;
+};
