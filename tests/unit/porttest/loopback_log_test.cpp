@@ -256,7 +256,7 @@ struct BoxCase {
 
 } // namespace
 
-TEST(LogBox, ShowsTheHeaderAndTheNewestWholeLinesWithinItsBudget)
+TEST(LogBoxLines, ShowsTheHeaderAndTheNewestWholeLinesWithinItsBudget)
 {
     const std::string header = std::string(kLogInitialText) + formatLogHeader();
     const std::string line = formatLogLine(5, {12, 34, 56}, 1, 1, 0); // 62 bytes, 7 double-byte
@@ -298,7 +298,7 @@ TEST(LogBox, ShowsTheHeaderAndTheNewestWholeLinesWithinItsBudget)
     }
 }
 
-TEST(LogBox, HeaderIsTheLogUpToItsFirstEmptyLine)
+TEST(LogBoxLines, HeaderIsTheLogUpToItsFirstEmptyLine)
 {
     EXPECT_EQ(logHeaderLength("Error Check"), 11u);
     EXPECT_EQ(logHeaderLength("Error Check  -  10ms\r\n\r\n x\r\n\r\n"), 24u);
