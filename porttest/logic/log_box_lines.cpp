@@ -26,7 +26,10 @@ std::size_t newestLinesStart(const std::string& log, std::size_t budget)
     return start;
 }
 
-LogBoxLines::LogBoxLines(std::size_t budget) : m_budget(budget) {}
+LogBoxLines::LogBoxLines(std::size_t budget, std::size_t trim)
+    : m_budget(budget), m_trimmedTo(budget > trim ? budget - trim : 0)
+{
+}
 
 void LogBoxLines::reset(std::size_t bytes, std::size_t positions)
 {
@@ -40,7 +43,9 @@ void LogBoxLines::reset(std::size_t bytes, std::size_t positions)
 BoxSpan LogBoxLines::makeRoom(std::size_t bytes)
 {
     BoxSpan span{m_headerPositions, 0};
-    while (!m_lines.empty() && bytes + this->bytes() > m_budget) {
+    if (bytes + this->bytes() <= m_budget)
+        return span;
+    while (!m_lines.empty() && bytes + this->bytes() > m_trimmedTo) {
         const Line& oldest = m_lines.front();
         span.length += oldest.positions;
         m_lineBytes -= oldest.bytes;

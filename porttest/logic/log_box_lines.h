@@ -20,6 +20,11 @@ namespace zorik {
 // Below the 9x family's 64 KB, with room for one more line and the
 // terminating NUL.
 constexpr std::size_t LOG_BOX_BUDGET_BYTES = 60000;
+// When lines must leave, they leave until the box is this much below the
+// budget: removing text from an edit control costs about as much as adding
+// a line (under Wine some 11 ms either way, whatever the amount), so it
+// comes once in about a hundred lines instead of with every line.
+constexpr std::size_t LOG_BOX_TRIM_BYTES = 6000;
 
 // The log's header: its text up to and including its first empty line
 // ("Error Check  -  10ms\r\n\r\n"); all of it when it has none yet.
@@ -39,16 +44,17 @@ struct BoxSpan {
 // The lines the box holds after its header, oldest first.
 class LogBoxLines {
 public:
-    explicit LogBoxLines(std::size_t budget = LOG_BOX_BUDGET_BYTES);
+    explicit LogBoxLines(std::size_t budget = LOG_BOX_BUDGET_BYTES, std::size_t trim = LOG_BOX_TRIM_BYTES);
 
     // The box was just filled with a header of `bytes`, taking `positions`.
     void reset(std::size_t bytes, std::size_t positions);
 
-    // Before a line of `bytes` goes in at the end: the oldest lines that
-    // must leave for the box to stay within the budget, as one span right
-    // after the header (forgotten here; the caller removes them from the
-    // box). A line too long for the budget on its own empties the box down
-    // to the header and goes in all the same: nothing is cut mid-line.
+    // Before a line of `bytes` goes in at the end: when the box would pass
+    // the budget, the oldest lines that leave for it to be `trim` below the
+    // budget with the new line, as one span right after the header
+    // (forgotten here; the caller removes them from the box). A line too
+    // long for the budget on its own empties the box down to the header and
+    // goes in all the same: nothing is cut mid-line.
     BoxSpan makeRoom(std::size_t bytes);
 
     // The line went in at the end, taking `positions`.
@@ -66,6 +72,7 @@ private:
     };
 
     std::size_t m_budget;
+    std::size_t m_trimmedTo;
     std::size_t m_headerBytes = 0;
     std::size_t m_headerPositions = 0;
     std::size_t m_lineBytes = 0;

@@ -79,8 +79,8 @@ protected:
         LogBox::SetUp();
         trimmed.m_hWnd = box.m_hWnd;
     }
-    // Room for the header and four lines.
-    CLogBox trimmed{24 + 4 * kLine.size()};
+    // Room for the header and four lines, lines leaving one at a time.
+    CLogBox trimmed{24 + 4 * kLine.size(), 0};
 };
 
 } // namespace
