@@ -4,7 +4,9 @@
 // one more line costs once the box is full; and the loopback cycle period
 // of the real worker, with the program's waits, against a unit whose every
 // input disagrees (three lines a cycle), with 100 and with 100,000 lines
-// already in the log. The box is made like the dialog's IDC_LOG:
+// already in the log. Both logs and their boxes live side by side and the
+// measurements alternate between them, so that a shared machine's changing
+// load falls on both alike. The boxes are made like the dialog's IDC_LOG:
 // multi-line, read-only, automatic vertical scroll, vertical scroll bar,
 // border, the dialog's Gulim font. Prints figures; judges nothing.
 #include <windows.h>
@@ -65,19 +67,19 @@ LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 class LogBoxWindow {
 public:
-    LogBoxWindow() {
+    explicit LogBoxWindow(int top) {
         WNDCLASSA windowClass = {};
         windowClass.lpfnWndProc = hostProc;
         windowClass.hInstance = GetModuleHandleA(nullptr);
         windowClass.lpszClassName = "ZorikLogBoxBench";
         RegisterClassA(&windowClass); // fails harmlessly the second time
         parent_ = CreateWindowExA(0, "ZorikLogBoxBench", "log box bench", WS_POPUP | WS_CAPTION | WS_VISIBLE,
-                                  0, 0, 420, 400, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+                                  0, top, 400, 240, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         box_.m_hWnd = CreateWindowExA(
             0, "EDIT", "",
             WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY |
                 ES_AUTOVSCROLL,
-            21, 141, 362, 212, parent_, reinterpret_cast<HMENU>(1018), GetModuleHandleA(nullptr), nullptr);
+            10, 10, 362, 212, parent_, reinterpret_cast<HMENU>(1018), GetModuleHandleA(nullptr), nullptr);
         SetWindowLongPtrA(parent_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&box_));
         // 굴림 9 pt, as the dialog template asks.
         font_ = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, HANGEUL_CHARSET,
@@ -104,39 +106,6 @@ private:
     CLogBox box_;
     HFONT font_ = nullptr;
 };
-
-// What the program does with one line on its two threads, here on one.
-void appendAsTheProgramDoes(zorik::TestLog& log, CLogBox& box, const std::string& line) {
-    log.append(line);
-    box.AppendLine(line);
-}
-
-struct AppendFigures {
-    double bare = 0;    // median ms
-    double painted = 0; // median ms, with the repaint it causes
-    double worst = 0;
-};
-
-AppendFigures benchAppend(LogBoxWindow& window, zorik::TestLog& log, int lines, int appends) {
-    // The first lines pay for font and layout caches; keep them out.
-    for (int i = 0; i < 5; ++i)
-        appendAsTheProgramDoes(log, window.box(), logLine(static_cast<std::uint32_t>(lines + 1 + i)));
-    window.paint();
-    pumpMessages();
-    std::vector<double> bare, painted;
-    for (int i = 0; i < appends; ++i) {
-        const std::string line = logLine(static_cast<std::uint32_t>(lines + 6 + i));
-        const auto start = Clock::now();
-        appendAsTheProgramDoes(log, window.box(), line);
-        const auto appended = Clock::now();
-        window.paint();
-        const auto end = Clock::now();
-        bare.push_back(millisBetween(start, appended));
-        painted.push_back(millisBetween(start, end));
-        pumpMessages();
-    }
-    return {median(bare), median(painted), worst(bare)};
-}
 
 // Private memory (resident anonymous, from the host's /proc) of this
 // process; nothing where it cannot be read.
@@ -259,57 +228,76 @@ std::vector<double> benchCycles(LogBoxWindow& window, zorik::TestLog& log, std::
     return periods;
 }
 
-struct Run {
-    AppendFigures append;
-    std::vector<double> periods;
-    std::size_t boxBytes = 0;
+// One log of `lines` lines and its box, filled as the dialog fills it.
+struct Subject {
+    Subject(int lines, int top, int moreLines)
+        : lines(lines), window(top), log(logWithLines(lines, moreLines)) {
+        window.box().Show(log.text());
+        pumpMessages();
+        // The first lines pay for font and layout caches; keep them out.
+        for (int i = 0; i < 5; ++i)
+            append(logLine(static_cast<std::uint32_t>(lines + 1 + i)));
+        window.paint();
+        pumpMessages();
+    }
+    // What the program does with one line on its two threads, here on one.
+    void append(const std::string& line) {
+        log.append(line);
+        window.box().AppendLine(line);
+    }
+
+    int lines;
+    LogBoxWindow window;
+    zorik::TestLog log;
+    std::vector<double> bare;    // ms per append
+    std::vector<double> painted; // ms per append and the repaint it causes
+    std::vector<double> periods; // ms per cycle
 };
 
-Run benchAt(int lines, int appends, std::uint32_t cycles, const std::optional<WineHostProcess>& self,
-            int memoryLines) {
-    Run run;
-    LogBoxWindow window;
-    if (!window.ok()) {
-        std::printf("log box bench: cannot create the edit control (error %lu)\n", GetLastError());
-        return run;
-    }
-    zorik::TestLog log(logWithLines(lines, appends + memoryLines + static_cast<int>(cycles) * 3 + 1100));
-    window.box().Show(log.text());
-    pumpMessages();
+// One append to each subject in turn, so that both see the same load of a
+// shared machine.
+void benchAppends(Subject* subjects[2], int appends) {
+    for (int i = 0; i < appends; ++i)
+        for (int s = 0; s < 2; ++s) {
+            Subject& subject = *subjects[s];
+            const std::string line = logLine(static_cast<std::uint32_t>(subject.lines + 6 + i));
+            const auto start = Clock::now();
+            subject.append(line);
+            const auto appended = Clock::now();
+            subject.window.paint();
+            const auto end = Clock::now();
+            subject.bare.push_back(millisBetween(start, appended));
+            subject.painted.push_back(millisBetween(start, end));
+            pumpMessages();
+        }
+}
 
-    run.append = benchAppend(window, log, lines, appends);
-    run.periods = benchCycles(window, log, cycles);
-    run.boxBytes = window.length();
-
-    if (memoryLines > 0) {
-        const auto appendLines = [&](int count) {
-            for (int i = 0; i < count; ++i) {
-                appendAsTheProgramDoes(log, window.box(), logLine(static_cast<std::uint32_t>(i)));
-                if (i % 50 == 0) {
-                    window.paint();
-                    pumpMessages();
-                }
+void benchMemory(Subject& subject, const std::optional<WineHostProcess>& self, int lines) {
+    const auto appendLines = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            subject.append(logLine(static_cast<std::uint32_t>(i)));
+            if (i % 50 == 0) {
+                subject.window.paint();
+                pumpMessages();
             }
-        };
-        // A full round of the box first, so that what filling it left
-        // behind has settled.
-        appendLines(1000);
-        const std::size_t logBefore = log.size();
-        const auto before = privateBytes(self);
-        appendLines(memoryLines);
-        const auto after = privateBytes(self);
-        const double perLine = static_cast<double>(log.size() - logBefore) / memoryLines;
-        if (before && after)
-            std::printf("ROW|private memory per line, box full|%.0f bytes (log's own %.0f)|"
-                        "%d lines appended at %d lines; resident anonymous memory from /proc, "
-                        "%.2f -> %.2f MiB\n",
-                        (static_cast<double>(*after) - static_cast<double>(*before)) / memoryLines, perLine,
-                        memoryLines, lines, static_cast<double>(*before) / 1048576.0,
-                        static_cast<double>(*after) / 1048576.0);
-        else
-            std::printf("note: private memory could not be read from /proc\n");
+        }
+    };
+    // A full round of the box first, so that what filling it left behind
+    // has settled.
+    appendLines(1000);
+    const std::size_t logBefore = subject.log.size();
+    const auto before = privateBytes(self);
+    appendLines(lines);
+    const auto after = privateBytes(self);
+    if (!before || !after) {
+        std::printf("note: private memory could not be read from /proc\n");
+        return;
     }
-    return run;
+    std::printf("ROW|private memory per line, box full|%.0f bytes (log's own %.0f)|"
+                "%d lines appended at %d lines; resident anonymous memory from /proc, %.2f -> %.2f MiB\n",
+                (static_cast<double>(*after) - static_cast<double>(*before)) / lines,
+                static_cast<double>(subject.log.size() - logBefore) / lines, lines, subject.lines,
+                static_cast<double>(*before) / 1048576.0, static_cast<double>(*after) / 1048576.0);
 }
 
 } // namespace
@@ -317,27 +305,42 @@ Run benchAt(int lines, int appends, std::uint32_t cycles, const std::optional<Wi
 int main() {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     const auto self = WineHostProcess::find("zorik_log_box_bench.exe");
-    const int appends = 50;
-    const std::uint32_t cycles = 30;
-    const Run small = benchAt(100, appends, cycles, self, 0);
-    const Run large = benchAt(100000, appends, cycles, self, 4000);
+    const int appends = 60;
+    const std::uint32_t cycles = 10;
+    const int rounds = 3;
+    const int memoryLines = 4000;
+    const int moreLines = 2 * appends + rounds * static_cast<int>(cycles) * 3 + memoryLines + 1100;
+    Subject small(100, 0, moreLines);
+    Subject large(100000, 240, moreLines);
+    if (!small.window.ok() || !large.window.ok()) {
+        std::printf("log box bench: cannot create the edit control (error %lu)\n", GetLastError());
+        return 2;
+    }
+    Subject* subjects[2] = {&small, &large};
 
-    for (const auto* run : {&small, &large}) {
-        const int lines = run == &small ? 100 : 100000;
+    benchAppends(subjects, appends);
+    // Cycles in alternating rounds, for the same reason.
+    for (int round = 0; round < rounds; ++round)
+        for (Subject* subject : subjects) {
+            const auto periods = benchCycles(subject->window, subject->log, cycles);
+            subject->periods.insert(subject->periods.end(), periods.begin(), periods.end());
+        }
+    const std::size_t boxBytes[2] = {small.window.length(), large.window.length()};
+    benchMemory(large, self, memoryLines);
+
+    for (int s = 0; s < 2; ++s)
         std::printf("ROW|log line appended (m_strLog + log box) at %d lines|median %.2f ms, worst %.2f ms; "
-                    "with repaint median %.2f ms|%d runs; the box held %zu bytes at the end\n",
-                    lines, run->append.bare, run->append.worst, run->append.painted, appends, run->boxBytes);
-    }
+                    "with repaint median %.2f ms|%zu runs, alternating with the other; the box held %zu bytes\n",
+                    subjects[s]->lines, median(subjects[s]->bare), worst(subjects[s]->bare),
+                    median(subjects[s]->painted), subjects[s]->bare.size(), boxBytes[s]);
     std::printf("ROW|append at 100,000 lines / at 100 lines|%.2f|medians, without repaint\n",
-                small.append.bare > 0 ? large.append.bare / small.append.bare : 0.0);
-    for (const auto* run : {&small, &large}) {
-        const int lines = run == &small ? 100 : 100000;
+                median(large.bare) / median(small.bare));
+    for (Subject* subject : subjects)
         std::printf("ROW|cycle period, 3 lines a cycle, from %d lines|median %.1f ms, worst %.1f ms|"
-                    "%zu cycles of the real worker and waits\n",
-                    lines, median(run->periods), worst(run->periods), run->periods.size());
-    }
-    const double smallPeriod = median(small.periods);
+                    "%zu cycles of the real worker and waits, %d rounds alternating with the other\n",
+                    subject->lines, median(subject->periods), worst(subject->periods), subject->periods.size(),
+                    rounds);
     std::printf("ROW|cycle period from 100,000 lines / from 100 lines|%.3f|medians\n",
-                smallPeriod > 0 ? median(large.periods) / smallPeriod : 0.0);
+                median(large.periods) / median(small.periods));
     return 0;
 }
