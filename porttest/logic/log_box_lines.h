@@ -22,8 +22,8 @@ namespace zorik {
 constexpr std::size_t LOG_BOX_BUDGET_BYTES = 60000;
 // When lines must leave, they leave until the box is this much below the
 // budget: removing text from an edit control costs about as much as adding
-// a line (under Wine some 11 ms either way, whatever the amount), so it
-// comes once in about a hundred lines instead of with every line.
+// a line (under Wine, whatever the amount removed), so it comes once in
+// about a hundred lines instead of with every line.
 constexpr std::size_t LOG_BOX_TRIM_BYTES = 6000;
 
 // The log's header: its text up to and including its first empty line
