@@ -5,6 +5,7 @@
 #include "backend.h"
 #include "channel_registers.h"
 #include "open_gate.h"
+#include "win/ini_port_settings.h"
 
 #include <windows.h>
 
@@ -12,7 +13,7 @@ namespace {
 
 zorik::ChannelRegisters& registers()
 {
-    static zorik::ChannelRegisters instance(zorik::processPortIo());
+    static zorik::ChannelRegisters instance(zorik::processPortIo(), zorik::processPortSettings());
     return instance;
 }
 
@@ -34,8 +35,11 @@ extern "C" void ZORIK_CALL Zorik_Write(int channel, int state)
 }
 
 // Nothing to set up or tear down: the state starts as it must and the
-// device handle is never held.
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID)
+// device handle is never held. The module handle is only remembered: the
+// settings file is read on the first call, never under the loader lock.
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
+    if (reason == DLL_PROCESS_ATTACH)
+        zorik::rememberLibraryModule(instance);
     return TRUE;
 }
