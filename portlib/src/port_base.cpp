@@ -1,6 +1,7 @@
 #include "port_base.h"
 
-// No C library calls: the library links no runtime of its own.
+// Plain loops rather than the C library's string functions: the DLL is
+// meant to link no runtime of its own.
 namespace zorik {
 
 namespace {

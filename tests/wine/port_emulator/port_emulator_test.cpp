@@ -68,10 +68,10 @@ struct ScriptRun {
 
 // The script beside this test, or a copy of it elsewhere, whose status
 // register the emulator models at `statusPort`.
-ScriptRun runScript(const std::string& arguments, const std::string& script = scriptPath(),
+ScriptRun runScript(const std::string& arguments, const std::string& program = scriptPath(),
                     std::uint16_t statusPort = STATUS_PORT)
 {
-    const EmulatedRun run = runUnderPortEmulator("\"" + script + "\" " + arguments, RUN_TIMEOUT_MS, statusPort);
+    const EmulatedRun run = runUnderPortEmulator("\"" + program + "\" " + arguments, RUN_TIMEOUT_MS, statusPort);
     EXPECT_TRUE(run.exited) << arguments;
     EXPECT_EQ(0u, run.exitCode) << arguments;
     for (const std::string& problem : run.problems)
