@@ -15,7 +15,7 @@ int ChannelRegisters::read(int channel)
 {
     std::uint8_t status;
     {
-        std::lock_guard<std::mutex> hold(lock_);
+        LockHold hold(lock_);
         const PortLocation& port = location();
         if (!isChannel(channel) || !port.usable)
             return 0;
@@ -27,7 +27,7 @@ int ChannelRegisters::read(int channel)
 
 void ChannelRegisters::write(int channel, int state)
 {
-    std::lock_guard<std::mutex> hold(lock_);
+    LockHold hold(lock_);
     const PortLocation& port = location();
     if (!isChannel(channel))
         return;
@@ -43,13 +43,13 @@ void ChannelRegisters::write(int channel, int state)
 
 void ChannelRegisters::setOpenMode(int mode)
 {
-    std::lock_guard<std::mutex> hold(lock_);
+    LockHold hold(lock_);
     g_openMode = mode;
 }
 
 const char* ChannelRegisters::portSettingError()
 {
-    std::lock_guard<std::mutex> hold(lock_);
+    LockHold hold(lock_);
     const PortLocation& port = location();
     // Settled once, the message never changes, so it may be read unlocked.
     return port.usable ? nullptr : port.error;
@@ -57,13 +57,13 @@ const char* ChannelRegisters::portSettingError()
 
 std::uint32_t ChannelRegisters::outputLatch() const
 {
-    std::lock_guard<std::mutex> hold(lock_);
+    LockHold hold(lock_);
     return g_outputLatch;
 }
 
 int ChannelRegisters::openMode() const
 {
-    std::lock_guard<std::mutex> hold(lock_);
+    LockHold hold(lock_);
     return g_openMode;
 }
 

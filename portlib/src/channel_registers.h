@@ -1,11 +1,11 @@
 // Output latch and input decoding of the three Zorik channels.
 #pragma once
 
+#include "lock.h"
 #include "port_io.h"
 #include "port_location.h"
 
 #include <cstdint>
-#include <mutex>
 
 namespace zorik {
 
@@ -45,7 +45,7 @@ private:
     // Two threads of the test program write different channels at once;
     // each latch update and its port write must happen as one step. The
     // same lock makes the setting be read once, by whichever call is first.
-    mutable std::mutex lock_;
+    mutable Lock lock_;
     bool located_ = false;
     PortLocation location_;
     std::uint32_t g_outputLatch = 0x07; // nothing written yet, yet 0x07

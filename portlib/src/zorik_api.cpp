@@ -11,10 +11,13 @@
 
 namespace {
 
+// The library's state, made while the DLL loads (its lock with it) and
+// gone when it unloads, so that no call ever races to create it.
+zorik::ChannelRegisters g_registers(zorik::processPortIo(), zorik::processPortSettings());
+
 zorik::ChannelRegisters& registers()
 {
-    static zorik::ChannelRegisters instance(zorik::processPortIo(), zorik::processPortSettings());
-    return instance;
+    return g_registers;
 }
 
 } // namespace
@@ -34,9 +37,10 @@ extern "C" void ZORIK_CALL Zorik_Write(int channel, int state)
     registers().write(channel, state);
 }
 
-// Nothing to set up or tear down: the state starts as it must and the
-// device handle is never held. The module handle is only remembered: the
-// settings file is read on the first call, never under the loader lock.
+// Nothing else to set up or tear down: the runtime's start-up code makes
+// and destroys the state above, and the device handle is never held. The
+// module handle is only remembered: the settings file is read on the first
+// call, never under the loader lock.
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
     if (reason == DLL_PROCESS_ATTACH)

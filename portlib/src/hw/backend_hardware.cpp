@@ -7,20 +7,20 @@ namespace zorik {
 
 namespace {
 
-IniPortSettings g_portSettings; // holds nothing: no initialisation at run time
+PortInstructions g_io;
+WindowsPlatform g_platform;
+IniPortSettings g_portSettings;
 
 } // namespace
 
 PortIo& processPortIo()
 {
-    static PortInstructions io;
-    return io;
+    return g_io;
 }
 
 Platform& processPlatform()
 {
-    static WindowsPlatform platform;
-    return platform;
+    return g_platform;
 }
 
 PortSettings& processPortSettings()

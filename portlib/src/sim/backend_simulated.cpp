@@ -75,21 +75,51 @@ Simulation& simulation()
     return instance;
 }
 
+// The DLL's state takes its port while the DLL loads; these hand each
+// call on to the simulation, made on the first of them.
+class UnitOnFirstUse final : public PortIo {
+public:
+    std::uint8_t readByte(std::uint16_t port) override { return simulation().unit.readByte(port); }
+    void writeByte(std::uint16_t port, std::uint8_t value) override
+    {
+        simulation().unit.writeByte(port, value);
+    }
+};
+
+class PlatformOnFirstUse final : public Platform {
+public:
+    std::optional<std::uint32_t> platformId() override { return simulation().platform.platformId(); }
+    bool probeGiveio() override { return simulation().platform.probeGiveio(); }
+    void showFatalError(const char* text) override { simulation().platform.showFatalError(text); }
+};
+
+class PortSettingsOnFirstUse final : public PortSettings {
+public:
+    bool readBase(char (&value)[PORT_BASE_VALUE_CAPACITY]) override
+    {
+        return simulation().portSettings.readBase(value);
+    }
+};
+
+UnitOnFirstUse g_unit;
+PlatformOnFirstUse g_platform;
+PortSettingsOnFirstUse g_portSettings;
+
 } // namespace
 
 PortIo& processPortIo()
 {
-    return simulation().unit;
+    return g_unit;
 }
 
 Platform& processPlatform()
 {
-    return simulation().platform;
+    return g_platform;
 }
 
 PortSettings& processPortSettings()
 {
-    return simulation().portSettings;
+    return g_portSettings;
 }
 
 } // namespace zorik

@@ -5,6 +5,7 @@
 // unless placed elsewhere.
 #pragma once
 
+#include "lock.h"
 #include "millisecond_clock.h"
 #include "port_io.h"
 #include "port_location.h"
@@ -13,7 +14,6 @@
 
 #include <cstdint>
 #include <deque>
-#include <mutex>
 
 namespace zorik::sim {
 
@@ -57,7 +57,7 @@ private:
 
     // The model keeps its own lock rather than lean on its caller's: the
     // generator and the write history change on every access.
-    std::mutex lock_;
+    Lock lock_;
     SplitMix random_;
     std::uint8_t settledData_ = POWER_ON_DATA; // seen by every input, however slow
     std::deque<DataWrite> recentWrites_;       // not yet seen by the slowest input

@@ -3,6 +3,7 @@
 // and Windows version they need; a case run elsewhere skips itself.
 #include "ZorikApi.h"
 #include "box_dismisser.h"
+#include "test_thread.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,6 @@
 
 #include <atomic>
 #include <string>
-#include <thread>
 
 using zorik::sim::testing::dismissBox;
 using zorik::sim::testing::DismissedBox;
@@ -57,7 +57,7 @@ WatchedOpen openWatchingForBoxes(int mode)
 {
     WatchedOpen open;
     std::atomic<bool> returned{false};
-    std::thread watcher([&] { open.box = dismissBox(GetCurrentProcessId(), returned, BOX_TIMEOUT_MS); });
+    zorik::test::TestThread watcher([&] { open.box = dismissBox(GetCurrentProcessId(), returned, BOX_TIMEOUT_MS); });
     open.result = Zorik_Open(mode);
     returned = true;
     watcher.join();
@@ -200,7 +200,7 @@ ChildRun runChildWithSettings(const char* settings)
     // The pipe is polled rather than read to its end: a stray holder of
     // its write end must not keep the test waiting.
     std::atomic<bool> childEnded{false};
-    std::thread reader([&] {
+    zorik::test::TestThread reader([&] {
         for (;;) {
             const bool last = childEnded.load();
             DWORD available = 0;

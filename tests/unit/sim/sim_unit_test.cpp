@@ -4,11 +4,11 @@
 #include "placed_unit_settings.h"
 #include "sim_settings.h"
 #include "simulated_unit.h"
+#include "test_thread.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 #include <vector>
 
 using zorik::ChannelRegisters;
@@ -128,8 +128,9 @@ TEST(SimulatedUnit, SitsWhereTheLibrarysSettingPutsThePort)
         // Outputs 0 and 2 on pull their inputs low, if the unit saw the write.
         const int status = row.patternRead == 5 ? 0x2F : 0x7F;
         EXPECT_EQ(unit.readByte(row.dataPort + 1), status);
-        if (row.dataPort != DATA_PORT)
+        if (row.dataPort != DATA_PORT) {
             EXPECT_EQ(unit.readByte(STATUS_PORT), 0xFF) << "still answers at 0x379";
+        }
     }
 }
 
@@ -296,8 +297,8 @@ TEST(SimulatedUnit, SharedByTwoThreadsWithoutAnOuterLock)
     };
     int missesA = 0;
     int missesB = 0;
-    std::thread a(hammer, std::uint8_t{0x01}, std::ref(missesA));
-    std::thread b(hammer, std::uint8_t{0x07}, std::ref(missesB));
+    zorik::test::TestThread a([&] { hammer(std::uint8_t{0x01}, missesA); });
+    zorik::test::TestThread b([&] { hammer(std::uint8_t{0x07}, missesB); });
     a.join();
     b.join();
     EXPECT_EQ(missesA, 0);
