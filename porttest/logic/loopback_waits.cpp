@@ -31,8 +31,14 @@ void waitAtLeast(WaitClock& clock, unsigned milliseconds)
     clock.sleep(milliseconds);
     for (;;) {
         // Unsigned subtraction within the counter's width: a wrap between
-        // the two readings still gives the ticks that passed.
-        const std::uint64_t passed = (clock.ticks() - start) & rate.mask;
+        // the two readings still gives the ticks that passed. A reading
+        // before the start (the performance counters of some multi-core
+        // XP machines differ from core to core) comes out as more than
+        // half the counter's range: it counts as no time passed, never as
+        // the end of the wait.
+        std::uint64_t passed = (clock.ticks() - start) & rate.mask;
+        if (passed > rate.mask / 2)
+            passed = 0;
         if (passed >= wanted || asked >= sleepLimit)
             return;
         std::uint64_t left = millisecondsIn(wanted - passed, rate.perSecond);

@@ -307,3 +307,30 @@ TEST(LoopbackCycle, EveryWaitLastsAtLeastItsTimeByTheCounter)
         }
     }
 }
+
+namespace {
+
+// A counter that reads 1 ms before the start once the first sleep is over
+// (another core's counter), then runs on from the start.
+class SteppingBackClock : public WaitClock {
+public:
+    void sleep(unsigned milliseconds) override
+    {
+        sleeps.push_back(milliseconds);
+        now = sleeps.size() == 1 ? 9000 : now + milliseconds * 1000ull;
+    }
+    std::uint64_t ticks() override { return now; }
+    TickRate tickRate() override { return {1000000, ~std::uint64_t{0}}; }
+
+    std::uint64_t now = 10000;
+    std::vector<unsigned> sleeps;
+};
+
+} // namespace
+
+TEST(LoopbackCycle, CounterSteppingBackDoesNotEndTheWait)
+{
+    SteppingBackClock clock;
+    waitAtLeast(clock, SETTLE_DELAY_MS);
+    EXPECT_EQ(clock.sleeps, (std::vector<unsigned>{10, 10, 1}));
+}
