@@ -2,18 +2,18 @@
 // sees it. Each CTest entry runs some of these cases under the settings
 // and Windows version they need; a case run elsewhere skips itself.
 #include "ZorikApi.h"
-#include "box_dismisser.h"
+#include "message_box_finder.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <thread>
 
-using zorik::sim::testing::dismissBox;
-using zorik::sim::testing::DismissedBox;
+using zorik::tools::MessageBoxContent;
 
 namespace {
 
@@ -47,17 +47,29 @@ int readPattern()
     return Zorik_Read(0) | Zorik_Read(1) << 1 | Zorik_Read(2) << 2;
 }
 
+// Reads the first box process `pid` shows before `stop` or the time limit,
+// and presses its OK button, so that a test never waits for an operator.
+std::optional<MessageBoxContent> dismissBox(DWORD pid, const std::atomic<bool>& stop)
+{
+    HWND box = zorik::tools::waitForMessageBox(pid, BOX_TIMEOUT_MS, &stop);
+    if (!box)
+        return std::nullopt;
+    MessageBoxContent seen = zorik::tools::readMessageBox(box);
+    zorik::tools::pressButton(box, IDOK);
+    return seen;
+}
+
 // Zorik_Open on this thread while a helper answers any box it puts up.
 struct WatchedOpen {
     int result = -1;
-    std::optional<DismissedBox> box;
+    std::optional<MessageBoxContent> box;
 };
 
 WatchedOpen openWatchingForBoxes(int mode)
 {
     WatchedOpen open;
     std::atomic<bool> returned{false};
-    std::thread watcher([&] { open.box = dismissBox(GetCurrentProcessId(), returned, BOX_TIMEOUT_MS); });
+    std::thread watcher([&] { open.box = dismissBox(GetCurrentProcessId(), returned); });
     open.result = Zorik_Open(mode);
     returned = true;
     watcher.join();
@@ -134,7 +146,7 @@ TEST(SimDllBadSettingsChild, DISABLED_FirstCallEndsTheProcess)
 namespace {
 
 struct ChildRun {
-    std::optional<DismissedBox> box;
+    std::optional<MessageBoxContent> box;
     bool ended = false;
     DWORD exitCode = 0;
     std::string output;
@@ -196,7 +208,7 @@ ChildRun runChildWithSettings(const char* settings)
         }
     });
     std::atomic<bool> never{false};
-    run.box = dismissBox(child.dwProcessId, never, BOX_TIMEOUT_MS);
+    run.box = dismissBox(child.dwProcessId, never);
     run.ended = WaitForSingleObject(child.hProcess, BOX_TIMEOUT_MS) == WAIT_OBJECT_0;
     if (!run.ended) {
         TerminateProcess(child.hProcess, 1);
