@@ -5,6 +5,8 @@
 //                               again and waits until the test has stopped
 //   zorik_driver exit-save      presses the exit button, answers yes to the
 //                               save question and waits until Zorik is gone
+//   zorik_driver place          prints where the dialog is on the screen, as
+//                               WIDTHxHEIGHT+X+Y (to crop a screenshot to it)
 //
 // Every wait has a time limit; the exit code is 0 on success, 1 on a bad
 // command line, 2 when something did not appear or happen in time.
@@ -176,14 +178,36 @@ int ExitSaving()
     return 0;
 }
 
+int PrintPlace()
+{
+    HWND dialog = WaitForMainDialog();
+    if (dialog == nullptr)
+        return Fail("the Zorik dialog did not appear within 60 s");
+    RECT place;
+    ::GetWindowRect(dialog, &place);
+    std::printf("%ldx%ld+%ld+%ld\n", place.right - place.left, place.bottom - place.top, place.left,
+                place.top);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc == 3 && std::strcmp(argv[1], "test") == 0)
-        return RunTest(static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)));
+    if (argc == 3 && std::strcmp(argv[1], "test") == 0) {
+        char* end = nullptr;
+        const unsigned long seconds = std::strtoul(argv[2], &end, 10);
+        if (argv[2][0] < '0' || argv[2][0] > '9' || *end != '\0' || seconds < 1 || seconds > 3600) {
+            std::fprintf(stderr, "zorik_driver: SECONDS is \"%s\"; expected a whole number from 1 to 3600\n",
+                         argv[2]);
+            return 1;
+        }
+        return RunTest(static_cast<DWORD>(seconds));
+    }
     if (argc == 2 && std::strcmp(argv[1], "exit-save") == 0)
         return ExitSaving();
-    std::fprintf(stderr, "usage: zorik_driver test SECONDS | zorik_driver exit-save\n");
+    if (argc == 2 && std::strcmp(argv[1], "place") == 0)
+        return PrintPlace();
+    std::fprintf(stderr, "usage: zorik_driver test SECONDS | zorik_driver exit-save | zorik_driver place\n");
     return 1;
 }
