@@ -63,13 +63,13 @@ HWND findMessageBox(DWORD processId)
     return findVisibleWindow(processId, isMessageBox);
 }
 
-HWND waitForMessageBox(DWORD processId, DWORD timeoutMs, const std::atomic<bool>* stop)
+HWND waitForMessageBox(DWORD processId, DWORD timeoutMs)
 {
     const DWORD start = GetTickCount();
     for (;;) {
         if (HWND box = findMessageBox(processId))
             return box;
-        if ((stop && *stop) || GetTickCount() - start >= timeoutMs)
+        if (GetTickCount() - start >= timeoutMs)
             return nullptr;
         Sleep(kPollMs);
     }

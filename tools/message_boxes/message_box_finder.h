@@ -8,7 +8,6 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <string>
 
 namespace zorik::tools {
@@ -35,9 +34,9 @@ bool isMessageBox(HWND window);
 // The first visible message box of process `processId` (0: of any process).
 HWND findMessageBox(DWORD processId);
 
-// Polls for a message box of `processId` until one shows, `timeoutMs` has
-// passed or `*stop` (when given) turns true.
-HWND waitForMessageBox(DWORD processId, DWORD timeoutMs, const std::atomic<bool>* stop = nullptr);
+// Polls for a message box of `processId` until one shows or `timeoutMs`
+// has passed.
+HWND waitForMessageBox(DWORD processId, DWORD timeoutMs);
 
 struct MessageBoxContent {
     std::string caption; // in the system's ANSI code page

@@ -3,6 +3,7 @@
 // and Windows version they need; a case run elsewhere skips itself.
 #include "ZorikApi.h"
 #include "message_box_finder.h"
+#include "support/message_box_watch.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,8 @@
 #include <thread>
 
 using zorik::tools::MessageBoxContent;
+using zorik::wine::callDismissingBoxes;
+using zorik::wine::WatchedCall;
 
 namespace {
 
@@ -45,35 +48,6 @@ void writePattern(int pattern)
 int readPattern()
 {
     return Zorik_Read(0) | Zorik_Read(1) << 1 | Zorik_Read(2) << 2;
-}
-
-// Reads the first box process `pid` shows before `stop` or the time limit,
-// and presses its OK button, so that a test never waits for an operator.
-std::optional<MessageBoxContent> dismissBox(DWORD pid, const std::atomic<bool>& stop)
-{
-    HWND box = zorik::tools::waitForMessageBox(pid, BOX_TIMEOUT_MS, &stop);
-    if (!box)
-        return std::nullopt;
-    MessageBoxContent seen = zorik::tools::readMessageBox(box);
-    zorik::tools::pressButton(box, IDOK);
-    return seen;
-}
-
-// Zorik_Open on this thread while a helper answers any box it puts up.
-struct WatchedOpen {
-    int result = -1;
-    std::optional<MessageBoxContent> box;
-};
-
-WatchedOpen openWatchingForBoxes(int mode)
-{
-    WatchedOpen open;
-    std::atomic<bool> returned{false};
-    std::thread watcher([&] { open.box = dismissBox(GetCurrentProcessId(), returned); });
-    open.result = Zorik_Open(mode);
-    returned = true;
-    watcher.join();
-    return open;
 }
 
 } // namespace
@@ -114,9 +88,10 @@ TEST(SimDllOpen, SimulatedDriverOpensXpWithoutARealOne)
         CloseHandle(real);
     ASSERT_EQ(real, INVALID_HANDLE_VALUE) << "a real giveio device would hide the simulated one";
 
-    const WatchedOpen open = openWatchingForBoxes(1);
+    const WatchedCall open = callDismissingBoxes(Zorik_Open, 1, BOX_TIMEOUT_MS);
+    ASSERT_TRUE(open.returned);
     EXPECT_EQ(open.result, 1);
-    EXPECT_FALSE(open.box) << open.box->caption << ": " << open.box->text;
+    EXPECT_TRUE(open.boxes.empty()) << open.boxes[0].caption << ": " << open.boxes[0].text;
     // Mode 1 forces data bits 5 to 7, which the unit does not look at.
     for (int pattern = 0; pattern < 8; ++pattern) {
         writePattern(pattern);
@@ -128,11 +103,12 @@ TEST(SimDllOpen, MissingDriverShowsTheFatalBox)
 {
     if (!windowsIsXp() || environment("ZORIK_SIM") != "no-giveio")
         GTEST_SKIP() << "needs Windows XP and ZORIK_SIM=no-giveio";
-    const WatchedOpen open = openWatchingForBoxes(1);
+    const WatchedCall open = callDismissingBoxes(Zorik_Open, 1, BOX_TIMEOUT_MS);
+    ASSERT_TRUE(open.returned);
     EXPECT_EQ(open.result, 0);
-    ASSERT_TRUE(open.box) << "no box appeared";
-    EXPECT_EQ(open.box->caption, "Zorik-Unit Fatal Error");
-    EXPECT_EQ(open.box->text, "Couldn't access giveio device");
+    ASSERT_FALSE(open.boxes.empty()) << "no box appeared";
+    EXPECT_EQ(open.boxes[0].caption, "Zorik-Unit Fatal Error");
+    EXPECT_EQ(open.boxes[0].text, "Couldn't access giveio device");
 }
 
 // Runs only in the child process started by the case below, with a
@@ -207,8 +183,10 @@ ChildRun runChildWithSettings(const char* settings)
             Sleep(20);
         }
     });
-    std::atomic<bool> never{false};
-    run.box = dismissBox(child.dwProcessId, never);
+    if (HWND box = zorik::tools::waitForMessageBox(child.dwProcessId, BOX_TIMEOUT_MS)) {
+        run.box = zorik::tools::readMessageBox(box);
+        zorik::tools::pressButton(box, IDOK);
+    }
     run.ended = WaitForSingleObject(child.hProcess, BOX_TIMEOUT_MS) == WAIT_OBJECT_0;
     if (!run.ended) {
         TerminateProcess(child.hProcess, 1);
