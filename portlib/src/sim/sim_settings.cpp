@@ -98,6 +98,13 @@ bool splitAt(std::string_view text, char separator, std::string_view& left, std:
     return true;
 }
 
+// "C:REST": an input, a colon and the rest for the item's own check.
+bool splitChannel(std::string_view value, int& channel, std::string_view& rest)
+{
+    std::string_view input;
+    return splitAt(value, ':', input, rest) && parseChannel(input, channel);
+}
+
 std::string quoted(std::string_view text)
 {
     return "\"" + std::string(text) + "\"";
@@ -144,6 +151,8 @@ private:
         return fail("item " + quoted(text) + " conflicts with " + quoted(earlier) + why);
     }
     bool once(std::string& seen, std::string_view text);
+    bool unitState(std::string_view text, std::string& item, const std::string& opposite,
+                   const char* faultClash);
     bool stuck(std::string_view text, std::string_view value, Stuck how);
     bool channelFault(std::string_view text, int channel, Kind kind);
 
@@ -155,7 +164,7 @@ private:
     std::string faultItem_[INPUT_COUNT][KIND_COUNT];
 };
 
-constexpr char CHANNELS[] = " (C, A and B are inputs 0, 1 or 2)";
+constexpr char PLACEHOLDERS[] = " (C, A and B are inputs 0, 1 or 2)";
 constexpr char NOT_BOTH[] = ": the unit cannot be both healthy and absent";
 constexpr char HEALTHY_HAS_NO_FAULT[] = ": a healthy unit has no faulty input";
 constexpr char ABSENT_HAS_NO_INPUT[] = ": an absent unit has no input to fault";
@@ -189,7 +198,7 @@ std::string accepted()
             list += ", ";
         list += keyword.form;
     }
-    return list + CHANNELS;
+    return list + PLACEHOLDERS;
 }
 
 bool Parser::item(std::string_view raw, std::size_t position)
@@ -225,25 +234,28 @@ bool Parser::once(std::string& seen, std::string_view text)
     return true;
 }
 
+// Healthy and absent exclude each other and every channel fault.
+bool Parser::unitState(std::string_view text, std::string& item, const std::string& opposite,
+                       const char* faultClash)
+{
+    if (!once(item, text))
+        return false;
+    if (!opposite.empty())
+        return conflict(text, opposite, NOT_BOTH);
+    if (!firstFault_.empty())
+        return conflict(text, firstFault_, faultClash);
+    return true;
+}
+
 bool Parser::healthy(std::string_view text, std::string_view)
 {
-    if (!once(healthyItem_, text))
-        return false;
-    if (!absentItem_.empty())
-        return conflict(text, absentItem_, NOT_BOTH);
-    if (!firstFault_.empty())
-        return conflict(text, firstFault_, HEALTHY_HAS_NO_FAULT);
-    return true;
+    return unitState(text, healthyItem_, absentItem_, HEALTHY_HAS_NO_FAULT);
 }
 
 bool Parser::absent(std::string_view text, std::string_view)
 {
-    if (!once(absentItem_, text))
+    if (!unitState(text, absentItem_, healthyItem_, ABSENT_HAS_NO_INPUT))
         return false;
-    if (!healthyItem_.empty())
-        return conflict(text, healthyItem_, NOT_BOTH);
-    if (!firstFault_.empty())
-        return conflict(text, firstFault_, ABSENT_HAS_NO_INPUT);
     settings_.unitPresent = false;
     return true;
 }
@@ -295,11 +307,10 @@ bool Parser::stuckOff(std::string_view text, std::string_view value)
 
 bool Parser::cross(std::string_view text, std::string_view value)
 {
-    std::string_view first, second;
+    std::string_view second;
     int channel = 0;
     int other = 0;
-    if (!splitAt(value, ':', first, second) || !parseChannel(first, channel) ||
-        !parseChannel(second, other) || channel == other)
+    if (!splitChannel(value, channel, second) || !parseChannel(second, other) || channel == other)
         return malformed(text);
     if (!channelFault(text, channel, CROSSED) || !channelFault(text, other, CROSSED))
         return false;
@@ -310,10 +321,10 @@ bool Parser::cross(std::string_view text, std::string_view value)
 
 bool Parser::flaky(std::string_view text, std::string_view value)
 {
-    std::string_view input, rate;
+    std::string_view rate;
     int channel = 0;
     std::uint32_t ppm = 0;
-    if (!splitAt(value, ':', input, rate) || !parseChannel(input, channel) || !parsePercent(rate, ppm))
+    if (!splitChannel(value, channel, rate) || !parsePercent(rate, ppm))
         return malformed(text);
     if (!channelFault(text, channel, FLAKY))
         return false;
@@ -323,11 +334,10 @@ bool Parser::flaky(std::string_view text, std::string_view value)
 
 bool Parser::slow(std::string_view text, std::string_view value)
 {
-    std::string_view input, delay;
+    std::string_view delay;
     int channel = 0;
     std::uint64_t ms = 0;
-    if (!splitAt(value, ':', input, delay) || !parseChannel(input, channel) ||
-        !parseNumber(delay, MAX_DELAY_MS, ms))
+    if (!splitChannel(value, channel, delay) || !parseNumber(delay, MAX_DELAY_MS, ms))
         return malformed(text);
     if (!channelFault(text, channel, SLOW))
         return false;
