@@ -1,64 +1,66 @@
-// The thread support that MinGW's C++ runtime links in statically calls a
-// few kernel32 functions that older Windows lacks: GetTickCount64 (Vista
-// on) and the vectored exception handler pair (XP on). Imported directly,
-// the loader would refuse to start Zorik on the very systems it is built
-// for. Defining their import slots here makes every such call go through a
-// stand-in that looks the real function up at run time and falls back where
-// it is missing.
+// The C++ runtime that Zorik.exe links statically names three kernel32
+// functions in their Unicode form: CreateSemaphoreW (the lock behind its
+// thread-local data) and GetModuleHandleW / LoadLibraryW (the random source
+// of std::random_device, which the program never uses). The Windows 9x
+// kernel implements few Unicode functions, and no documentation shows these
+// three among them; imported directly, they could keep the loader from
+// starting Zorik on Windows 98 and Me. Defining their import slots here
+// makes every such call go through a stand-in, so the image imports none of
+// them.
 #include <windows.h>
 
 namespace {
 
-FARPROC kernelFunction(const char* name)
-{
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    return kernel ? GetProcAddress(kernel, name) : nullptr;
-}
-
 template <class Function>
 Function lookUp(const char* name)
 {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(kernelFunction(name)));
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    FARPROC found = kernel ? GetProcAddress(kernel, name) : nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(found));
 }
 
-using TickCount64Fn = ULONGLONG(WINAPI*)();
-using AddVectoredFn = PVOID(WINAPI*)(ULONG, PVECTORED_EXCEPTION_HANDLER);
-using RemoveVectoredFn = ULONG(WINAPI*)(PVOID);
+using CreateSemaphoreWFn = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, LONG, LONG, LPCWSTR);
+using ModuleByWideNameFn = HMODULE(WINAPI*)(LPCWSTR);
 
-// Each stand-in looks the function up on every call: cheap next to what the
-// callers do, and free of any lazily initialised state that would itself
-// need the thread support being served here.
-
-// Without the system's 64-bit count, widen the 32-bit one: callers only
-// measure short intervals, which survive its wrap after 49.7 days.
-ULONGLONG WINAPI tickCount64()
+// The runtime makes only unnamed semaphores, and for those the ANSI call,
+// which every Windows has, is the same call. A named one goes to the
+// system's own function where there is one.
+HANDLE WINAPI createSemaphore(LPSECURITY_ATTRIBUTES attributes, LONG initial, LONG maximum,
+                              LPCWSTR name)
 {
-    const auto system = lookUp<TickCount64Fn>("GetTickCount64");
-    return system ? system() : GetTickCount();
+    if (name == nullptr)
+        return CreateSemaphoreA(attributes, initial, maximum, nullptr);
+    const auto system = lookUp<CreateSemaphoreWFn>("CreateSemaphoreW");
+    if (system)
+        return system(attributes, initial, maximum, name);
+    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return nullptr;
 }
 
-// Where vectored handlers do not exist, none is installed: the caller gets
-// the documented failure result and goes on without.
-PVOID WINAPI addVectoredExceptionHandler(ULONG first, PVECTORED_EXCEPTION_HANDLER handler)
+// Looked up on every call: these are called at most once, for a random
+// source the program does not use. Where they are missing the caller gets
+// the documented failure result.
+template <const char* Name>
+HMODULE WINAPI moduleByWideName(LPCWSTR file)
 {
-    const auto system = lookUp<AddVectoredFn>("AddVectoredExceptionHandler");
-    return system ? system(first, handler) : nullptr;
+    const auto system = lookUp<ModuleByWideNameFn>(Name);
+    if (system)
+        return system(file);
+    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return nullptr;
 }
 
-ULONG WINAPI removeVectoredExceptionHandler(PVOID handle)
-{
-    const auto system = lookUp<RemoveVectoredFn>("RemoveVectoredExceptionHandler");
-    return system && handle ? system(handle) : 0;
-}
+constexpr char kGetModuleHandleW[] = "GetModuleHandleW";
+constexpr char kLoadLibraryW[] = "LoadLibraryW";
 
 } // namespace
 
 // The import slots the runtime's objects call through (i686 names:
-// __imp_ + the decorated __stdcall name).
+// __imp__ + the decorated __stdcall name).
 extern "C" {
-TickCount64Fn zorik_imp_GetTickCount64 __asm__("__imp__GetTickCount64@0") = tickCount64;
-AddVectoredFn zorik_imp_AddVectoredExceptionHandler __asm__("__imp__AddVectoredExceptionHandler@8") =
-    addVectoredExceptionHandler;
-RemoveVectoredFn zorik_imp_RemoveVectoredExceptionHandler __asm__(
-    "__imp__RemoveVectoredExceptionHandler@4") = removeVectoredExceptionHandler;
+CreateSemaphoreWFn zorik_imp_CreateSemaphoreW __asm__("__imp__CreateSemaphoreW@16") = createSemaphore;
+ModuleByWideNameFn zorik_imp_GetModuleHandleW __asm__("__imp__GetModuleHandleW@4") =
+    moduleByWideName<kGetModuleHandleW>;
+ModuleByWideNameFn zorik_imp_LoadLibraryW __asm__("__imp__LoadLibraryW@4") =
+    moduleByWideName<kLoadLibraryW>;
 }

@@ -8,7 +8,7 @@ int ChannelRegisters::read(int channel)
         return 0;
     std::uint8_t status;
     {
-        std::lock_guard<std::mutex> hold(lock_);
+        LockHold hold(lock_);
         status = io_.readByte(STATUS_PORT);
     }
     // The unit pulls an input line low to signal "on".
@@ -20,7 +20,7 @@ void ChannelRegisters::write(int channel, int state)
     if (!isChannel(channel))
         return;
     const std::uint32_t mask = 1u << channel;
-    std::lock_guard<std::mutex> hold(lock_);
+    LockHold hold(lock_);
     std::uint32_t value = state == 1 ? (g_outputLatch | mask) : (g_outputLatch & ~mask);
     if (g_openMode == 1)
         value |= MODE1_FORCED_BITS;
@@ -31,19 +31,19 @@ void ChannelRegisters::write(int channel, int state)
 
 void ChannelRegisters::setOpenMode(int mode)
 {
-    std::lock_guard<std::mutex> hold(lock_);
+    LockHold hold(lock_);
     g_openMode = mode;
 }
 
 std::uint32_t ChannelRegisters::outputLatch() const
 {
-    std::lock_guard<std::mutex> hold(lock_);
+    LockHold hold(lock_);
     return g_outputLatch;
 }
 
 int ChannelRegisters::openMode() const
 {
-    std::lock_guard<std::mutex> hold(lock_);
+    LockHold hold(lock_);
     return g_openMode;
 }
 

@@ -1,10 +1,10 @@
 // Output latch and input decoding of the three Zorik channels.
 #pragma once
 
+#include "lock.h"
 #include "port_io.h"
 
 #include <cstdint>
-#include <mutex>
 
 namespace zorik {
 
@@ -34,7 +34,7 @@ private:
     PortIo& io_;
     // Two threads of the test program write different channels at once;
     // each latch update and its port write must happen as one step.
-    mutable std::mutex lock_;
+    mutable Lock lock_;
     std::uint32_t g_outputLatch = 0x07; // nothing written yet, yet 0x07
     int g_openMode = 0;
 };

@@ -8,9 +8,13 @@ namespace zorik {
 
 class PortIo {
 public:
-    virtual ~PortIo() = default;
     virtual std::uint8_t readByte(std::uint16_t port) = 0;
     virtual void writeByte(std::uint16_t port, std::uint8_t value) = 0;
+
+protected:
+    // Never deleted through the seam: a virtual destructor would tie the
+    // DLL to the C++ runtime's operator delete.
+    ~PortIo() = default;
 };
 
 } // namespace zorik

@@ -10,10 +10,13 @@
 
 namespace {
 
+// The library's state, made while the DLL loads (its lock with it) and
+// gone when it unloads, so that no call ever races to create it.
+zorik::ChannelRegisters g_registers(zorik::processPortIo());
+
 zorik::ChannelRegisters& registers()
 {
-    static zorik::ChannelRegisters instance(zorik::processPortIo());
-    return instance;
+    return g_registers;
 }
 
 } // namespace
@@ -33,8 +36,8 @@ extern "C" void ZORIK_CALL Zorik_Write(int channel, int state)
     registers().write(channel, state);
 }
 
-// Nothing to set up or tear down: the state starts as it must and the
-// device handle is never held.
+// Nothing else to set up or tear down: the runtime's start-up code makes
+// and destroys the state above, and the device handle is never held.
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID)
 {
     return TRUE;

@@ -12,19 +12,19 @@ TestLog::TestLog(std::string initial) : m_text(std::move(initial)) {}
 
 void TestLog::append(const std::string& text)
 {
-    std::lock_guard<std::mutex> hold(m_lock);
+    LockHold hold(m_lock);
     m_text += text;
 }
 
 std::string TestLog::text() const
 {
-    std::lock_guard<std::mutex> hold(m_lock);
+    LockHold hold(m_lock);
     return m_text;
 }
 
 std::size_t TestLog::size() const
 {
-    std::lock_guard<std::mutex> hold(m_lock);
+    LockHold hold(m_lock);
     return m_text.size();
 }
 

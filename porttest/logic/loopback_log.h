@@ -5,11 +5,11 @@
 #pragma once
 
 #include "cycle_counter.h"
+#include "lock.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <string>
 
 namespace zorik {
@@ -29,7 +29,7 @@ public:
     std::size_t size() const;
 
 private:
-    mutable std::mutex m_lock;
+    mutable Lock m_lock;
     std::string m_text;
 };
 

@@ -10,13 +10,13 @@ enum class Decision { Start, Resume, Stop, Ignore };
 
 int RunFlag::value() const
 {
-    std::lock_guard<std::mutex> hold(m_lock);
+    LockHold hold(m_lock);
     return m_running ? 1 : 0;
 }
 
 bool RunFlag::workerActive() const
 {
-    std::lock_guard<std::mutex> hold(m_lock);
+    LockHold hold(m_lock);
     return m_workerActive;
 }
 
@@ -24,7 +24,7 @@ TestButtonResult RunFlag::onTestButton(TestButtonActions& actions)
 {
     Decision decision;
     {
-        std::lock_guard<std::mutex> hold(m_lock);
+        LockHold hold(m_lock);
         if (m_closing) {
             decision = Decision::Ignore;
         } else if (m_running) {
@@ -57,11 +57,10 @@ TestButtonResult RunFlag::onTestButton(TestButtonActions& actions)
         return TestButtonResult::Started;
 
     {
-        std::lock_guard<std::mutex> hold(m_lock);
+        LockHold hold(m_lock);
         m_running = false;
         m_workerActive = false;
     }
-    m_idle.notify_all();
     actions.setPollTimer();
     return TestButtonResult::StartFailed;
 }
@@ -69,7 +68,7 @@ TestButtonResult RunFlag::onTestButton(TestButtonActions& actions)
 void RunFlag::stopAndWait(const WaitForWorker& wait)
 {
     {
-        std::lock_guard<std::mutex> hold(m_lock);
+        LockHold hold(m_lock);
         m_closing = true;
         m_running = false;
         if (!m_workerActive)
@@ -78,27 +77,18 @@ void RunFlag::stopAndWait(const WaitForWorker& wait)
     wait([this] { return !workerActive(); });
 }
 
-void RunFlag::waitUntilIdle() const
-{
-    std::unique_lock<std::mutex> hold(m_lock);
-    m_idle.wait(hold, [this] { return !m_workerActive; });
-}
-
 bool RunFlag::keepCycling() const
 {
-    std::lock_guard<std::mutex> hold(m_lock);
+    LockHold hold(m_lock);
     return m_running;
 }
 
 bool RunFlag::retireWorker()
 {
-    // Notified under the lock: once a waiter sees the worker gone it may
-    // destroy this object, so nothing here may touch it after unlocking.
-    std::lock_guard<std::mutex> hold(m_lock);
+    LockHold hold(m_lock);
     if (m_running)
         return false;
     m_workerActive = false;
-    m_idle.notify_all();
     return true;
 }
 

@@ -13,9 +13,9 @@
 // because the worker's dialog calls are serviced by the UI thread.
 #pragma once
 
-#include <condition_variable>
+#include "lock.h"
+
 #include <functional>
-#include <mutex>
 
 namespace zorik {
 
@@ -70,10 +70,6 @@ public:
     using WaitForWorker = std::function<void(const std::function<bool()>& workerDone)>;
     void stopAndWait(const WaitForWorker& wait);
 
-    // Blocks until no worker is active. Only for threads whose messages the
-    // worker does not need (tests, benchmarks).
-    void waitUntilIdle() const;
-
     // --- worker thread (used by TestThreadProc) ---
 
     // Before each cycle: true while the flag is set.
@@ -85,8 +81,7 @@ public:
     bool retireWorker();
 
 private:
-    mutable std::mutex m_lock;
-    mutable std::condition_variable m_idle;
+    mutable Lock m_lock;
     bool m_running = false;
     bool m_workerActive = false;
     bool m_closing = false;

@@ -2,13 +2,13 @@
 // messages to this thread's windows.
 #include "framework/message_wait.h"
 #include "framework/worker_thread.h"
+#include "test_thread.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <atomic>
-#include <thread>
 
 namespace {
 
@@ -46,7 +46,7 @@ TEST(WaitHandlingSentMessages, ServesAWorkerThatSendsToThisThreadsWindow)
     ::PostMessageA(label, WM_NULL, 42, 0);
 
     std::atomic<bool> finished{false};
-    std::thread worker([&] {
+    zorik::test::TestThread worker([&] {
         // Every call blocks until this thread has handled it.
         for (int i = 0; i < 50; ++i)
             ::SendMessageA(label, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(i % 2 ? "odd" : "even"));

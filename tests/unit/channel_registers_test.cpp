@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
+#include "test_thread.h"
 
 using zorik::ChannelRegisters;
 using zorik::DATA_PORT;
@@ -155,8 +155,8 @@ TEST(ChannelWrite, ConcurrentWritesToDifferentChannelsLoseNoBit)
         registers.write(channel, 1); // every thread leaves its channel on
     };
     registers.write(2, 0);
-    std::thread first(hammer, 0);
-    std::thread second(hammer, 1);
+    zorik::test::TestThread first([&] { hammer(0); });
+    zorik::test::TestThread second([&] { hammer(1); });
     first.join();
     second.join();
     EXPECT_EQ(registers.outputLatch(), 0x03u);

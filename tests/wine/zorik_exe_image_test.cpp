@@ -7,10 +7,13 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
 #include <cstddef>
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -231,5 +234,62 @@ TEST_P(ShippedImage, ImportsNoKernelFunctionNewerThanWindowsXp)
 }
 
 INSTANTIATE_TEST_SUITE_P(Deliverables, ShippedImage, ::testing::Values("Zorik.exe", "ZorikApi.dll"));
+
+// "KERNEL32.DLL!CloseHandle" for every row of the committed list of
+// functions that every named Windows exports (docs/windows-imports.md).
+std::set<std::string> listedImports()
+{
+    std::ifstream file(ZORIK_IMPORT_LIST);
+    if (!file)
+        throw std::runtime_error("cannot open " + std::string(ZORIK_IMPORT_LIST));
+    std::set<std::string> listed;
+    for (std::string line; std::getline(file, line);) {
+        // | LIBRARY | `Function` | 9x release | NT release |
+        char library[32] = {}, function[64] = {};
+        if (std::sscanf(line.c_str(), "| %31[A-Z0-9] | `%63[A-Za-z0-9_]` |", library, function) == 2)
+            listed.insert(std::string(library) + ".DLL!" + function);
+    }
+    return listed;
+}
+
+std::string upperCase(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
+    return text;
+}
+
+class ImageForEveryWindows : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ImageForEveryWindows, ImportsOnlyListedFunctionsAndNeedsNoSubsystemAbove4_0)
+{
+    std::optional<ImageFile> image;
+    ASSERT_NO_THROW(image.emplace(besideThisProgram(GetParam())));
+    std::set<std::string> listed;
+    ASSERT_NO_THROW(listed = listedImports());
+    ASSERT_GT(listed.size(), 50u) << "rows read from " << ZORIK_IMPORT_LIST;
+
+    for (const ImportedLibrary& library : image->imports()) {
+        if (isZorikApi(library.name))
+            continue;
+        EXPECT_TRUE(library.functionsByOrdinal.empty()) << GetParam() << " imports from " << library.name
+                                                        << " by ordinal";
+        for (const std::string& function : library.functionsByName) {
+            const std::string entry = upperCase(library.name) + "!" + function;
+            EXPECT_TRUE(listed.count(entry)) << GetParam() << " imports " << entry << ", which is not listed";
+        }
+    }
+    const auto& header = image->headers().OptionalHeader;
+    EXPECT_LE(header.MajorSubsystemVersion * 100 + header.MinorSubsystemVersion, 400)
+        << GetParam() << " needs subsystem " << header.MajorSubsystemVersion << "."
+        << header.MinorSubsystemVersion;
+}
+
+// The simulated build's library is never shipped, and imports what its
+// model of the unit needs.
+#ifdef ZORIK_HARDWARE_BUILD
+INSTANTIATE_TEST_SUITE_P(Deliverables, ImageForEveryWindows, ::testing::Values("Zorik.exe", "ZorikApi.dll"));
+#else
+INSTANTIATE_TEST_SUITE_P(Deliverables, ImageForEveryWindows, ::testing::Values("Zorik.exe"));
+#endif
 
 } // namespace

@@ -4,16 +4,21 @@
 
 namespace zorik {
 
+namespace {
+
+PortInstructions g_io;
+WindowsPlatform g_platform;
+
+} // namespace
+
 PortIo& processPortIo()
 {
-    static PortInstructions io;
-    return io;
+    return g_io;
 }
 
 Platform& processPlatform()
 {
-    static WindowsPlatform platform;
-    return platform;
+    return g_platform;
 }
 
 } // namespace zorik

@@ -71,16 +71,37 @@ Simulation& simulation()
     return instance;
 }
 
+// The DLL's state takes its port while the DLL loads; these hand each
+// call on to the simulation, made on the first of them.
+class UnitOnFirstUse final : public PortIo {
+public:
+    std::uint8_t readByte(std::uint16_t port) override { return simulation().unit.readByte(port); }
+    void writeByte(std::uint16_t port, std::uint8_t value) override
+    {
+        simulation().unit.writeByte(port, value);
+    }
+};
+
+class PlatformOnFirstUse final : public Platform {
+public:
+    std::optional<std::uint32_t> platformId() override { return simulation().platform.platformId(); }
+    bool probeGiveio() override { return simulation().platform.probeGiveio(); }
+    void showFatalError(const char* text) override { simulation().platform.showFatalError(text); }
+};
+
+UnitOnFirstUse g_unit;
+PlatformOnFirstUse g_platform;
+
 } // namespace
 
 PortIo& processPortIo()
 {
-    return simulation().unit;
+    return g_unit;
 }
 
 Platform& processPlatform()
 {
-    return simulation().platform;
+    return g_platform;
 }
 
 } // namespace zorik

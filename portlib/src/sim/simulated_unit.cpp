@@ -19,7 +19,7 @@ std::uint8_t SimulatedUnit::readByte(std::uint16_t port)
         return UNMODELLED_PORT_READ;
     if (!settings_.unitPresent)
         return ABSENT_UNIT_STATUS;
-    std::lock_guard<std::mutex> hold(lock_);
+    LockHold hold(lock_);
     return sampleStatus(clock_.nowMs());
 }
 
@@ -27,7 +27,7 @@ void SimulatedUnit::writeByte(std::uint16_t port, std::uint8_t value)
 {
     if (port != DATA_PORT)
         return;
-    std::lock_guard<std::mutex> hold(lock_);
+    LockHold hold(lock_);
     const std::uint64_t now = clock_.nowMs();
     // Several writes within one millisecond: only the last can ever be seen.
     if (!recentWrites_.empty() && recentWrites_.back().atMs == now)

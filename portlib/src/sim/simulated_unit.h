@@ -4,6 +4,7 @@
 // inputs, healthy or faulted as the settings say.
 #pragma once
 
+#include "lock.h"
 #include "millisecond_clock.h"
 #include "port_io.h"
 #include "sim_settings.h"
@@ -11,7 +12,6 @@
 
 #include <cstdint>
 #include <deque>
-#include <mutex>
 
 namespace zorik::sim {
 
@@ -51,7 +51,7 @@ private:
 
     // The model keeps its own lock rather than lean on its caller's: the
     // generator and the write history change on every access.
-    std::mutex lock_;
+    Lock lock_;
     SplitMix random_;
     std::uint8_t settledData_ = POWER_ON_DATA; // seen by every input, however slow
     std::deque<DataWrite> recentWrites_;       // not yet seen by the slowest input

@@ -342,3 +342,39 @@ TEST_F(VersionRecord, TranslationIsKoreanUnicode)
 }
 
 } // namespace
+
+namespace {
+
+// The library beside the program has a version record too; in this (the
+// simulated) build its description warns that it drives no port.
+TEST(ZorikApiVersionRecord, GivesVersion1001AndSaysTheUnitIsSimulated)
+{
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH - 1);
+    std::string dll = path;
+    dll.erase(dll.find_last_of("\\/") + 1);
+    dll += "ZorikApi.dll";
+    HMODULE module = ::LoadLibraryExA(dll.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module, nullptr) << dll;
+    HRSRC found = ::FindResourceExA(module, RT_VERSION, MAKEINTRESOURCEA(1),
+                                    MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    ASSERT_NE(found, nullptr) << "no version record in " << dll;
+    std::optional<VersionBlock> root = ParseVersionBlock(::LockResource(::LoadResource(module, found)),
+                                                         ::SizeofResource(module, found));
+    ::FreeLibrary(module);
+    ASSERT_TRUE(root);
+
+    VS_FIXEDFILEINFO info;
+    ASSERT_EQ(root->value.size(), sizeof info);
+    std::memcpy(&info, root->value.data(), sizeof info);
+    EXPECT_EQ(info.dwFileVersionMS, 0x00010000u);
+    EXPECT_EQ(info.dwFileVersionLS, 0x00000001u);
+    EXPECT_EQ(info.dwFileType, static_cast<DWORD>(VFT_DLL));
+    const VersionBlock* strings = root->child(L"StringFileInfo");
+    ASSERT_TRUE(strings && !strings->children.empty());
+    const VersionBlock* description = strings->children[0].child(L"FileDescription");
+    ASSERT_TRUE(description);
+    EXPECT_NE(description->text().find(L"SIMULATED"), std::wstring::npos) << "FileDescription";
+}
+
+} // namespace

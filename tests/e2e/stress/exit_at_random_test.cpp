@@ -17,6 +17,7 @@
 #include "disagreement_checks.h"
 #include "expectations.h"
 #include "log_text.h"
+#include "test_thread.h"
 #include "zorik_texts.h"
 
 namespace zorik::e2e {
@@ -131,7 +132,7 @@ void runExits(int count, unsigned seed) {
     SetEnvironmentVariableA("ZORIK_SIM", kBusyLog);
     const std::vector<Exit> exits = planExits(count, seed);
     std::atomic<size_t> next{0};
-    std::mutex lock;
+    zorik::Lock lock;
     std::vector<std::string> failures;
     long slowestMs = 0;
     size_t reports = 0, mostLines = 0;
@@ -143,7 +144,7 @@ void runExits(int count, unsigned seed) {
             size_t savedLines = 0;
             const std::string problem = runAndLeave(exits[i], savedLines);
             const long ms = static_cast<long>(elapsedSince(begun).count());
-            std::lock_guard<std::mutex> hold(lock);
+            std::lock_guard<zorik::Lock> hold(lock);
             slowestMs = std::max(slowestMs, ms);
             if (exits[i].how == Leave::SaveYes && problem.empty()) {
                 ++reports;
@@ -155,10 +156,10 @@ void runExits(int count, unsigned seed) {
                                    " ms): " + problem);
         }
     };
-    std::vector<std::thread> runners;
+    std::vector<zorik::test::TestThread> runners;
     for (int i = 0; i < kParallelRuns; ++i)
         runners.emplace_back(worker);
-    for (std::thread& runner : runners)
+    for (zorik::test::TestThread& runner : runners)
         runner.join();
 
     std::printf("%d exits in %ld ms, slowest run %ld ms; %zu reports checked, up to %zu lines\n",

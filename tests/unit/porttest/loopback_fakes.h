@@ -4,6 +4,7 @@
 // records everything the worker does, in order.
 #pragma once
 
+#include "lock.h"
 #include "loopback_dialog.h"
 #include "loopback_services.h"
 #include "run_control.h"
@@ -22,17 +23,17 @@ class EventList {
 public:
     void add(const std::string& event)
     {
-        std::lock_guard<std::mutex> hold(m_lock);
+        std::lock_guard<Lock> hold(m_lock);
         m_events.push_back(event);
     }
     std::vector<std::string> events() const
     {
-        std::lock_guard<std::mutex> hold(m_lock);
+        std::lock_guard<Lock> hold(m_lock);
         return m_events;
     }
 
 private:
-    mutable std::mutex m_lock;
+    mutable Lock m_lock;
     std::vector<std::string> m_events;
 };
 
@@ -43,33 +44,33 @@ public:
     void setOutputIndicator(int channel, int checked) override
     {
         record("out " + std::to_string(channel) + "=" + std::to_string(checked));
-        std::lock_guard<std::mutex> hold(m_lock);
+        std::lock_guard<Lock> hold(m_lock);
         m_output.at(channel) = checked;
     }
     int outputIndicator(int channel) override
     {
         if (recordReads)
             record("get out " + std::to_string(channel));
-        std::lock_guard<std::mutex> hold(m_lock);
+        std::lock_guard<Lock> hold(m_lock);
         return m_output.at(channel);
     }
     void setInputIndicator(int channel, int checked) override
     {
         record("in " + std::to_string(channel) + "=" + std::to_string(checked));
-        std::lock_guard<std::mutex> hold(m_lock);
+        std::lock_guard<Lock> hold(m_lock);
         m_input.at(channel) = checked;
     }
     int inputIndicator(int channel) override
     {
         if (recordReads)
             record("get in " + std::to_string(channel));
-        std::lock_guard<std::mutex> hold(m_lock);
+        std::lock_guard<Lock> hold(m_lock);
         return m_input.at(channel);
     }
     void setTestCaption(const std::string& text) override
     {
         {
-            std::lock_guard<std::mutex> hold(m_lock);
+            std::lock_guard<Lock> hold(m_lock);
             m_captions.push_back(text);
         }
         record("caption");
@@ -79,7 +80,7 @@ public:
     void appendToLog(const std::string& line) override
     {
         {
-            std::lock_guard<std::mutex> hold(m_lock);
+            std::lock_guard<Lock> hold(m_lock);
             m_lines.push_back(line);
         }
         record("log");
@@ -88,18 +89,18 @@ public:
     // What the operator does with the output switch: flips its state.
     void clickOutput(int channel)
     {
-        std::lock_guard<std::mutex> hold(m_lock);
+        std::lock_guard<Lock> hold(m_lock);
         m_output.at(channel) ^= 1;
     }
 
     std::vector<std::string> captions() const
     {
-        std::lock_guard<std::mutex> hold(m_lock);
+        std::lock_guard<Lock> hold(m_lock);
         return m_captions;
     }
     std::vector<std::string> lines() const
     {
-        std::lock_guard<std::mutex> hold(m_lock);
+        std::lock_guard<Lock> hold(m_lock);
         return m_lines;
     }
 
@@ -118,7 +119,7 @@ private:
     }
 
     EventList* m_events;
-    mutable std::mutex m_lock;
+    mutable Lock m_lock;
     std::vector<int> m_output = {0, 0, 0};
     std::vector<int> m_input = {0, 0, 0};
     std::vector<std::string> m_captions;
@@ -148,20 +149,20 @@ public:
         record("write " + std::to_string(channel) + "=" + std::to_string(level));
         if (onWrite)
             onWrite(channel, level);
-        std::lock_guard<std::mutex> hold(m_lock);
+        std::lock_guard<Lock> hold(m_lock);
         m_written.at(channel) = level;
     }
     int readInput(int channel) override
     {
         record("read " + std::to_string(channel));
-        std::lock_guard<std::mutex> hold(m_lock);
+        std::lock_guard<Lock> hold(m_lock);
         return m_unit(channel, m_written.at(channel));
     }
     void sleep(unsigned milliseconds) override
     {
         record("sleep " + std::to_string(milliseconds));
         {
-            std::lock_guard<std::mutex> hold(m_lock);
+            std::lock_guard<Lock> hold(m_lock);
             m_elapsedMs += milliseconds;
         }
         if (onSleep)
@@ -170,14 +171,14 @@ public:
     LocalTime localTime() override
     {
         record("time");
-        std::lock_guard<std::mutex> hold(m_lock);
+        std::lock_guard<Lock> hold(m_lock);
         const unsigned long long seconds = (m_startMs + m_elapsedMs) / 1000 % 86400;
         return {static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
                 static_cast<int>(seconds % 60)};
     }
     int random() override
     {
-        std::lock_guard<std::mutex> hold(m_lock);
+        std::lock_guard<Lock> hold(m_lock);
         if (m_randomValues.empty())
             return 0;
         return m_randomValues[m_nextRandom++ % m_randomValues.size()];
@@ -186,19 +187,19 @@ public:
     // The clock's time of day when nothing has been waited yet.
     void startClockAt(int hour, int minute, int second, int millisecond = 0)
     {
-        std::lock_guard<std::mutex> hold(m_lock);
+        std::lock_guard<Lock> hold(m_lock);
         m_startMs = ((hour * 60ull + minute) * 60 + second) * 1000 + millisecond;
     }
     // rand() answers these values in turn, over and over.
     void setRandomValues(std::vector<int> values)
     {
-        std::lock_guard<std::mutex> hold(m_lock);
+        std::lock_guard<Lock> hold(m_lock);
         m_randomValues = std::move(values);
         m_nextRandom = 0;
     }
     unsigned long long elapsedMs() const
     {
-        std::lock_guard<std::mutex> hold(m_lock);
+        std::lock_guard<Lock> hold(m_lock);
         return m_elapsedMs;
     }
 
@@ -215,7 +216,7 @@ private:
 
     UnitAnswer m_unit;
     EventList* m_events;
-    mutable std::mutex m_lock;
+    mutable Lock m_lock;
     std::vector<int> m_written = {0, 0, 0};
     unsigned long long m_startMs = 0;
     unsigned long long m_elapsedMs = 0;

@@ -4,6 +4,7 @@
 #include "loopback_worker.h"
 #include "loopback_log.h"
 #include "program_texts.h"
+#include "test_thread.h"
 
 #include <gtest/gtest.h>
 
@@ -140,9 +141,9 @@ TEST(ReportSnapshot, CountAndLogAgreeWhileTheWorkerRuns)
     YieldingServices services(invertingUnit);
     services.setRandomValues({0, 1, 2, 3, 4, 5, 6, 7});
     FakeButtonActions button;
-    std::thread worker;
+    zorik::test::TestThread worker;
     button.startWorker = [&] {
-        worker = std::thread([&] { TestThreadProc(dialog, services, flag, counter); });
+        worker = zorik::test::TestThread([&] { TestThreadProc(dialog, services, flag, counter); });
         return true;
     };
     const std::uint32_t cycles = 1500;

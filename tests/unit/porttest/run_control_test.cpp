@@ -5,13 +5,13 @@
 #include "loopback_fakes.h"
 #include "loopback_worker.h"
 #include "program_texts.h"
+#include "test_thread.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdio>
 #include <chrono>
-#include <condition_variable>
 #include <deque>
 #include <random>
 #include <set>
@@ -167,8 +167,13 @@ public:
     // for the first.
     void pump(std::chrono::milliseconds timeout)
     {
-        std::unique_lock<std::mutex> hold(m_lock);
-        m_changed.wait_for(hold, timeout, [this] { return !m_queue.empty(); });
+        const auto giveUp = std::chrono::steady_clock::now() + timeout;
+        std::unique_lock<Lock> hold(m_lock);
+        while (m_queue.empty() && std::chrono::steady_clock::now() < giveUp) {
+            hold.unlock();
+            std::this_thread::yield();
+            hold.lock();
+        }
         while (!m_queue.empty()) {
             Call* call = m_queue.front();
             m_queue.pop_front();
@@ -177,7 +182,6 @@ public:
             hold.lock();
             call->done = true;
         }
-        m_changed.notify_all();
     }
 
     void destroy() { m_destroyed = true; }
@@ -195,15 +199,17 @@ private:
         if (m_destroyed)
             ++m_callsAfterDestroy;
         Call call{std::move(run), false};
-        std::unique_lock<std::mutex> hold(m_lock);
+        std::unique_lock<Lock> hold(m_lock);
         m_queue.push_back(&call);
-        m_changed.notify_all();
-        m_changed.wait(hold, [&] { return call.done; });
+        while (!call.done) {
+            hold.unlock();
+            std::this_thread::yield();
+            hold.lock();
+        }
     }
 
     FakeDialog m_controls;
-    std::mutex m_lock;
-    std::condition_variable m_changed;
+    Lock m_lock;
     std::deque<Call*> m_queue;
     std::atomic<bool> m_destroyed{false};
     std::atomic<int> m_callsAfterDestroy{0};
@@ -225,10 +231,10 @@ TEST(DialogClose, WaitKeepsServicingTheWorkerUntilItIsDone)
     UiThreadDialog dialog;
     YieldingServices services(unwiredUnit);
     services.setRandomValues({7});
-    std::thread worker;
+    test::TestThread worker;
     FakeButtonActions button;
     button.startWorker = [&] {
-        worker = std::thread([&] { TestThreadProc(dialog, services, flag, counter); });
+        worker = test::TestThread([&] { TestThreadProc(dialog, services, flag, counter); });
         return true;
     };
 
@@ -274,15 +280,15 @@ public:
 
     int interleavings() const
     {
-        std::lock_guard<std::mutex> hold(m_ownerLock);
+        std::lock_guard<Lock> hold(m_ownerLock);
         return m_interleavings;
     }
 
 private:
     void touch()
     {
-        const auto me = std::this_thread::get_id();
-        std::lock_guard<std::mutex> hold(m_ownerLock);
+        const unsigned long me = test::currentThreadNumber();
+        std::lock_guard<Lock> hold(m_ownerLock);
         if (me == m_owner)
             return;
         if (m_formerOwners.count(me))
@@ -291,9 +297,9 @@ private:
         m_owner = me;
     }
 
-    mutable std::mutex m_ownerLock;
-    std::thread::id m_owner;
-    std::set<std::thread::id> m_formerOwners;
+    mutable Lock m_ownerLock;
+    unsigned long m_owner = 0;
+    std::set<unsigned long> m_formerOwners;
     int m_interleavings = 0;
 };
 
@@ -306,7 +312,7 @@ TEST(TestButtonStress, RapidPressesNeverRunTwoWorkersNorLoseTheRestart)
     OwnershipDialog dialog;
     YieldingServices services(healthyUnit);
     services.setRandomValues({0, 1, 2, 3, 4, 5, 6, 7});
-    std::vector<std::thread> workers;
+    std::vector<test::TestThread> workers;
     FakeButtonActions button;
     button.startWorker = [&] {
         workers.emplace_back([&] { TestThreadProc(dialog, services, flag, counter); });
@@ -344,7 +350,6 @@ TEST(TestButtonStress, RapidPressesNeverRunTwoWorkersNorLoseTheRestart)
     if (flag.value() == 1)
         flag.onTestButton(button);
 
-    flag.waitUntilIdle();
     for (auto& worker : workers)
         worker.join();
 

@@ -4,6 +4,7 @@
 #include "ZorikApi.h"
 #include "message_box_finder.h"
 #include "support/message_box_watch.h"
+#include "test_thread.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,6 @@
 #include <atomic>
 #include <optional>
 #include <string>
-#include <thread>
 
 using zorik::tools::MessageBoxContent;
 using zorik::wine::callDismissingBoxes;
@@ -166,7 +166,7 @@ ChildRun runChildWithSettings(const char* settings)
     // The pipe is polled rather than read to its end: a stray holder of
     // its write end must not keep the test waiting.
     std::atomic<bool> childEnded{false};
-    std::thread reader([&] {
+    zorik::test::TestThread reader([&] {
         for (;;) {
             const bool last = childEnded.load();
             DWORD available = 0;

@@ -2,11 +2,11 @@
 #include "fake_clock.h"
 #include "sim_settings.h"
 #include "simulated_unit.h"
+#include "test_thread.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 #include <vector>
 
 using zorik::ChannelRegisters;
@@ -250,8 +250,8 @@ TEST(SimulatedUnit, SharedByTwoThreadsWithoutAnOuterLock)
     };
     int missesA = 0;
     int missesB = 0;
-    std::thread a(hammer, std::uint8_t{0x01}, std::ref(missesA));
-    std::thread b(hammer, std::uint8_t{0x07}, std::ref(missesB));
+    zorik::test::TestThread a([&] { hammer(std::uint8_t{0x01}, missesA); });
+    zorik::test::TestThread b([&] { hammer(std::uint8_t{0x07}, missesB); });
     a.join();
     b.join();
     EXPECT_EQ(missesA, 0);
