@@ -18,12 +18,20 @@ const char* AfxGetAppName()
     // XP leaves a truncated path unterminated: keep the last byte for the zero.
     char path[MAX_PATH] = {};
     ::GetModuleFileNameA(::GetModuleHandleA(nullptr), path, MAX_PATH - 1);
-    char* name = path;
-    for (char* p = path; *p != '\0'; ++p)
-        if (*p == '\\' || *p == '/' || *p == ':')
-            name = p + 1;
-    if (char* dot = std::strrchr(name, '.'); dot != nullptr && dot != name)
-        *dot = '\0';
-    std::strcpy(g_appName, name);
+    // The name runs from the last separator to the last dot after it.
+    const char* name = path;
+    const char* dot = nullptr;
+    const char* end = path;
+    for (; *end != '\0'; ++end) {
+        if (*end == '\\' || *end == '/' || *end == ':') {
+            name = end + 1;
+            dot = nullptr;
+        } else if (*end == '.' && end != name) {
+            dot = end;
+        }
+    }
+    const std::size_t length = static_cast<std::size_t>((dot != nullptr ? dot : end) - name);
+    std::memcpy(g_appName, name, length);
+    g_appName[length] = '\0';
     return g_appName;
 }
