@@ -1,6 +1,7 @@
 /*
  * ZorikApi: channel access to the Zorik digital I/O unit on the PC's
- * parallel port (data register 0x378, status register 0x379).
+ * parallel port (data register 0x378, status register 0x379, unless
+ * ZorikApi.ini beside the DLL gives another base in [Port] Base=).
  *
  * Calling convention: __stdcall, names exported undecorated
  * (Zorik_Open @1, Zorik_Read @2, Zorik_Write @3).
@@ -24,7 +25,8 @@ extern "C" {
 /* Checks that the running Windows lets this process use the port and
  * records `mode` for later writes (1 forces data bits 5 to 7 on).
  * Returns 1 when the port may be used, 0 when not; on failure the operator
- * has already seen a message box. */
+ * has already seen a message box. A bad Base in ZorikApi.ini is one such
+ * failure, and then no function touches any port. */
 ZORIKAPI_IMPORT int ZORIK_CALL Zorik_Open(int mode);
 
 /* Returns 1 when input `channel` (0 to 2) is low, 0 when it is high.

@@ -2,14 +2,24 @@
 
 namespace zorik {
 
+const PortLocation& ChannelRegisters::location()
+{
+    if (!located_) {
+        location_ = locatePort(settings_);
+        located_ = true;
+    }
+    return location_;
+}
+
 int ChannelRegisters::read(int channel)
 {
-    if (!isChannel(channel))
-        return 0;
     std::uint8_t status;
     {
         LockHold hold(lock_);
-        status = io_.readByte(STATUS_PORT);
+        const PortLocation& port = location();
+        if (!isChannel(channel) || !port.usable)
+            return 0;
+        status = io_.readByte(static_cast<std::uint16_t>(port.dataPort + 1));
     }
     // The unit pulls an input line low to signal "on".
     return (status & (1u << (channel + 4))) ? 0 : 1;
@@ -17,14 +27,16 @@ int ChannelRegisters::read(int channel)
 
 void ChannelRegisters::write(int channel, int state)
 {
+    LockHold hold(lock_);
+    const PortLocation& port = location();
     if (!isChannel(channel))
         return;
     const std::uint32_t mask = 1u << channel;
-    LockHold hold(lock_);
     std::uint32_t value = state == 1 ? (g_outputLatch | mask) : (g_outputLatch & ~mask);
     if (g_openMode == 1)
         value |= MODE1_FORCED_BITS;
-    io_.writeByte(DATA_PORT, static_cast<std::uint8_t>(value & 0xFF));
+    if (port.usable)
+        io_.writeByte(port.dataPort, static_cast<std::uint8_t>(value & 0xFF));
     // The forced bits are kept: once on, they stay on in every later write.
     g_outputLatch = value;
 }
@@ -33,6 +45,14 @@ void ChannelRegisters::setOpenMode(int mode)
 {
     LockHold hold(lock_);
     g_openMode = mode;
+}
+
+const char* ChannelRegisters::portSettingError()
+{
+    LockHold hold(lock_);
+    const PortLocation& port = location();
+    // Settled once, the message never changes, so it may be read unlocked.
+    return port.usable ? nullptr : port.error;
 }
 
 std::uint32_t ChannelRegisters::outputLatch() const

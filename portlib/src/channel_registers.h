@@ -3,13 +3,12 @@
 
 #include "lock.h"
 #include "port_io.h"
+#include "port_location.h"
 
 #include <cstdint>
 
 namespace zorik {
 
-inline constexpr std::uint16_t DATA_PORT = 0x378;   // output c is bit c
-inline constexpr std::uint16_t STATUS_PORT = 0x379; // input c is bit c + 4
 inline constexpr int CHANNEL_COUNT = 3;
 inline constexpr std::uint32_t MODE1_FORCED_BITS = 0xE0;
 
@@ -17,24 +16,38 @@ inline constexpr std::uint32_t MODE1_FORCED_BITS = 0xE0;
 // carry the names of the library's process-wide variables.
 class ChannelRegisters {
 public:
+    // The port at 0x378.
     explicit ChannelRegisters(PortIo& io) : io_(io) {}
+    // The port where `settings` put it, read on the first call of read,
+    // write or portSettingError.
+    ChannelRegisters(PortIo& io, PortSettings& settings) : io_(io), settings_(&settings) {}
 
     // 1 when input `channel` is low, 0 when high or the channel is not 0..2.
+    // 0 without touching the port after a bad setting.
     int read(int channel);
-    // Recomputes the whole data byte from the latch and writes it out.
+    // Recomputes the whole data byte from the latch and writes it out;
+    // after a bad setting only the latch follows.
     void write(int channel, int state);
     void setOpenMode(int mode);
+    // The operator's message when the setting is bad, else nullptr.
+    const char* portSettingError();
 
     std::uint32_t outputLatch() const;
     int openMode() const;
 
 private:
     static bool isChannel(int channel) { return channel >= 0 && channel < CHANNEL_COUNT; }
+    // Callers hold lock_.
+    const PortLocation& location();
 
     PortIo& io_;
+    PortSettings* const settings_ = nullptr;
     // Two threads of the test program write different channels at once;
-    // each latch update and its port write must happen as one step.
+    // each latch update and its port write must happen as one step. The
+    // same lock makes the setting be read once, by whichever call is first.
     mutable Lock lock_;
+    bool located_ = false;
+    PortLocation location_;
     std::uint32_t g_outputLatch = 0x07; // nothing written yet, yet 0x07
     int g_openMode = 0;
 };

@@ -4,6 +4,12 @@ namespace zorik {
 
 int openPorts(Platform& platform, ChannelRegisters& registers, int mode)
 {
+    // A port the operator has not located cannot be opened on any Windows.
+    if (const char* error = registers.portSettingError()) {
+        platform.showFatalError(error);
+        return 0;
+    }
+
     // A failed version query tells us no family at all, which is the same
     // answer as an unknown one.
     const std::uint32_t id = platform.platformId().value_or(0);

@@ -12,7 +12,8 @@ inline constexpr char GIVEIO_MISSING_TEXT[] = "Couldn't access giveio device";
 inline constexpr char VERSION_MISMATCH_TEXT[] = "Windows version mismatch";
 
 // Returns 1 when the ports may be used, 0 when not (after telling the
-// operator why). Records `mode` only on the NT family with the driver found.
+// operator why). A bad port setting is told before the Windows family is
+// even asked. Records `mode` only on the NT family with the driver found.
 int openPorts(Platform& platform, ChannelRegisters& registers, int mode);
 
 } // namespace zorik

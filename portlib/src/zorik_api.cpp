@@ -5,6 +5,7 @@
 #include "backend.h"
 #include "channel_registers.h"
 #include "open_gate.h"
+#include "win/ini_port_settings.h"
 
 #include <windows.h>
 
@@ -12,7 +13,7 @@ namespace {
 
 // The library's state, made while the DLL loads (its lock with it) and
 // gone when it unloads, so that no call ever races to create it.
-zorik::ChannelRegisters g_registers(zorik::processPortIo());
+zorik::ChannelRegisters g_registers(zorik::processPortIo(), zorik::processPortSettings());
 
 zorik::ChannelRegisters& registers()
 {
@@ -37,8 +38,12 @@ extern "C" void ZORIK_CALL Zorik_Write(int channel, int state)
 }
 
 // Nothing else to set up or tear down: the runtime's start-up code makes
-// and destroys the state above, and the device handle is never held.
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID)
+// and destroys the state above, and the device handle is never held. The
+// module handle is only remembered: the settings file is read on the first
+// call, never under the loader lock.
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
+    if (reason == DLL_PROCESS_ATTACH)
+        zorik::rememberLibraryModule(instance);
     return TRUE;
 }

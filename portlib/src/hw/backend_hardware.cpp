@@ -1,4 +1,5 @@
 #include "../backend.h"
+#include "../win/ini_port_settings.h"
 #include "../win/windows_platform.h"
 #include "port_instructions.h"
 
@@ -8,6 +9,7 @@ namespace {
 
 PortInstructions g_io;
 WindowsPlatform g_platform;
+IniPortSettings g_portSettings;
 
 } // namespace
 
@@ -19,6 +21,11 @@ PortIo& processPortIo()
 Platform& processPlatform()
 {
     return g_platform;
+}
+
+PortSettings& processPortSettings()
+{
+    return g_portSettings;
 }
 
 } // namespace zorik

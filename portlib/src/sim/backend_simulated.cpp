@@ -1,9 +1,11 @@
 // The simulated build of ZorikApi.dll: the port goes to the model of the
-// unit, the Windows version and the operator's boxes are real, and the
-// giveio driver is whatever the model says.
+// unit, the Windows version, the operator's boxes and ZorikApi.ini are
+// real, and the giveio driver is whatever the model says.
 #include "../backend.h"
+#include "../win/ini_port_settings.h"
 #include "../win/windows_platform.h"
 #include "millisecond_clock.h"
+#include "placed_unit_settings.h"
 #include "sim_settings.h"
 #include "simulated_platform.h"
 #include "simulated_unit.h"
@@ -63,6 +65,8 @@ struct Simulation {
     sim::SimulatedUnit unit{settings, clock};
     WindowsPlatform windows;
     sim::SimulatedPlatform platform{windows, settings.giveioPresent};
+    IniPortSettings file;
+    sim::PlacedUnitSettings portSettings{file, unit};
 };
 
 Simulation& simulation()
@@ -89,8 +93,17 @@ public:
     void showFatalError(const char* text) override { simulation().platform.showFatalError(text); }
 };
 
+class PortSettingsOnFirstUse final : public PortSettings {
+public:
+    bool readBase(char (&value)[PORT_BASE_VALUE_CAPACITY]) override
+    {
+        return simulation().portSettings.readBase(value);
+    }
+};
+
 UnitOnFirstUse g_unit;
 PlatformOnFirstUse g_platform;
+PortSettingsOnFirstUse g_portSettings;
 
 } // namespace
 
@@ -102,6 +115,11 @@ PortIo& processPortIo()
 Platform& processPlatform()
 {
     return g_platform;
+}
+
+PortSettings& processPortSettings()
+{
+    return g_portSettings;
 }
 
 } // namespace zorik

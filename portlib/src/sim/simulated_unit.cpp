@@ -1,7 +1,5 @@
 #include "simulated_unit.h"
 
-#include "channel_registers.h"
-
 #include <algorithm>
 
 namespace zorik::sim {
@@ -15,7 +13,7 @@ SimulatedUnit::SimulatedUnit(const SimSettings& settings, MillisecondClock& cloc
 
 std::uint8_t SimulatedUnit::readByte(std::uint16_t port)
 {
-    if (port != STATUS_PORT)
+    if (port != dataPort_ + 1)
         return UNMODELLED_PORT_READ;
     if (!settings_.unitPresent)
         return ABSENT_UNIT_STATUS;
@@ -25,7 +23,7 @@ std::uint8_t SimulatedUnit::readByte(std::uint16_t port)
 
 void SimulatedUnit::writeByte(std::uint16_t port, std::uint8_t value)
 {
-    if (port != DATA_PORT)
+    if (port != dataPort_)
         return;
     LockHold hold(lock_);
     const std::uint64_t now = clock_.nowMs();

@@ -1,12 +1,14 @@
 // A stand-in for the Zorik I/O unit on the parallel port, behind the same
 // port seam as the processor's in/out instructions: writes to the data
 // register drive the outputs, reads of the status register sample the
-// inputs, healthy or faulted as the settings say.
+// inputs, healthy or faulted as the settings say. The port sits at 0x378
+// unless placed elsewhere.
 #pragma once
 
 #include "lock.h"
 #include "millisecond_clock.h"
 #include "port_io.h"
+#include "port_location.h"
 #include "sim_settings.h"
 #include "split_mix.h"
 
@@ -34,6 +36,9 @@ public:
     void writeByte(std::uint16_t port, std::uint8_t value) override;
 
     bool giveioPresent() const { return settings_.giveioPresent; }
+    // Moves the unit from 0x378/0x379 to `dataPort` and the port after it,
+    // as a card's port would sit. Called before any access is made.
+    void placeAt(std::uint16_t dataPort) { dataPort_ = dataPort; }
 
 private:
     struct DataWrite {
@@ -48,6 +53,7 @@ private:
     const SimSettings settings_;
     MillisecondClock& clock_;
     std::uint32_t longestDelayMs_ = 0;
+    std::uint16_t dataPort_ = DATA_PORT;
 
     // The model keeps its own lock rather than lean on its caller's: the
     // generator and the write history change on every access.

@@ -111,6 +111,28 @@ TEST(SimDllOpen, MissingDriverShowsTheFatalBox)
     EXPECT_EQ(open.boxes[0].text, "Couldn't access giveio device");
 }
 
+// Beside a ZorikApi.ini whose Base is the status port typed by mistake.
+TEST(SimDllCardBadBase, OpenTellsItAndTheUnitIsNeverDriven)
+{
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string ini(self);
+    ini = ini.substr(0, ini.find_last_of('\\') + 1) + "ZorikApi.ini";
+    char base[16] = {};
+    GetPrivateProfileStringA("Port", "Base", "", base, sizeof base, ini.c_str());
+    if (std::string(base) != "0x379" || !environment("ZORIK_SIM").empty())
+        GTEST_SKIP() << "needs Base=0x379 in " << ini << " and ZORIK_SIM unset";
+
+    writePattern(7);
+    EXPECT_EQ(readPattern(), 0) << "a port was touched";
+    const WatchedOpen open = openWatchingForBoxes(1);
+    EXPECT_EQ(open.result, 0);
+    ASSERT_TRUE(open.box) << "no box appeared";
+    EXPECT_EQ(open.box->caption, "Zorik-Unit Fatal Error");
+    EXPECT_EQ(open.box->text,
+              "ZorikApi.ini: Base=0x379 is not a parallel port base (0x100 to 0xFFFC, a multiple of 4)");
+}
+
 // Runs only in the child process started by the case below, with a
 // malformed ZORIK_SIM: the first call into the DLL must not come back.
 TEST(SimDllBadSettingsChild, DISABLED_FirstCallEndsTheProcess)

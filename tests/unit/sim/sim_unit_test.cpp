@@ -1,5 +1,7 @@
 #include "channel_registers.h"
 #include "fake_clock.h"
+#include "fake_port_settings.h"
+#include "placed_unit_settings.h"
 #include "sim_settings.h"
 #include "simulated_unit.h"
 #include "test_thread.h"
@@ -121,6 +123,35 @@ TEST(SimulatedUnit, OnlyTheDataAndStatusRegistersMeanAnything)
     for (std::uint16_t port : {std::uint16_t{STATUS_PORT}, std::uint16_t{0x37A}, std::uint16_t{0x278}})
         rig.unit.writeByte(port, 0x02);
     EXPECT_EQ(rig.readPattern(), 5);
+}
+
+// As the simulated DLL wires it: the unit answers where ZorikApi.ini puts
+// the port, and nowhere else.
+TEST(SimulatedUnit, SitsWhereTheLibrarysSettingPutsThePort)
+{
+    const struct {
+        const char* setting;
+        std::uint16_t dataPort;
+        int patternRead; // after writing 5
+    } rows[] = {{"0xD010", 0xD010, 5}, {" 888 ", 0x378, 5}, {"0x379", 0x378, 0}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.setting);
+        FakeClock clock;
+        SimulatedUnit unit(settingsFor(""), clock);
+        zorik::testing::FakePortSettings file(row.setting);
+        zorik::sim::PlacedUnitSettings placed(file, unit);
+        ChannelRegisters registers(unit, placed);
+        for (int c = 0; c < 3; ++c)
+            registers.write(c, (5 >> c) & 1);
+        EXPECT_EQ(registers.read(0) | registers.read(1) << 1 | registers.read(2) << 2, row.patternRead);
+        EXPECT_EQ(file.reads, 1);
+        // Outputs 0 and 2 on pull their inputs low, if the unit saw the write.
+        const int status = row.patternRead == 5 ? 0x2F : 0x7F;
+        EXPECT_EQ(unit.readByte(row.dataPort + 1), status);
+        if (row.dataPort != DATA_PORT) {
+            EXPECT_EQ(unit.readByte(STATUS_PORT), 0xFF) << "still answers at 0x379";
+        }
+    }
 }
 
 namespace {

@@ -11,7 +11,6 @@
 namespace zorik::wine {
 namespace {
 
-constexpr std::uint16_t STATUS_PORT = 0x379;
 constexpr BYTE IN_AL_DX = 0xEC;
 constexpr BYTE OUT_DX_AL = 0xEE;
 constexpr DWORD EVENT_POLL_MS = 100;
@@ -94,6 +93,7 @@ private:
 
 class PortEmulator {
 public:
+    explicit PortEmulator(std::uint16_t statusPort) : statusPort_(statusPort) {}
     EmulatedRun run(const std::string& commandLine, unsigned timeoutMs);
 
 private:
@@ -102,6 +102,7 @@ private:
     void onDebugString(const OUTPUT_DEBUG_STRING_INFO& info);
     void record(const PortAccess& access) { run_.steps.back().accesses.push_back(access); }
 
+    const std::uint16_t statusPort_;
     HANDLE process_ = nullptr;
     std::uint8_t status_ = 0xFF;
     bool loaderBreakpointSeen_ = false;
@@ -216,7 +217,7 @@ bool PortEmulator::emulatePortInstruction(DWORD threadId)
         const auto port = static_cast<std::uint16_t>(context.Edx & 0xFFFF);
         if (opcode == IN_AL_DX) {
             // Only the status register is modelled; any other port floats high.
-            const std::uint8_t value = port == STATUS_PORT ? status_ : 0xFF;
+            const std::uint8_t value = port == statusPort_ ? status_ : 0xFF;
             context.Eax = (context.Eax & ~0xFFu) | value;
             record({false, port, value});
             emulated = true;
@@ -258,9 +259,9 @@ void PortEmulator::onDebugString(const OUTPUT_DEBUG_STRING_INFO& info)
 
 } // namespace
 
-EmulatedRun runUnderPortEmulator(const std::string& commandLine, unsigned timeoutMs)
+EmulatedRun runUnderPortEmulator(const std::string& commandLine, unsigned timeoutMs, std::uint16_t statusPort)
 {
-    return PortEmulator().run(commandLine, timeoutMs);
+    return PortEmulator(statusPort).run(commandLine, timeoutMs);
 }
 
 } // namespace zorik::wine

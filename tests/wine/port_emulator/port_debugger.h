@@ -29,7 +29,9 @@ struct EmulatedRun {
 };
 
 // Runs `commandLine` under the emulator for at most `timeoutMs`; the status
-// register answers 0xFF (no unit attached) until the script sets it.
-EmulatedRun runUnderPortEmulator(const std::string& commandLine, unsigned timeoutMs);
+// register, at `statusPort`, answers 0xFF (no unit attached) until the
+// script sets it.
+EmulatedRun runUnderPortEmulator(const std::string& commandLine, unsigned timeoutMs,
+                                 std::uint16_t statusPort = 0x379);
 
 } // namespace zorik::wine

@@ -2,6 +2,7 @@
 // emulator: port_script.exe runs one scenario as a debuggee, and each test
 // compares the accesses every library call made with what the unit must see.
 #include "../support/prefix_facts.h"
+#include "../support/staged_library.h"
 #include "port_debugger.h"
 
 #include <gtest/gtest.h>
@@ -38,15 +39,20 @@ constexpr unsigned RUN_TIMEOUT_MS = 60000;
 constexpr std::uint16_t DATA_PORT = 0x378;
 constexpr std::uint16_t STATUS_PORT = 0x379;
 
-PortAccess out(std::uint8_t value) { return {true, DATA_PORT, value}; }
-PortAccess in(std::uint8_t value) { return {false, STATUS_PORT, value}; }
+constexpr char SCRIPT[] = "port_script.exe";
+
+PortAccess out(std::uint8_t value, std::uint16_t dataPort = DATA_PORT) { return {true, dataPort, value}; }
+PortAccess in(std::uint8_t value, std::uint16_t dataPort = DATA_PORT)
+{
+    return {false, static_cast<std::uint16_t>(dataPort + 1), value};
+}
 
 std::string scriptPath()
 {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string directory(path);
-    return directory.substr(0, directory.find_last_of('\\') + 1) + "port_script.exe";
+    return directory.substr(0, directory.find_last_of('\\') + 1) + SCRIPT;
 }
 
 std::string withoutCarriageReturns(std::string text)
@@ -60,9 +66,12 @@ struct ScriptRun {
     std::string output;
 };
 
-ScriptRun runScript(const std::string& arguments)
+// The script beside this test, or a copy of it elsewhere, whose status
+// register the emulator models at `statusPort`.
+ScriptRun runScript(const std::string& arguments, const std::string& program = scriptPath(),
+                    std::uint16_t statusPort = STATUS_PORT)
 {
-    const EmulatedRun run = runUnderPortEmulator("\"" + scriptPath() + "\" " + arguments, RUN_TIMEOUT_MS);
+    const EmulatedRun run = runUnderPortEmulator("\"" + program + "\" " + arguments, RUN_TIMEOUT_MS, statusPort);
     EXPECT_TRUE(run.exited) << arguments;
     EXPECT_EQ(0u, run.exitCode) << arguments;
     for (const std::string& problem : run.problems)
@@ -173,6 +182,63 @@ TEST_F(PortEmulatorOnWin98, OutOfRangeChannelsTouchNeitherPortNorLatch)
         {"Zorik_Write(0,0)", {out(0x06)}},
     };
     EXPECT_EQ(expected, run.steps);
+}
+
+// ZorikApi.ini beside the library, read through the system's profile
+// function: section and key in any case and blanks around the value as it
+// reads them; a [Port] section without Base, or Base elsewhere, is no
+// setting. Every access moves to Base and Base + 1, before Zorik_Open too.
+TEST_F(PortEmulatorOnWin98, ConfiguredBaseMovesEveryAccess)
+{
+    const struct {
+        const char* ini;
+        std::uint16_t dataPort;
+    } rows[] = {
+        {"[Port]\r\nBase=0xD010\r\n", 0xD010},
+        {"; LPT2 on the card\r\n[port]\r\n  BASE =  0XE800  \r\n", 0xE800},
+        {"[Other]\r\nBase=0xD010\r\n[Port]\r\nMode=1\r\n", DATA_PORT},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.ini);
+        const StagedLibrary staged(SCRIPT, row.ini);
+        ASSERT_FALSE(staged.programPath().empty()) << staged.problem();
+        const ScriptRun run = runScript("first-calls", staged.programPath(), row.dataPort + 1);
+        EXPECT_EQ("Zorik_Read(1)=1\nZorik_Open(1)=1\nZorik_Read(2)=1\n", run.output);
+        const std::vector<Step> expected{
+            {"Zorik_Write(0,0)", {out(0x06, row.dataPort)}}, {"Zorik_Read(1)", {in(0x00, row.dataPort)}},
+            {"Zorik_Open(1)", {}},                          {"Zorik_Write(1,0)", {out(0x04, row.dataPort)}},
+            {"Zorik_Read(2)", {in(0x00, row.dataPort)}},
+        };
+        EXPECT_EQ(expected, run.steps);
+    }
+}
+
+// A bad value, even an empty one: Zorik_Open shows its one box and returns
+// 0 where 9x would grant the ports at once; no call touches any port, reads
+// return 0 and neither Zorik_Read nor Zorik_Write shows a box.
+TEST_F(PortEmulatorOnWin98, BadBaseIsToldByOpenAndTouchesNoPort)
+{
+    const struct {
+        const char* ini;
+        const char* box;
+    } rows[] = {
+        {"[Port]\r\nBase=0x379\r\n",
+         "ZorikApi.ini: Base=0x379 is not a parallel port base (0x100 to 0xFFFC, a multiple of 4)"},
+        {"[Port]\r\nBase=\r\n", "ZorikApi.ini: Base= is not a parallel port base (0x100 to 0xFFFC, a multiple of 4)"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.ini);
+        const StagedLibrary staged(SCRIPT, row.ini);
+        ASSERT_FALSE(staged.programPath().empty()) << staged.problem();
+        const ScriptRun run = runScript("first-calls", staged.programPath());
+        EXPECT_EQ(std::string("Zorik_Read(1)=0\n") + FATAL_BOX + row.box + "\nZorik_Open(1)=0\nZorik_Read(2)=0\n",
+                  run.output);
+        const std::vector<Step> expected{
+            {"Zorik_Write(0,0)", {}}, {"Zorik_Read(1)", {}}, {"Zorik_Open(1)", {}},
+            {"Zorik_Write(1,0)", {}}, {"Zorik_Read(2)", {}},
+        };
+        EXPECT_EQ(expected, run.steps);
+    }
 }
 
 TEST_F(PortEmulatorOnWin98, ConcurrentWritersOnTwoChannelsLoseNoUpdate)

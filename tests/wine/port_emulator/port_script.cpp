@@ -4,7 +4,7 @@
 // calls' results go to standard output, one line each.
 //
 //   port_script open-then-writes MODE | mode-sticks | reads | ignored-channels
-//             | concurrent-writers COUNT
+//             | concurrent-writers COUNT | first-calls
 #include "../support/message_box_watch.h"
 #include "script_protocol.h"
 
@@ -100,6 +100,18 @@ void ignoredChannels()
     write(0, 0);
 }
 
+// A write and a read before Zorik_Open, then the open, a write and a read
+// after it, with every input on: a read that reaches the port returns 1.
+void firstCalls()
+{
+    marker(STATUS_COMMAND + std::string("00"));
+    write(0, 0);
+    std::printf("Zorik_Read(1)=%d\n", read(1));
+    open(1);
+    write(1, 0);
+    std::printf("Zorik_Read(2)=%d\n", read(2));
+}
+
 struct Writer {
     int channel;
     int count;
@@ -158,6 +170,8 @@ int main(int argc, char** argv)
         reads();
     } else if (scenario == "ignored-channels") {
         ignoredChannels();
+    } else if (scenario == "first-calls") {
+        firstCalls();
     } else if (scenario == "concurrent-writers") {
         if (!concurrentWriters(number))
             return 2;

@@ -1,0 +1,22 @@
+// The seam between the channel logic and wherever its one setting is kept:
+// the Base key of the [Port] section of ZorikApi.ini beside the DLL.
+#pragma once
+
+#include "port_base.h"
+
+namespace zorik {
+
+class PortSettings {
+public:
+    // False when there is no file, no [Port] section or no Base key.
+    // Otherwise true, with `value` holding the key's value as read,
+    // zero-terminated, cut short if it does not fit.
+    virtual bool readBase(char (&value)[PORT_BASE_VALUE_CAPACITY]) = 0;
+
+protected:
+    // Never deleted through this type; a trivial destructor keeps the
+    // DLL's instances free of any exit-time clean-up.
+    ~PortSettings() = default;
+};
+
+} // namespace zorik

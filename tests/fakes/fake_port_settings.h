@@ -1,0 +1,33 @@
+// A ZorikApi.ini whose Base key the test sets, counting how often it is read.
+#pragma once
+
+#include "port_settings.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+namespace zorik::testing {
+
+class FakePortSettings final : public PortSettings {
+public:
+    FakePortSettings() = default;
+    explicit FakePortSettings(std::string value) : base(std::move(value)) {}
+
+    std::optional<std::string> base; // nothing: no file, section or key
+    int reads = 0;
+
+    bool readBase(char (&value)[PORT_BASE_VALUE_CAPACITY]) override
+    {
+        ++reads;
+        if (!base)
+            return false;
+        // Cut short as the profile function cuts a long value.
+        const std::size_t length = std::min(base->size(), PORT_BASE_VALUE_CAPACITY - 1);
+        base->copy(value, length);
+        value[length] = '\0';
+        return true;
+    }
+};
+
+} // namespace zorik::testing

@@ -1,0 +1,68 @@
+#include "staged_library.h"
+
+#include <windows.h>
+
+namespace zorik::wine {
+
+namespace {
+
+constexpr const char* STAGED_FILES[] = {"ZorikApi.dll", "ZorikApi.ini"};
+
+std::string ownFolder()
+{
+    char path[MAX_PATH + 1] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const std::string self(path);
+    return self.substr(0, self.find_last_of('\\') + 1);
+}
+
+} // namespace
+
+StagedLibrary::StagedLibrary(const char* program, const std::string& iniText) : program_(program)
+{
+    if (stage(program, iniText))
+        programPath_ = folder_ + program;
+}
+
+bool StagedLibrary::stage(const char* program, const std::string& iniText)
+{
+    char temp[MAX_PATH + 1] = {};
+    char unique[MAX_PATH + 1] = {};
+    // The unique name is made as a file; the folder takes its place.
+    if (!GetTempPathA(MAX_PATH, temp) || !GetTempFileNameA(temp, "zrk", 0, unique) || !DeleteFileA(unique) ||
+        !CreateDirectoryA(unique, nullptr)) {
+        problem_ = "cannot make a folder in " + std::string(temp);
+        return false;
+    }
+    folder_ = std::string(unique) + "\\";
+    const std::string from = ownFolder();
+    for (const char* name : {program, STAGED_FILES[0]}) {
+        if (!CopyFileA((from + name).c_str(), (folder_ + name).c_str(), TRUE)) {
+            problem_ = "cannot copy " + from + name;
+            return false;
+        }
+    }
+    HANDLE ini = CreateFileA((folder_ + STAGED_FILES[1]).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    const bool wrote = ini != INVALID_HANDLE_VALUE &&
+                       WriteFile(ini, iniText.data(), static_cast<DWORD>(iniText.size()), &written, nullptr) &&
+                       written == iniText.size();
+    if (ini != INVALID_HANDLE_VALUE)
+        CloseHandle(ini);
+    if (!wrote)
+        problem_ = "cannot write " + folder_ + STAGED_FILES[1];
+    return wrote;
+}
+
+StagedLibrary::~StagedLibrary()
+{
+    if (folder_.empty())
+        return;
+    DeleteFileA((folder_ + program_).c_str());
+    for (const char* name : STAGED_FILES)
+        DeleteFileA((folder_ + name).c_str());
+    RemoveDirectoryA(folder_.c_str());
+}
+
+} // namespace zorik::wine
