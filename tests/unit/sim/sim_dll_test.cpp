@@ -125,11 +125,12 @@ TEST(SimDllCardBadBase, OpenTellsItAndTheUnitIsNeverDriven)
 
     writePattern(7);
     EXPECT_EQ(readPattern(), 0) << "a port was touched";
-    const WatchedOpen open = openWatchingForBoxes(1);
+    const WatchedCall open = callDismissingBoxes(Zorik_Open, 1, BOX_TIMEOUT_MS);
+    ASSERT_TRUE(open.returned);
     EXPECT_EQ(open.result, 0);
-    ASSERT_TRUE(open.box) << "no box appeared";
-    EXPECT_EQ(open.box->caption, "Zorik-Unit Fatal Error");
-    EXPECT_EQ(open.box->text,
+    ASSERT_FALSE(open.boxes.empty()) << "no box appeared";
+    EXPECT_EQ(open.boxes[0].caption, "Zorik-Unit Fatal Error");
+    EXPECT_EQ(open.boxes[0].text,
               "ZorikApi.ini: Base=0x379 is not a parallel port base (0x100 to 0xFFFC, a multiple of 4)");
 }
 
