@@ -1,32 +1,46 @@
-// Cost of adding one line to the log box, when it holds 100 and 100,000
-// lines, through the framework's append path (CEdit::AppendText: caret to
-// the end, replace the empty selection, scroll), against replacing the
-// whole text with WM_SETTEXT as a refresh of the whole log would. The edit
-// control is made like the dialog's IDC_LOG: multi-line, read-only,
-// automatic vertical scroll, vertical scroll bar, border, the dialog's
-// Gulim font, limit lifted. Prints figures; judges nothing.
+// The log box as the log grows, through the program's own code: a log
+// line appended (m_strLog's TestLog::append, then CLogBox::AppendLine on
+// the box) with 100 and with 100,000 lines in the log; the private memory
+// one more line costs once the box is full; and the loopback cycle period
+// of the real worker, with the program's waits, against a unit whose every
+// input disagrees (three lines a cycle), with 100 and with 100,000 lines
+// already in the log. Both logs and their boxes live side by side and the
+// measurements alternate between them, so that a shared machine's changing
+// load falls on both alike. The boxes are made like the dialog's IDC_LOG:
+// multi-line, read-only, automatic vertical scroll, vertical scroll bar,
+// border, the dialog's Gulim font. Prints figures; judges nothing.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "figures.h"
-#include "framework/edit.h"
+#include "framework/log_box.h"
+#include "framework/tick_clock.h"
+#include "loopback_log.h"
+#include "loopback_worker.h"
 #include "program_texts.h"
+#include "wine_host_process.h"
 
 using namespace zorik::bench;
 
 namespace {
 
+constexpr UINT WM_APPEND_LOG_LINE = WM_APP + 1;
+
 // A typical disagreement line, code page 949 bytes.
 std::string logLine(std::uint32_t cycle) {
-    return zorik::formatLogLine(cycle, {12, 34, 56}, 1, 1, 0);
+    return zorik::formatLogLine(cycle, {12, 34, 56}, cycle % 3, 1, 0);
 }
 
-std::string logWithLines(int lines) {
+// "Error Check", the header and `lines` lines, in a string with room for
+// `extraLines` more, so that the log's own growth is its bytes and no more.
+std::string logWithLines(int lines, int extraLines) {
     std::string text = std::string(zorik::kLogInitialText) + zorik::formatLogHeader();
-    text.reserve(text.size() + static_cast<std::size_t>(lines) * 80);
+    text.reserve(text.size() + static_cast<std::size_t>(lines + extraLines) * 80);
     for (int i = 0; i < lines; ++i)
         text += logLine(static_cast<std::uint32_t>(i + 1));
     return text;
@@ -40,124 +54,293 @@ void pumpMessages() {
     }
 }
 
-class LogBox {
+// The dialog's side: a window owning the log box, which appends the
+// worker's lines on its own thread as the dialog does.
+LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_APPEND_LOG_LINE) {
+        auto* box = reinterpret_cast<CLogBox*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        box->AppendLine(*reinterpret_cast<const std::string*>(lParam));
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+class LogBoxWindow {
 public:
-    LogBox() {
-        parent_ = CreateWindowExA(0, "STATIC", "log box bench", WS_POPUP | WS_CAPTION | WS_VISIBLE,
-                                  0, 0, 420, 400, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    explicit LogBoxWindow(int top) {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = hostProc;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "ZorikLogBoxBench";
+        RegisterClassA(&windowClass); // fails harmlessly the second time
+        parent_ = CreateWindowExA(0, "ZorikLogBoxBench", "log box bench", WS_POPUP | WS_CAPTION | WS_VISIBLE,
+                                  0, top, 400, 240, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         box_.m_hWnd = CreateWindowExA(
             0, "EDIT", "",
             WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY |
                 ES_AUTOVSCROLL,
-            21, 141, 362, 212, parent_, reinterpret_cast<HMENU>(1018), GetModuleHandleA(nullptr), nullptr);
+            10, 10, 362, 212, parent_, reinterpret_cast<HMENU>(1018), GetModuleHandleA(nullptr), nullptr);
+        SetWindowLongPtrA(parent_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&box_));
         // 굴림 9 pt, as the dialog template asks.
         font_ = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, HANGEUL_CHARSET,
                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                             DEFAULT_PITCH | FF_DONTCARE, L"\uAD74\uB9BC");
         box_.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
-        box_.SetLimitText(0);
         pumpMessages();
     }
-    ~LogBox() {
+    ~LogBoxWindow() {
         DestroyWindow(parent_);
         DeleteObject(font_);
     }
+    LogBoxWindow(const LogBoxWindow&) = delete;
+    LogBoxWindow& operator=(const LogBoxWindow&) = delete;
+
     bool ok() const { return parent_ != nullptr && box_.m_hWnd != nullptr; }
-    const CEdit& box() const { return box_; }
+    HWND host() const { return parent_; }
+    CLogBox& box() { return box_; }
     void paint() const { UpdateWindow(box_.m_hWnd); }
     std::size_t length() const { return static_cast<std::size_t>(GetWindowTextLengthA(box_.m_hWnd)); }
 
 private:
     HWND parent_ = nullptr;
-    CEdit box_;
+    CLogBox box_;
     HFONT font_ = nullptr;
 };
 
-// Microseconds of `step` once, and of `step` followed by the repaint it
-// causes.
-template <class Step>
-void timeSteps(const LogBox& box, int times, Step step, std::vector<double>& bare,
-               std::vector<double>& painted) {
-    for (int i = 0; i < times; ++i) {
-        const auto start = Clock::now();
-        step(i);
-        const auto stepped = Clock::now();
-        box.paint();
-        const auto end = Clock::now();
-        bare.push_back(millisBetween(start, stepped) * 1000.0);
-        painted.push_back(millisBetween(start, end) * 1000.0);
+// Private memory (resident anonymous, from the host's /proc) of this
+// process; nothing where it cannot be read.
+std::optional<std::uint64_t> privateBytes(const std::optional<WineHostProcess>& self) {
+    if (!self)
+        return std::nullopt;
+    const auto usage = self->usage();
+    if (!usage)
+        return std::nullopt;
+    return usage->privateBytes;
+}
+
+// The worker's unit and clocks: every input reads the opposite of its
+// output, the waits are the program's (Sleep checked by the counter).
+// Records when each cycle began and stops the test after `cycles`.
+class DisagreeingServices : public zorik::LoopbackServices {
+public:
+    DisagreeingServices(zorik::RunFlag& flag, zorik::CycleCounter& counter, std::uint32_t cycles)
+        : flag_(flag), counter_(counter), stopAfter_(counter.value() + cycles) {}
+
+    void writeOutput(int channel, int level) override { written_[channel] = level; }
+    int readInput(int channel) override { return written_[channel] ? 0 : 1; }
+    void sleep(unsigned milliseconds) override {
+        ::Sleep(milliseconds);
+        if (counter_.value() >= stopAfter_ && flag_.value() == 1)
+            flag_.onTestButton(noButton_);
+    }
+    std::uint64_t ticks() override { return TickClockNow(); }
+    zorik::TickRate tickRate() override { return TickClockRate(); }
+    zorik::LocalTime localTime() override {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        return {now.wHour, now.wMinute, now.wSecond};
+    }
+    int random() override {
+        cycleStarts.push_back(Clock::now());
+        return std::rand();
+    }
+
+    std::vector<Clock::time_point> cycleStarts;
+
+private:
+    struct NoButton : zorik::TestButtonActions {
+        bool startWorkerThread() override { return true; }
+        void killPollTimer() override {}
+        void setPollTimer() override {}
+    };
+
+    zorik::RunFlag& flag_;
+    zorik::CycleCounter& counter_;
+    std::uint32_t stopAfter_;
+    int written_[3] = {};
+    NoButton noButton_;
+};
+
+// The dialog as the worker sees it: indicators held here, log lines to
+// m_strLog and, through a message to the window's thread, to the box.
+class BenchDialog : public zorik::LoopbackDialog {
+public:
+    BenchDialog(zorik::TestLog& log, HWND host) : log_(log), host_(host) {}
+    void setOutputIndicator(int channel, int checked) override { output_[channel] = checked; }
+    int outputIndicator(int channel) override { return output_[channel]; }
+    void setInputIndicator(int channel, int checked) override { input_[channel] = checked; }
+    int inputIndicator(int channel) override { return input_[channel]; }
+    void setTestCaption(const std::string&) override {}
+    void appendToLog(const std::string& line) override {
+        log_.append(line);
+        SendMessageA(host_, WM_APPEND_LOG_LINE, 0, reinterpret_cast<LPARAM>(&line));
+    }
+
+private:
+    zorik::TestLog& log_;
+    HWND host_;
+    int output_[3] = {};
+    int input_[3] = {};
+};
+
+struct Worker {
+    BenchDialog* dialog;
+    DisagreeingServices* services;
+    zorik::RunFlag* flag;
+    zorik::CycleCounter* counter;
+};
+
+DWORD WINAPI workerEntry(LPVOID parameter) {
+    const Worker& worker = *static_cast<Worker*>(parameter);
+    return zorik::TestThreadProc(*worker.dialog, *worker.services, *worker.flag, *worker.counter);
+}
+
+// Single cycle periods (ms) of `cycles` cycles of the real worker, the
+// first two left out.
+std::vector<double> benchCycles(LogBoxWindow& window, zorik::TestLog& log, std::uint32_t cycles) {
+    zorik::RunFlag flag;
+    zorik::CycleCounter counter;
+    BenchDialog dialog(log, window.host());
+    DisagreeingServices services(flag, counter, cycles);
+    Worker worker{&dialog, &services, &flag, &counter};
+    struct Starter : zorik::TestButtonActions {
+        Worker* worker = nullptr;
+        HANDLE thread = nullptr;
+        bool startWorkerThread() override {
+            thread = CreateThread(nullptr, 0, workerEntry, worker, 0, nullptr);
+            return thread != nullptr;
+        }
+        void killPollTimer() override {}
+        void setPollTimer() override {}
+    } starter;
+    starter.worker = &worker;
+    flag.onTestButton(starter);
+    if (starter.thread == nullptr)
+        return {};
+    // The window's thread serves the worker's messages until it ends.
+    while (MsgWaitForMultipleObjects(1, &starter.thread, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0)
+        pumpMessages();
+    CloseHandle(starter.thread);
+    pumpMessages();
+    std::vector<double> periods;
+    for (std::size_t i = 3; i < services.cycleStarts.size(); ++i)
+        periods.push_back(millisBetween(services.cycleStarts[i - 1], services.cycleStarts[i]));
+    return periods;
+}
+
+// One log of `lines` lines and its box, filled as the dialog fills it.
+struct Subject {
+    Subject(int lines, int top, int moreLines)
+        : lines(lines), window(top), log(logWithLines(lines, moreLines)) {
+        window.box().Show(log.text());
+        pumpMessages();
+        // The first lines pay for font and layout caches; keep them out.
+        for (int i = 0; i < 5; ++i)
+            append(logLine(static_cast<std::uint32_t>(lines + 1 + i)));
+        window.paint();
         pumpMessages();
     }
+    // What the program does with one line on its two threads, here on one.
+    void append(const std::string& line) {
+        log.append(line);
+        window.box().AppendLine(line);
+    }
+
+    int lines;
+    LogBoxWindow window;
+    zorik::TestLog log;
+    std::vector<double> bare;    // ms per append
+    std::vector<double> painted; // ms per append and the repaint it causes
+    std::vector<double> periods; // ms per cycle
+};
+
+// One append to each subject in turn, so that both see the same load of a
+// shared machine.
+void benchAppends(Subject* subjects[2], int appends) {
+    for (int i = 0; i < appends; ++i)
+        for (int s = 0; s < 2; ++s) {
+            Subject& subject = *subjects[s];
+            const std::string line = logLine(static_cast<std::uint32_t>(subject.lines + 6 + i));
+            const auto start = Clock::now();
+            subject.append(line);
+            const auto appended = Clock::now();
+            subject.window.paint();
+            const auto end = Clock::now();
+            subject.bare.push_back(millisBetween(start, appended));
+            subject.painted.push_back(millisBetween(start, end));
+            pumpMessages();
+        }
 }
 
-void printRow(const char* what, int lines, const std::vector<double>& bare,
-              const std::vector<double>& painted, const char* how) {
-    std::printf("ROW|%s at %d lines|median %.2f ms, worst %.2f ms; with repaint median %.2f ms|%zu runs; %s\n",
-                what, lines, median(bare) / 1000, worst(bare) / 1000, median(painted) / 1000, bare.size(), how);
-}
-
-void benchAt(int lines, int appends, int replaces) {
-    LogBox box;
-    if (!box.ok()) {
-        std::printf("log box bench: cannot create the edit control (error %lu)\n", GetLastError());
+void benchMemory(Subject& subject, const std::optional<WineHostProcess>& self, int lines) {
+    const auto appendLines = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            subject.append(logLine(static_cast<std::uint32_t>(i)));
+            if (i % 50 == 0) {
+                subject.window.paint();
+                pumpMessages();
+            }
+        }
+    };
+    // A full round of the box first, so that what filling it left behind
+    // has settled.
+    appendLines(1000);
+    const std::size_t logBefore = subject.log.size();
+    const auto before = privateBytes(self);
+    appendLines(lines);
+    const auto after = privateBytes(self);
+    if (!before || !after) {
+        std::printf("note: private memory could not be read from /proc\n");
         return;
     }
-    const std::string text = logWithLines(lines);
-    SetWindowTextA(box.box().m_hWnd, text.c_str());
-    pumpMessages();
-    if (box.length() != text.size())
-        std::printf("note: the box holds %zu of %zu bytes\n", box.length(), text.size());
-
-    // The first lines pay for font and layout caches; keep them out.
-    for (int i = 0; i < 5; ++i)
-        box.box().AppendText(logLine(lines + 1).c_str());
-    box.paint();
-    pumpMessages();
-
-    std::vector<double> bare, painted;
-    timeSteps(box, appends, [&](int i) { box.box().AppendText(logLine(lines + 1 + i).c_str()); }, bare,
-              painted);
-    printRow("log box append (CEdit::AppendText)", lines, bare, painted,
-             "text length + EM_SETSEL + EM_REPLACESEL + EM_SCROLLCARET");
-
-    // Where an append's time goes: the same four steps, timed one by one.
-    std::vector<double> steps[4];
-    for (int i = 0; i < appends; ++i) {
-        const std::string line = logLine(lines + 1 + i);
-        const auto t0 = Clock::now();
-        const int end = GetWindowTextLengthA(box.box().m_hWnd);
-        const auto t1 = Clock::now();
-        box.box().SendMessage(EM_SETSEL, end, end);
-        const auto t2 = Clock::now();
-        box.box().SendMessage(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
-        const auto t3 = Clock::now();
-        box.box().SendMessage(EM_SCROLLCARET);
-        const auto t4 = Clock::now();
-        steps[0].push_back(millisBetween(t0, t1) * 1000.0);
-        steps[1].push_back(millisBetween(t1, t2) * 1000.0);
-        steps[2].push_back(millisBetween(t2, t3) * 1000.0);
-        steps[3].push_back(millisBetween(t3, t4) * 1000.0);
-        box.paint();
-        pumpMessages();
-    }
-    std::printf("ROW|log box append steps at %d lines|length %.2f, EM_SETSEL %.2f, EM_REPLACESEL %.2f, "
-                "EM_SCROLLCARET %.2f ms|medians of %d runs\n",
-                lines, median(steps[0]) / 1000, median(steps[1]) / 1000, median(steps[2]) / 1000,
-                median(steps[3]) / 1000, appends);
-
-    bare.clear();
-    painted.clear();
-    const std::string grown = text + logLine(lines + 1);
-    timeSteps(box, replaces, [&](int) { SetWindowTextA(box.box().m_hWnd, grown.c_str()); }, bare, painted);
-    printRow("log box whole-text replace (WM_SETTEXT)", lines, bare, painted,
-             "what refreshing the whole log per line costs");
+    std::printf("ROW|private memory per line, box full|%.0f bytes (log's own %.0f)|"
+                "%d lines appended at %d lines; resident anonymous memory from /proc, %.2f -> %.2f MiB\n",
+                (static_cast<double>(*after) - static_cast<double>(*before)) / lines,
+                static_cast<double>(subject.log.size() - logBefore) / lines, lines, subject.lines,
+                static_cast<double>(*before) / 1048576.0, static_cast<double>(*after) / 1048576.0);
 }
 
 } // namespace
 
 int main() {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    benchAt(100, 50, 50);
-    benchAt(100000, 20, 3);
+    const auto self = WineHostProcess::find("zorik_log_box_bench.exe");
+    const int appends = 60;
+    const std::uint32_t cycles = 10;
+    const int rounds = 3;
+    const int memoryLines = 4000;
+    const int moreLines = 2 * appends + rounds * static_cast<int>(cycles) * 3 + memoryLines + 1100;
+    Subject small(100, 0, moreLines);
+    Subject large(100000, 240, moreLines);
+    if (!small.window.ok() || !large.window.ok()) {
+        std::printf("log box bench: cannot create the edit control (error %lu)\n", GetLastError());
+        return 2;
+    }
+    Subject* subjects[2] = {&small, &large};
+
+    benchAppends(subjects, appends);
+    // Cycles in alternating rounds, for the same reason.
+    for (int round = 0; round < rounds; ++round)
+        for (Subject* subject : subjects) {
+            const auto periods = benchCycles(subject->window, subject->log, cycles);
+            subject->periods.insert(subject->periods.end(), periods.begin(), periods.end());
+        }
+    const std::size_t boxBytes[2] = {small.window.length(), large.window.length()};
+    benchMemory(large, self, memoryLines);
+
+    for (int s = 0; s < 2; ++s)
+        std::printf("ROW|log line appended (m_strLog + log box) at %d lines|median %.2f ms, worst %.2f ms; "
+                    "with repaint median %.2f ms|%zu runs, alternating with the other; the box held %zu bytes\n",
+                    subjects[s]->lines, median(subjects[s]->bare), worst(subjects[s]->bare),
+                    median(subjects[s]->painted), subjects[s]->bare.size(), boxBytes[s]);
+    std::printf("ROW|append at 100,000 lines / at 100 lines|%.2f|medians, without repaint\n",
+                median(large.bare) / median(small.bare));
+    for (Subject* subject : subjects)
+        std::printf("ROW|cycle period, 3 lines a cycle, from %d lines|median %.1f ms, worst %.1f ms|"
+                    "%zu cycles of the real worker and waits, %d rounds alternating with the other\n",
+                    subject->lines, median(subject->periods), worst(subject->periods), subject->periods.size(),
+                    rounds);
+    std::printf("ROW|cycle period from 100,000 lines / from 100 lines|%.3f|medians\n",
+                median(large.periods) / median(small.periods));
     return 0;
 }

@@ -38,11 +38,11 @@ void CPortTestDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Control(pDX, IDC_OUTPUT1, m_btnOutput[1]);
     DDX_Control(pDX, IDC_OUTPUT0, m_btnOutput[0]);
     // The log box is a read-only view of the log, which only grows: going
-    // out it receives the whole log; coming back there is nothing to take.
-    if (!pDX->m_bSaveAndValidate) {
-        std::string log = m_strLog.text();
-        DDX_Text(pDX, IDC_LOG, log);
-    }
+    // out it receives the log's header and its newest lines (the report
+    // holds them all); coming back there is nothing to take.
+    DDX_Control(pDX, IDC_LOG, m_logBox);
+    if (!pDX->m_bSaveAndValidate)
+        m_logBox.Show(m_strLog.text());
     DDX_Control(pDX, IDC_TEST, m_btnTest);
 }
 
@@ -52,10 +52,6 @@ BOOL CPortTestDlg::OnInitDialog()
 
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
-
-    // The log box must hold the whole log however long the test runs.
-    AttachChild(m_logBox, IDC_LOG);
-    m_logBox.SetLimitText(0);
 
     m_strLog.append(zorik::formatLogHeader());
     UpdateData(FALSE);
@@ -119,6 +115,6 @@ HICON CPortTestDlg::OnQueryDragIcon()
 
 LRESULT CPortTestDlg::OnAppendLogLine(WPARAM, LPARAM lParam)
 {
-    m_logBox.AppendText(reinterpret_cast<const std::string*>(lParam)->c_str());
+    m_logBox.AppendLine(*reinterpret_cast<const std::string*>(lParam));
     return 0;
 }

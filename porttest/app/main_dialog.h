@@ -4,7 +4,7 @@
 
 #include "framework/button.h"
 #include "framework/dialog.h"
-#include "framework/edit.h"
+#include "framework/log_box.h"
 #include "loopback_dialog.h"
 #include "run_control.h"
 #include "loopback_log.h"
@@ -57,8 +57,8 @@ private:
     // piece, whatever the operator does with the box meanwhile.
     static constexpr UINT WM_APPEND_LOG_LINE = WM_APP + 1;
 
-    // The log box (IDC_LOG), for appending the worker's lines.
-    CEdit m_logBox;
+    // The log box (IDC_LOG): the log's header and its newest lines.
+    CLogBox m_logBox;
 
     void WriteOutput(int channel);
     void StopTestAndWait();

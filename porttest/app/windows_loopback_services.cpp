@@ -1,6 +1,7 @@
 #include "windows_loopback_services.h"
 
 #include "ZorikApi.h"
+#include "framework/tick_clock.h"
 
 #include <windows.h>
 
@@ -19,6 +20,16 @@ int WindowsLoopbackServices::readInput(int channel)
 void WindowsLoopbackServices::sleep(unsigned milliseconds)
 {
     ::Sleep(milliseconds);
+}
+
+std::uint64_t WindowsLoopbackServices::ticks()
+{
+    return TickClockNow();
+}
+
+zorik::TickRate WindowsLoopbackServices::tickRate()
+{
+    return TickClockRate();
 }
 
 zorik::LocalTime WindowsLoopbackServices::localTime()

@@ -1,5 +1,6 @@
-// The loopback worker's unit, clock and random source on Windows: ZorikApi,
-// Sleep, GetLocalTime and the C runtime's rand.
+// The loopback worker's unit, clocks and random source on Windows: ZorikApi,
+// Sleep checked by the performance counter, GetLocalTime and the C
+// runtime's rand.
 #pragma once
 
 #include "loopback_services.h"
@@ -9,6 +10,8 @@ public:
     void writeOutput(int channel, int level) override;
     int readInput(int channel) override;
     void sleep(unsigned milliseconds) override;
+    std::uint64_t ticks() override;
+    zorik::TickRate tickRate() override;
     zorik::LocalTime localTime() override;
     int random() override;
 };

@@ -22,7 +22,8 @@ public:
 
     // Appends one code page 949 line to m_strLog (a zorik::TestLog, so the
     // report's snapshot sees whole lines) and appends the same text to the
-    // log box, scrolled into view; the box is never refilled from scratch.
+    // log box, scrolled into view; the box is never refilled from scratch,
+    // its oldest lines leave it when it is full (log_box_lines.h).
     virtual void appendToLog(const std::string& line) = 0;
 };
 

@@ -1,8 +1,11 @@
 // Everything the loopback worker uses besides the dialog: the unit (through
-// ZorikApi), the clock and the random source. The program passes
-// Zorik_Write / Zorik_Read / Sleep / GetLocalTime / rand; host tests pass a
-// fake clock that records waits instead of sleeping and a scripted unit.
+// ZorikApi), the clocks and the random source. The program passes
+// Zorik_Write / Zorik_Read / Sleep and QueryPerformanceCounter /
+// GetLocalTime / rand; host tests pass a fake clock that records waits
+// instead of sleeping and a scripted unit.
 #pragma once
+
+#include "loopback_waits.h"
 
 namespace zorik {
 
@@ -12,7 +15,7 @@ struct LocalTime {
     int second; // 0 to 59
 };
 
-class LoopbackServices {
+class LoopbackServices : public WaitClock {
 public:
     virtual ~LoopbackServices() = default;
 
@@ -21,8 +24,6 @@ public:
     // Zorik_Read(channel): 1 or 0.
     virtual int readInput(int channel) = 0;
 
-    // Sleep(milliseconds) on the calling (worker) thread.
-    virtual void sleep(unsigned milliseconds) = 0;
     // The local time of day, as GetLocalTime reports it.
     virtual LocalTime localTime() = 0;
     // A non-negative pseudo-random value, as rand() returns; never seeded.

@@ -1,5 +1,6 @@
 #include "loopback_worker.h"
 
+#include "loopback_waits.h"
 #include "program_texts.h"
 
 namespace zorik {
@@ -14,7 +15,7 @@ void testChannel(LoopbackDialog& dialog, LoopbackServices& services, std::uint32
     const int level = (pattern & (1u << channel)) ? 1 : 0;
     dialog.setOutputIndicator(channel, level);
     services.writeOutput(channel, level);
-    services.sleep(SETTLE_DELAY_MS);
+    waitAtLeast(services, SETTLE_DELAY_MS);
     dialog.setInputIndicator(channel, services.readInput(channel) != 0 ? 1 : 0);
 
     // The indicators are compared, not the values held here: the operator
@@ -28,7 +29,7 @@ void testChannel(LoopbackDialog& dialog, LoopbackServices& services, std::uint32
         const int input = dialog.inputIndicator(channel);
         dialog.appendToLog(formatLogLine(cycle, now, channel, output, input));
     }
-    services.sleep(CHANNEL_GAP_MS);
+    waitAtLeast(services, CHANNEL_GAP_MS);
 }
 
 void runCycle(LoopbackDialog& dialog, LoopbackServices& services, CycleCounter& counter)

@@ -1,12 +1,14 @@
 // The loopback test worker: while the run flag is set, drives a random
 // 3-bit pattern onto the outputs, reads every input back after
 // SETTLE_DELAY_MS and logs each channel whose input indicator disagrees
-// with its output indicator, waiting CHANNEL_GAP_MS after every channel.
+// with its output indicator, waiting CHANNEL_GAP_MS after every channel
+// (loopback_waits.h: neither wait is ever cut short).
 #pragma once
 
 #include "cycle_counter.h"
 #include "loopback_dialog.h"
 #include "loopback_services.h"
+#include "loopback_waits.h"
 #include "run_control.h"
 #include "loopback_globals.h"
 

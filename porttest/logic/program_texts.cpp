@@ -2,6 +2,8 @@
 // page 949 bytes although this file is UTF-8.
 #include "program_texts.h"
 
+#include "loopback_waits.h"
+
 #include <cstddef>
 #include <cstdio>
 

@@ -10,12 +10,6 @@
 
 namespace zorik {
 
-// Wait between writing an output and reading its input back; printed in
-// the log header too.
-constexpr unsigned SETTLE_DELAY_MS = 10;
-// Wait after every channel's step, disagreement or not.
-constexpr unsigned CHANNEL_GAP_MS = 100;
-
 // Test button captions: "Test  종료 ?" while a worker runs,
 // "Test  시작 ?" when idle.
 extern const char kTestCaptionRunning[];

@@ -1,10 +1,13 @@
 // The edit control as the program's log box: far more text than its
-// default limit, appended piece by piece, never refilled.
+// default limit, appended piece by piece, never refilled; and the log box
+// that keeps the header and the newest lines within its budget.
 #include "framework/edit.h"
+#include "framework/log_box.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -66,3 +69,45 @@ TEST_F(LogBox, AppendsAtTheEndWhateverIsSelectedAndShowsTheNewestLine)
 }
 
 } // namespace
+
+namespace {
+
+class TrimmedLogBox : public LogBox {
+protected:
+    void SetUp() override
+    {
+        LogBox::SetUp();
+        trimmed.m_hWnd = box.m_hWnd;
+    }
+    // Room for the header and four lines, lines leaving one at a time.
+    CLogBox trimmed{24 + 4 * kLine.size(), 0};
+};
+
+} // namespace
+
+TEST_F(TrimmedLogBox, ShowsTheHeaderAndTheNewestWholeLinesAndEndsWithTheNewest)
+{
+    ::ShowWindow(box.m_hWnd, SW_SHOWNOACTIVATE);
+    const std::string header = "Error Check  -  10ms\r\n\r\n";
+    std::vector<std::string> lines;
+    for (int i = 0; i < 30; ++i) {
+        std::string line = kLine;
+        line[16] = static_cast<char>('A' + i % 26); // the cycle's last digit
+        lines.push_back(line);
+    }
+    // Filled afresh from a log of ten lines: the newest four.
+    std::string log = header;
+    for (int i = 0; i < 10; ++i)
+        log += lines[i];
+    trimmed.Show(log);
+    EXPECT_EQ(Text(), header + lines[6] + lines[7] + lines[8] + lines[9]);
+    // Then line by line, as the worker logs, whatever the operator selects.
+    for (int i = 10; i < 30; ++i) {
+        ::SendMessageA(box.m_hWnd, EM_SETSEL, 3, 40);
+        trimmed.AppendLine(lines[i]);
+        EXPECT_EQ(Text(), header + lines[i - 3] + lines[i - 2] + lines[i - 1] + lines[i]) << i;
+    }
+    const LRESULT count = ::SendMessageA(box.m_hWnd, EM_GETLINECOUNT, 0, 0);
+    const LRESULT firstVisible = ::SendMessageA(box.m_hWnd, EM_GETFIRSTVISIBLELINE, 0, 0);
+    EXPECT_GE(firstVisible, count - 20) << "the newest line is out of view";
+}

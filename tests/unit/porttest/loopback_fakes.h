@@ -134,9 +134,10 @@ inline int healthyUnit(int, int lastWritten) { return lastWritten; }
 inline int unwiredUnit(int, int) { return 0; }
 inline int invertingUnit(int, int lastWritten) { return lastWritten ? 0 : 1; }
 
-// Unit, clock and random source for the worker. The clock never touches the
-// wall clock: it starts at a set time of day and moves only by the waits
-// the worker asks for.
+// Unit, clocks and random source for the worker. The clocks never touch the
+// wall clock: they start at a set time of day and tick count and move only
+// by the sleeps the worker asks for (each lasting as long as sleepTakesUs
+// says).
 class FakeServices : public LoopbackServices {
 public:
     explicit FakeServices(UnitAnswer unit = healthyUnit, EventList* events = nullptr)
@@ -163,16 +164,26 @@ public:
         record("sleep " + std::to_string(milliseconds));
         {
             std::lock_guard<Lock> hold(m_lock);
-            m_elapsedMs += milliseconds;
+            m_elapsedUs += sleepTakesUs ? sleepTakesUs(milliseconds) : milliseconds * 1000ull;
         }
         if (onSleep)
             onSleep(milliseconds);
+    }
+    std::uint64_t ticks() override
+    {
+        std::lock_guard<Lock> hold(m_lock);
+        return (m_tickStart + m_elapsedUs * m_rate.perSecond / 1000000) & m_rate.mask;
+    }
+    TickRate tickRate() override
+    {
+        std::lock_guard<Lock> hold(m_lock);
+        return m_rate;
     }
     LocalTime localTime() override
     {
         record("time");
         std::lock_guard<Lock> hold(m_lock);
-        const unsigned long long seconds = (m_startMs + m_elapsedMs) / 1000 % 86400;
+        const unsigned long long seconds = (m_startMs + m_elapsedUs / 1000) / 1000 % 86400;
         return {static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
                 static_cast<int>(seconds % 60)};
     }
@@ -197,11 +208,23 @@ public:
         m_randomValues = std::move(values);
         m_nextRandom = 0;
     }
+    // The counter the waits are checked by: a 1 MHz 64-bit counter at 0
+    // unless set otherwise.
+    void setTickCounter(TickRate rate, std::uint64_t start)
+    {
+        std::lock_guard<Lock> hold(m_lock);
+        m_rate = rate;
+        m_tickStart = start;
+    }
     unsigned long long elapsedMs() const
     {
         std::lock_guard<Lock> hold(m_lock);
-        return m_elapsedMs;
+        return m_elapsedUs / 1000;
     }
+
+    // How long a sleep asked for that many milliseconds really lasts, in
+    // microseconds; exactly as asked when unset. Read on the worker thread.
+    std::function<unsigned long long(unsigned)> sleepTakesUs;
 
     // Hooks, called on the worker thread after the event is recorded.
     std::function<void(unsigned)> onSleep;
@@ -219,7 +242,9 @@ private:
     mutable Lock m_lock;
     std::vector<int> m_written = {0, 0, 0};
     unsigned long long m_startMs = 0;
-    unsigned long long m_elapsedMs = 0;
+    unsigned long long m_elapsedUs = 0;
+    TickRate m_rate{1000000, ~std::uint64_t{0}};
+    std::uint64_t m_tickStart = 0;
     std::vector<int> m_randomValues;
     std::size_t m_nextRandom = 0;
 };

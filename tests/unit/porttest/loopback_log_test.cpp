@@ -1,5 +1,7 @@
 // The test log and the counter as the report reads them while a worker is
-// still running: whole lines only, and a count that matches the lines.
+// still running: whole lines only, and a count that matches the lines; and
+// what the log box shows of the log.
+#include "log_box_lines.h"
 #include "loopback_fakes.h"
 #include "loopback_worker.h"
 #include "loopback_log.h"
@@ -8,10 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 using namespace zorik;
 using namespace zorik::testing;
@@ -167,4 +171,153 @@ TEST(ReportSnapshot, CountAndLogAgreeWhileTheWorkerRuns)
     EXPECT_EQ(inconsistency(last, logStart), "");
     EXPECT_EQ(last.log.size(), log.size());
     std::printf("%d snapshots taken while the worker ran\n", snapshots);
+}
+
+namespace {
+
+// Positions in a box that holds Unicode: one per character, a code page
+// 949 lead byte and its trail byte being one.
+std::size_t characters(const std::string& text, std::size_t from, std::size_t to)
+{
+    std::size_t count = 0;
+    for (std::size_t i = from; i < to; ++i, ++count)
+        if (static_cast<unsigned char>(text[i]) >= 0x81)
+            ++i;
+    return count;
+}
+
+// An edit control as the log box uses it, counting in bytes (9x) or in
+// characters, driven by LogBoxLines' decisions as CLogBox drives it.
+class SimulatedBox {
+public:
+    SimulatedBox(std::size_t budget, std::size_t trim, bool countsCharacters)
+        : m_lines(budget, trim), m_characters(countsCharacters)
+    {
+    }
+    void show(const std::string& log)
+    {
+        const std::size_t header = logHeaderLength(log);
+        m_text = log.substr(0, header);
+        m_lines.reset(header, positions(m_text, 0, header));
+        std::size_t start = newestLinesStart(log, m_lines.budget());
+        while (start < log.size()) {
+            const std::size_t end = log.find('\n', start) + 1;
+            appendLine(log.substr(start, end - start));
+            start = end;
+        }
+    }
+    void appendLine(const std::string& line)
+    {
+        const BoxSpan leaving = m_lines.makeRoom(line.size());
+        const std::size_t from = byteAt(leaving.start);
+        m_text.erase(from, byteAt(leaving.start + leaving.length) - from);
+        m_text += line;
+        m_lines.add(line.size(), positions(line, 0, line.size()));
+        ASSERT_EQ(m_lines.bytes(), m_text.size());
+        ASSERT_EQ(m_lines.positions(), positions(m_text, 0, m_text.size()));
+    }
+    const std::string& text() const { return m_text; }
+
+private:
+    std::size_t positions(const std::string& text, std::size_t from, std::size_t to) const
+    {
+        return m_characters ? characters(text, from, to) : to - from;
+    }
+    std::size_t byteAt(std::size_t position) const
+    {
+        std::size_t byte = 0;
+        while (position > positions(m_text, 0, byte))
+            byte += m_characters && static_cast<unsigned char>(m_text[byte]) >= 0x81 ? 2 : 1;
+        return byte;
+    }
+
+    LogBoxLines m_lines;
+    bool m_characters;
+    std::string m_text;
+};
+
+// How many of the newest of `lines` the box shows after `header`; 0 when
+// it is not the header and whole newest lines, in order.
+std::size_t newestShown(const std::string& box, const std::string& header,
+                        const std::vector<std::string>& lines)
+{
+    if (box.compare(0, header.size(), header) != 0)
+        return 0;
+    std::string shown;
+    for (std::size_t count = 0; count <= lines.size(); ++count) {
+        if (header + shown == box)
+            return count;
+        if (count < lines.size())
+            shown.insert(0, lines[lines.size() - 1 - count]);
+    }
+    return 0;
+}
+
+struct BoxCase {
+    const char* what;
+    std::size_t budget;
+    std::size_t trim;
+    std::vector<std::string> lines;
+};
+
+} // namespace
+
+TEST(LogBoxLines, ShowsTheHeaderAndTheNewestWholeLinesWithinItsBudget)
+{
+    const std::string header = std::string(kLogInitialText) + formatLogHeader();
+    const std::string line = formatLogLine(5, {12, 34, 56}, 1, 1, 0); // 62 bytes, 7 double-byte
+    std::vector<std::string> many;
+    for (std::uint32_t cycle = 1; cycle <= 40; ++cycle)
+        many.push_back(formatLogLine(cycle, {12, 34, 56}, cycle % 3, 1, 0));
+    const std::string longLine(150, 'x');
+    const std::size_t twoLines = header.size() + 2 * line.size();
+    const BoxCase cases[] = {
+        {"nothing to trim", LOG_BOX_BUDGET_BYTES, LOG_BOX_TRIM_BYTES, many},
+        {"trimmed line by line", 200, 0, many},
+        {"trimmed in batches", 400, 150, many},
+        {"exactly the header and two lines", twoLines, 0, many},
+        {"budget below the header: the newest line still shows", 10, 0, many},
+        {"a line longer than the budget, then short ones", 200, 0, {line, line, longLine + "\r\n", line, line}},
+        {"no lines yet", 200, 0, {}},
+    };
+    for (const BoxCase& c : cases) {
+        for (const bool countsCharacters : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (countsCharacters ? ", Unicode box" : ", 9x box"));
+            // Line by line, as the worker logs.
+            SimulatedBox box(c.budget, c.trim, countsCharacters);
+            box.show(header);
+            std::vector<std::string> logged;
+            std::string log = header;
+            for (const std::string& next : c.lines) {
+                box.appendLine(next);
+                logged.push_back(next);
+                log += next;
+                // The header and the newest lines, the newest one at least;
+                // within the budget; and no line gone that could have
+                // stayed within `trim` below it.
+                const std::size_t shown = newestShown(box.text(), header, logged);
+                ASSERT_GE(shown, 1u) << logged.size() << " lines";
+                EXPECT_TRUE(shown == 1 || box.text().size() <= c.budget) << logged.size() << " lines";
+                if (shown < logged.size()) {
+                    const std::size_t withOneMore = box.text().size() + logged[logged.size() - 1 - shown].size();
+                    EXPECT_GT(withOneMore, c.budget - std::min(c.trim, c.budget)) << logged.size() << " lines";
+                }
+            }
+            // Filled afresh from the whole log: as many of the newest lines
+            // as the budget takes.
+            SimulatedBox fresh(c.budget, c.trim, countsCharacters);
+            fresh.show(log);
+            const std::size_t shown = newestShown(fresh.text(), header, logged);
+            EXPECT_TRUE(shown == logged.size() || fresh.text().size() + logged[logged.size() - 1 - shown].size() > c.budget);
+            if (c.trim == 0) {
+                EXPECT_EQ(fresh.text(), box.text());
+            }
+        }
+    }
+}
+
+TEST(LogBoxLines, HeaderIsTheLogUpToItsFirstEmptyLine)
+{
+    EXPECT_EQ(logHeaderLength("Error Check"), 11u);
+    EXPECT_EQ(logHeaderLength("Error Check  -  10ms\r\n\r\n x\r\n\r\n"), 24u);
 }

@@ -235,3 +235,75 @@ TEST(LoopbackCycle, ReadsTheOutputIndicatorBeforeTheInputIndicator)
     EXPECT_EQ(std::vector<std::string>(from + 1, to),
               (std::vector<std::string>{"get out 1", "get in 1", "time", "get out 1", "get in 1", "log"}));
 }
+
+namespace {
+
+struct WaitCase {
+    const char* what;
+    TickRate rate;
+    std::uint64_t counterStart;
+    // How long Sleep(asked) really lasts, in microseconds.
+    unsigned long long (*sleepTakesUs)(unsigned asked);
+    // The sleeps of one channel step: the settle's, then the gap's.
+    std::vector<std::string> stepSleeps;
+};
+
+constexpr std::uint64_t k64 = ~std::uint64_t{0};
+
+unsigned long long exact(unsigned asked) { return asked * 1000ull; }
+// The first sleep of each wait ends early (10 -> 3 ms, 100 -> 40 ms), any
+// later one is exact.
+unsigned long long firstEndsEarly(unsigned asked)
+{
+    return asked == 10 ? 3000 : asked == 100 ? 40000 : asked * 1000ull;
+}
+unsigned long long endsLate(unsigned asked) { return asked * 2500ull; }
+unsigned long long neverReturnsTime(unsigned) { return 0; }
+
+std::vector<std::string> repeat(const std::string& sleep, int times)
+{
+    return std::vector<std::string>(static_cast<std::size_t>(times), sleep);
+}
+
+} // namespace
+
+TEST(LoopbackCycle, EveryWaitLastsAtLeastItsTimeByTheCounter)
+{
+    std::vector<std::string> stalled = repeat("sleep 10", 20); // asked 200 ms: 10 x 10 + 100
+    const auto gaps = repeat("sleep 100", 11);                 // asked 1100 ms: 10 x 100 + 100
+    stalled.insert(stalled.end(), gaps.begin(), gaps.end());
+    const WaitCase cases[] = {
+        {"exact sleeps: one each", {1000000, k64}, 0, exact, {"sleep 10", "sleep 100"}},
+        {"early return topped up", {1000000, k64}, 0, firstEndsEarly,
+         {"sleep 10", "sleep 7", "sleep 100", "sleep 60"}},
+        {"overshoot not made up", {1000000, k64}, 0, endsLate, {"sleep 10", "sleep 100"}},
+        {"GetTickCount wrapping within the wait", {1000, 0xFFFFFFFFu}, 0xFFFFFFFEu, firstEndsEarly,
+         {"sleep 10", "sleep 7", "sleep 100", "sleep 60"}},
+        // 3,579,545 Hz, wrapping its 64 bits within the wait: 7.0004 ms
+        // left, slept as 8.
+        {"odd performance counter rate, 64-bit wrap", {3579545, k64}, k64 - 1000,
+         firstEndsEarly, {"sleep 10", "sleep 8", "sleep 100", "sleep 61"}},
+        {"counter standing still: the loop ends", {1000000, k64}, 0, neverReturnsTime, stalled},
+    };
+    for (const WaitCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        Worker worker(unwiredUnit);
+        worker.services.setRandomValues({7});
+        worker.services.setTickCounter(c.rate, c.counterStart);
+        worker.services.sleepTakesUs = c.sleepTakesUs;
+        worker.run(1);
+
+        std::vector<std::string> sleeps;
+        for (const auto& event : worker.events.events())
+            if (event.rfind("sleep", 0) == 0)
+                sleeps.push_back(event);
+        std::vector<std::string> expected;
+        for (int channel = 0; channel < 3; ++channel)
+            expected.insert(expected.end(), c.stepSleeps.begin(), c.stepSleeps.end());
+        EXPECT_EQ(sleeps, expected);
+        EXPECT_EQ(worker.dialog.lines().size(), 3u);
+        if (c.sleepTakesUs != neverReturnsTime) {
+            EXPECT_GE(worker.services.elapsedMs(), 3u * (SETTLE_DELAY_MS + CHANNEL_GAP_MS));
+        }
+    }
+}

@@ -4,6 +4,7 @@
 #include "loopback_worker.h"
 #include "report_file.h"
 #include "loopback_log.h"
+#include "loopback_waits.h"
 #include "program_texts.h"
 
 #include <chrono>
@@ -51,11 +52,15 @@ public:
     }
     void writeOutput(int, int) override {}
     int readInput(int) override { return m_answer; }
-    void sleep(unsigned) override
+    void sleep(unsigned milliseconds) override
     {
+        // Time passes by exactly what is asked, so every wait is one sleep.
+        m_ticks += milliseconds;
         if (m_counter.value() >= m_cycles && m_flag.value() == 1)
             m_flag.onTestButton(m_button);
     }
+    std::uint64_t ticks() override { return m_ticks; }
+    TickRate tickRate() override { return {1000, ~std::uint64_t{0}}; }
     LocalTime localTime() override { return {12, 34, 56}; }
     int random() override { return static_cast<int>(m_next++); }
 
@@ -65,6 +70,7 @@ private:
     std::uint32_t m_cycles;
     int m_answer;
     unsigned m_next = 0;
+    std::uint64_t m_ticks = 0;
     NoButton m_button;
 };
 

@@ -1,0 +1,46 @@
+#include "loopback_waits.h"
+
+namespace zorik {
+
+namespace {
+
+// Ticks in `milliseconds`, rounded up. Split at whole seconds so that no
+// product can overflow, whatever the counter's rate.
+std::uint64_t ticksIn(unsigned milliseconds, std::uint64_t perSecond)
+{
+    return milliseconds / 1000u * perSecond + ((milliseconds % 1000u) * perSecond + 999u) / 1000u;
+}
+
+// Whole milliseconds in `ticks`, rounded up, split the same way.
+std::uint64_t millisecondsIn(std::uint64_t ticks, std::uint64_t perSecond)
+{
+    return ticks / perSecond * 1000u + ((ticks % perSecond) * 1000u + perSecond - 1) / perSecond;
+}
+
+} // namespace
+
+void waitAtLeast(WaitClock& clock, unsigned milliseconds)
+{
+    const TickRate rate = clock.tickRate();
+    const std::uint64_t start = clock.ticks();
+    const std::uint64_t wanted = ticksIn(milliseconds, rate.perSecond);
+    const std::uint64_t sleepLimit =
+        static_cast<std::uint64_t>(milliseconds) * STALLED_CLOCK_FACTOR + STALLED_CLOCK_EXTRA_MS;
+
+    std::uint64_t asked = milliseconds;
+    clock.sleep(milliseconds);
+    for (;;) {
+        // Unsigned subtraction within the counter's width: a wrap between
+        // the two readings still gives the ticks that passed.
+        const std::uint64_t passed = (clock.ticks() - start) & rate.mask;
+        if (passed >= wanted || asked >= sleepLimit)
+            return;
+        std::uint64_t left = millisecondsIn(wanted - passed, rate.perSecond);
+        if (left > sleepLimit - asked)
+            left = sleepLimit - asked;
+        asked += left;
+        clock.sleep(static_cast<unsigned>(left));
+    }
+}
+
+} // namespace zorik

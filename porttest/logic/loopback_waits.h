@@ -1,0 +1,50 @@
+// The loopback worker's two waits and the loop that makes each last its
+// full time: Sleep may end early (a wait shorter than the system timer's
+// period on the NT family, the coarse timer of the 9x family), and a
+// settle that ends after 3 ms makes a slow but healthy unit look faulty.
+#pragma once
+
+#include <cstdint>
+
+namespace zorik {
+
+// Wait between writing an output and reading its input back; printed in
+// the log header too.
+constexpr unsigned SETTLE_DELAY_MS = 10;
+// Wait after every channel's step, disagreement or not.
+constexpr unsigned CHANNEL_GAP_MS = 100;
+
+// How fast a WaitClock's counter runs and where it wraps: the counter
+// counts 0, 1, ..., mask, 0, ... at perSecond a second.
+struct TickRate {
+    std::uint64_t perSecond; // never 0
+    std::uint64_t mask;      // 2^32 - 1 for GetTickCount, 2^64 - 1 for QueryPerformanceCounter
+};
+
+// Sleeping and a counter to check the sleep by. Windows passes Sleep and
+// QueryPerformanceCounter (GetTickCount where QueryPerformanceFrequency
+// fails); host tests pass a fake clock whose sleeps end early or late on
+// demand.
+class WaitClock {
+public:
+    virtual ~WaitClock() = default;
+
+    // Sleep(milliseconds) on the calling thread; may end early or late.
+    virtual void sleep(unsigned milliseconds) = 0;
+    // The counter now; only differences of two readings mean anything.
+    virtual std::uint64_t ticks() = 0;
+    // Fixed for the life of the process.
+    virtual TickRate tickRate() = 0;
+};
+
+// Sleeps, then sleeps again for what is left, until the clock says that
+// `milliseconds` have passed since the call began. A sleep that ran long
+// is not made up for. Should the clock stand still, gives up once the
+// sleeps asked for add up to STALLED_CLOCK_FACTOR times the wait plus
+// STALLED_CLOCK_EXTRA_MS, so that the worker can always be stopped.
+void waitAtLeast(WaitClock& clock, unsigned milliseconds);
+
+constexpr unsigned STALLED_CLOCK_FACTOR = 10;
+constexpr unsigned STALLED_CLOCK_EXTRA_MS = 100;
+
+} // namespace zorik
