@@ -13,9 +13,12 @@
 #
 # Zorik runs in ZORIK_RUN_DIR (default build/run), where its report
 # ErrorInfo.txt lands. Without a display ($DISPLAY empty) it still runs, on
-# a virtual display: a short loopback test is run through its buttons, a
-# screenshot (zorik.png) is taken and Zorik is left with "yes" to the save
-# question, so both the screenshot and the report are left in that folder.
+# a virtual display: a loopback test of ZORIK_RUN_SECONDS (default 2) is
+# run through its buttons, a screenshot of the dialog (zorik.png) is taken
+# and Zorik is left with "yes" to the save question, so both the screenshot
+# and the report are left in that folder. docs/zorik.png was made so:
+#
+#   ZORIK_SIM=stuck-off=1 ZORIK_RUN_SECONDS=8 DISPLAY= scripts/run.sh
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -48,10 +51,13 @@ if [ "${1:-}" = --on-virtual-display ]; then
     zorik=$!
     driver=$(winepath -w "$ZORIK_BIN/zorik_driver.exe")
     status=0
-    timeout 90 wine "$driver" test 2 || status=$?
+    timeout $((ZORIK_RUN_SECONDS + 90)) wine "$driver" test "$ZORIK_RUN_SECONDS" || status=$?
     if [ $status -eq 0 ]; then
         sleep 0.5
-        import -window root "$ZORIK_OUT/zorik.png"
+        # Only the dialog, cut from the whole desktop.
+        place=$(timeout 30 wine "$driver" place | tr -d '\r' | tail -n 1) || true
+        [[ "$place" =~ ^[0-9]+x[0-9]+\+-?[0-9]+\+-?[0-9]+$ ]] || place=
+        import -window root ${place:+-crop "$place"} +repage "$ZORIK_OUT/zorik.png"
         timeout 60 wine "$driver" exit-save || status=$?
     else
         import -window root "$ZORIK_OUT/zorik.png" || true
@@ -69,6 +75,12 @@ sim | hw) ;;
     exit 1
     ;;
 esac
+
+seconds=${ZORIK_RUN_SECONDS:-2}
+if ! [[ "$seconds" =~ ^[0-9]{1,3}$ ]] || [ "$seconds" -lt 1 ] || [ "$seconds" -gt 600 ]; then
+    echo "run: ZORIK_RUN_SECONDS is \"$seconds\"; expected whole seconds from 1 to 600" >&2
+    exit 1
+fi
 
 if [ "$(id -u)" = 0 ]; then
     bash scripts/install-deps.sh
@@ -101,10 +113,10 @@ fi
 # No display: everything below runs on a virtual one.
 rm -f "$out/ErrorInfo.txt" "$out/zorik.png"
 echo "run: no display (\$DISPLAY is empty); running Zorik on a virtual display"
-echo "run: a short loopback test, a screenshot and the report go to $out"
+echo "run: a loopback test of $seconds s, a screenshot and the report go to $out"
 
 status=0
-ZORIK_BIN=$bin ZORIK_OUT=$out xvfb-run -a -s "-screen 0 800x600x24" \
+ZORIK_BIN=$bin ZORIK_OUT=$out ZORIK_RUN_SECONDS=$seconds xvfb-run -a -s "-screen 0 800x600x24" \
     bash "$root/scripts/run.sh" --on-virtual-display || status=$?
 
 echo "run: screenshot $out/zorik.png"

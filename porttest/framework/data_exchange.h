@@ -5,12 +5,6 @@
 
 #include <string>
 
-class CDataExchange {
-public:
-    BOOL m_bSaveAndValidate;  // TRUE: controls to members
-    CWnd* m_pDlgWnd;
-};
-
 // Attaches `control` to the dialog's control `id` on the first exchange.
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
 

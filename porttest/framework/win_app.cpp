@@ -1,30 +1,12 @@
 #include "win_app.h"
 
-#include <string>
-
 namespace {
 
 CWinApp* g_app = nullptr;
 
-// "C:\\dir\\Zorik.exe" -> "Zorik"
-std::string ProgramName(HINSTANCE instance)
-{
-    // XP leaves a truncated path unterminated: keep the last byte for the zero.
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(instance, path, MAX_PATH - 1);
-    std::string name = path;
-    std::size_t slash = name.find_last_of("\\/:");
-    if (slash != std::string::npos)
-        name.erase(0, slash + 1);
-    std::size_t dot = name.rfind('.');
-    if (dot != std::string::npos && dot > 0)
-        name.erase(dot);
-    return name;
-}
-
 } // namespace
 
-CWinApp::CWinApp() : m_hInstance(::GetModuleHandleA(nullptr)), m_strAppName(ProgramName(m_hInstance))
+CWinApp::CWinApp() : m_hInstance(::GetModuleHandleA(nullptr)), m_strAppName(AfxGetAppName())
 {
     g_app = this;
 }
@@ -58,11 +40,6 @@ CWinApp* AfxGetApp()
 HINSTANCE AfxGetInstanceHandle()
 {
     return g_app != nullptr ? g_app->m_hInstance : ::GetModuleHandleA(nullptr);
-}
-
-const char* AfxGetAppName()
-{
-    return g_app != nullptr ? g_app->m_strAppName.c_str() : "";
 }
 
 int AfxMessageBox(const char* text, UINT type)

@@ -3,6 +3,7 @@
 // InitInstance; the program's work happens there.
 #pragma once
 
+#include "app_name.h"
 #include "wnd.h"
 
 #include <string>
@@ -40,7 +41,6 @@ public:
 
 CWinApp* AfxGetApp();
 HINSTANCE AfxGetInstanceHandle();
-const char* AfxGetAppName();
 
 // A modal box captioned with the application's name, owned by its main
 // window while that exists.

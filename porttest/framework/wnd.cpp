@@ -1,7 +1,6 @@
 #include "wnd.h"
 
-#include "data_exchange.h"
-#include "win_app.h"
+#include "app_name.h"
 
 LRESULT CWnd::SendMessageA(UINT message, WPARAM wParam, LPARAM lParam) const
 {

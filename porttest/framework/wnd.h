@@ -8,7 +8,15 @@
 
 #include <vector>
 
-class CDataExchange;
+class CWnd;
+
+// What UpdateData hands to a window's DoDataExchange (data_exchange.h has
+// the exchanges themselves).
+class CDataExchange {
+public:
+    BOOL m_bSaveAndValidate;  // TRUE: controls to members
+    CWnd* m_pDlgWnd;
+};
 
 class CWnd : public CCmdTarget {
 public:

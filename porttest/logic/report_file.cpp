@@ -26,11 +26,8 @@ bool saveErrorReport(const ReportSnapshot& snapshot, ReportFileSystem& files)
     std::unique_ptr<ReportFile> file = files.create(kReportFileName);
     if (!file)
         return false;
-    const std::string header = toTextMode(formatReportHeader(snapshot.count));
-    const std::string log = toTextMode(snapshot.log);
-    bool written = file->write(header.data(), header.size());
-    if (written)
-        written = file->write(log.data(), log.size());
+    const std::string bytes = reportFileBytes(snapshot);
+    const bool written = file->write(bytes.data(), bytes.size());
     // Closed even after a failed write, so the handle is not leaked.
     const bool closed = file->close();
     return written && closed;

@@ -12,20 +12,6 @@ SimSettings::SimSettings()
 
 namespace {
 
-constexpr char ACCEPTED[] =
-    "accepted items: healthy, absent, no-giveio, stuck-on=C, stuck-off=C, cross=A:B, "
-    "flaky=C:P%, slow=C:MS, seed=N (C, A and B are inputs 0, 1 or 2)";
-
-constexpr char STUCK_ON_USAGE[] = "stuck-on=C with C 0, 1 or 2, e.g. stuck-on=1";
-constexpr char STUCK_OFF_USAGE[] = "stuck-off=C with C 0, 1 or 2, e.g. stuck-off=1";
-constexpr char CROSS_USAGE[] = "cross=A:B with A and B two different inputs 0, 1 or 2, e.g. cross=0:2";
-constexpr char FLAKY_USAGE[] =
-    "flaky=C:P% with C 0, 1 or 2 and P a percentage from 0 to 100 with at most 4 decimals, "
-    "e.g. flaky=2:5%";
-constexpr char SLOW_USAGE[] =
-    "slow=C:MS with C 0, 1 or 2 and MS whole milliseconds from 0 to 60000, e.g. slow=1:25";
-constexpr char SEED_USAGE[] = "seed=N with N a whole number from 0 to 18446744073709551615, e.g. seed=42";
-
 // The ways one input can be faulted; each may be given once per input.
 enum Kind { STUCK, CROSSED, FLAKY, SLOW, KIND_COUNT };
 constexpr const char* KIND_WORD[KIND_COUNT] = {"stuck", "crossed", "flaky", "slow"};
@@ -112,10 +98,27 @@ bool splitAt(std::string_view text, char separator, std::string_view& left, std:
     return true;
 }
 
+// "C:REST": an input, a colon and the rest for the item's own check.
+bool splitChannel(std::string_view value, int& channel, std::string_view& rest)
+{
+    std::string_view input;
+    return splitAt(value, ':', input, rest) && parseChannel(input, channel);
+}
+
 std::string quoted(std::string_view text)
 {
     return "\"" + std::string(text) + "\"";
 }
+
+class Parser;
+
+// One item of the settings: how it is written, what its value may be and
+// what it sets.
+struct Keyword {
+    const char* form;   // "stuck-on=C": the keyword, then its value's shape
+    const char* detail; // what the value may be, with an example; nullptr: no value
+    bool (Parser::*apply)(std::string_view text, std::string_view value);
+};
 
 class Parser {
 public:
@@ -125,20 +128,35 @@ public:
     const SimSettings& settings() const { return settings_; }
     const std::string& error() const { return error_; }
 
+    bool healthy(std::string_view text, std::string_view value);
+    bool absent(std::string_view text, std::string_view value);
+    bool noGiveio(std::string_view text, std::string_view value);
+    bool stuckOn(std::string_view text, std::string_view value);
+    bool stuckOff(std::string_view text, std::string_view value);
+    bool cross(std::string_view text, std::string_view value);
+    bool flaky(std::string_view text, std::string_view value);
+    bool slow(std::string_view text, std::string_view value);
+    bool seed(std::string_view text, std::string_view value);
+
 private:
     bool fail(std::string message)
     {
         error_ = std::string(SETTINGS_VARIABLE) + ": " + std::move(message);
         return false;
     }
-    bool malformed(std::string_view text, const char* usage)
+    // The item's value does not have its keyword's form.
+    bool malformed(std::string_view text);
+    bool conflict(std::string_view text, const std::string& earlier, const char* why)
     {
-        return fail("bad item " + quoted(text) + ": expected " + usage);
+        return fail("item " + quoted(text) + " conflicts with " + quoted(earlier) + why);
     }
-    bool unitItem(std::string_view text, std::string_view word);
+    bool once(std::string& seen, std::string_view text);
+    bool unitState(std::string_view text, std::string& item, const std::string& opposite,
+                   const char* faultClash);
+    bool stuck(std::string_view text, std::string_view value, Stuck how);
     bool channelFault(std::string_view text, int channel, Kind kind);
-    bool valued(std::string_view text, std::string_view key, std::string_view value);
 
+    const Keyword* keyword_ = nullptr; // of the item being read
     SimSettings settings_;
     std::string error_;
     std::string healthyItem_, absentItem_, giveioItem_, seedItem_;
@@ -146,50 +164,107 @@ private:
     std::string faultItem_[INPUT_COUNT][KIND_COUNT];
 };
 
+constexpr char PLACEHOLDERS[] = " (C, A and B are inputs 0, 1 or 2)";
+constexpr char NOT_BOTH[] = ": the unit cannot be both healthy and absent";
+constexpr char HEALTHY_HAS_NO_FAULT[] = ": a healthy unit has no faulty input";
+constexpr char ABSENT_HAS_NO_INPUT[] = ": an absent unit has no input to fault";
+
+constexpr Keyword KEYWORDS[] = {
+    {"healthy", nullptr, &Parser::healthy},
+    {"absent", nullptr, &Parser::absent},
+    {"no-giveio", nullptr, &Parser::noGiveio},
+    {"stuck-on=C", "with C 0, 1 or 2, e.g. stuck-on=1", &Parser::stuckOn},
+    {"stuck-off=C", "with C 0, 1 or 2, e.g. stuck-off=1", &Parser::stuckOff},
+    {"cross=A:B", "with A and B two different inputs 0, 1 or 2, e.g. cross=0:2", &Parser::cross},
+    {"flaky=C:P%",
+     "with C 0, 1 or 2 and P a percentage from 0 to 100 with at most 4 decimals, e.g. flaky=2:5%",
+     &Parser::flaky},
+    {"slow=C:MS", "with C 0, 1 or 2 and MS whole milliseconds from 0 to 60000, e.g. slow=1:25",
+     &Parser::slow},
+    {"seed=N", "with N a whole number from 0 to 18446744073709551615, e.g. seed=42", &Parser::seed},
+};
+
+std::string_view keywordOf(const Keyword& keyword)
+{
+    const std::string_view form = keyword.form;
+    return form.substr(0, form.find('='));
+}
+
+std::string accepted()
+{
+    std::string list = "accepted items: ";
+    for (const Keyword& keyword : KEYWORDS) {
+        if (&keyword != KEYWORDS)
+            list += ", ";
+        list += keyword.form;
+    }
+    return list + PLACEHOLDERS;
+}
+
 bool Parser::item(std::string_view raw, std::size_t position)
 {
     const std::string_view text = trim(raw);
     if (text.empty())
         return fail("empty item at position " + std::to_string(position) +
-                    "; separate items with single commas; " + ACCEPTED);
+                    "; separate items with single commas; " + accepted());
 
-    std::string_view key, value;
-    if (!splitAt(text, '=', key, value)) {
-        if (text == "healthy" || text == "absent" || text == "no-giveio")
-            return unitItem(text, text);
-        if (text == "stuck-on" || text == "stuck-off" || text == "cross" || text == "flaky" ||
-            text == "slow" || text == "seed")
-            return valued(text, text, std::string_view());
-        return fail("unknown item " + quoted(text) + "; " + ACCEPTED);
+    std::string_view key = text, value;
+    const bool hasValue = splitAt(text, '=', key, value);
+    for (const Keyword& keyword : KEYWORDS) {
+        if (key != keywordOf(keyword))
+            continue;
+        keyword_ = &keyword;
+        if (!keyword.detail && hasValue)
+            return fail("bad item " + quoted(text) + ": expected " + std::string(key) + " without a value");
+        return (this->*keyword.apply)(text, value);
     }
-    if (key == "healthy" || key == "absent" || key == "no-giveio")
-        return fail("bad item " + quoted(text) + ": expected " + std::string(key) + " without a value");
-    return valued(text, key, value);
+    return fail("unknown item " + quoted(text) + "; " + accepted());
 }
 
-bool Parser::unitItem(std::string_view text, std::string_view word)
+bool Parser::malformed(std::string_view text)
 {
-    std::string* seen = word == "healthy" ? &healthyItem_ : word == "absent" ? &absentItem_ : &giveioItem_;
-    if (!seen->empty())
-        return fail("item " + quoted(text) + " is given twice");
-    *seen = std::string(text);
+    return fail("bad item " + quoted(text) + ": expected " + keyword_->form + " " + keyword_->detail);
+}
 
-    if (word == "no-giveio") {
-        settings_.giveioPresent = false;
-        return true;
-    }
-    if (word == "healthy" && !absentItem_.empty())
-        return fail("item " + quoted(text) + " conflicts with " + quoted(absentItem_) +
-                    ": the unit cannot be both healthy and absent");
-    if (word == "absent" && !healthyItem_.empty())
-        return fail("item " + quoted(text) + " conflicts with " + quoted(healthyItem_) +
-                    ": the unit cannot be both healthy and absent");
+bool Parser::once(std::string& seen, std::string_view text)
+{
+    if (!seen.empty())
+        return fail("item " + quoted(text) + " is given twice");
+    seen = std::string(text);
+    return true;
+}
+
+// Healthy and absent exclude each other and every channel fault.
+bool Parser::unitState(std::string_view text, std::string& item, const std::string& opposite,
+                       const char* faultClash)
+{
+    if (!once(item, text))
+        return false;
+    if (!opposite.empty())
+        return conflict(text, opposite, NOT_BOTH);
     if (!firstFault_.empty())
-        return fail("item " + quoted(text) + " conflicts with " + quoted(firstFault_) +
-                    (word == "healthy" ? ": a healthy unit has no faulty input"
-                                       : ": an absent unit has no input to fault"));
-    if (word == "absent")
-        settings_.unitPresent = false;
+        return conflict(text, firstFault_, faultClash);
+    return true;
+}
+
+bool Parser::healthy(std::string_view text, std::string_view)
+{
+    return unitState(text, healthyItem_, absentItem_, HEALTHY_HAS_NO_FAULT);
+}
+
+bool Parser::absent(std::string_view text, std::string_view)
+{
+    if (!unitState(text, absentItem_, healthyItem_, ABSENT_HAS_NO_INPUT))
+        return false;
+    settings_.unitPresent = false;
+    return true;
+}
+
+bool Parser::noGiveio(std::string_view text, std::string_view)
+{
+    if (!once(giveioItem_, text))
+        return false;
+    settings_.giveioPresent = false;
     return true;
 }
 
@@ -200,74 +275,86 @@ bool Parser::channelFault(std::string_view text, int channel, Kind kind)
         return fail("item " + quoted(text) + " conflicts with " + quoted(earlier) + ": input " +
                     std::to_string(channel) + " can be " + KIND_WORD[kind] + " only once");
     if (!healthyItem_.empty())
-        return fail("item " + quoted(text) + " conflicts with " + quoted(healthyItem_) +
-                    ": a healthy unit has no faulty input");
+        return conflict(text, healthyItem_, HEALTHY_HAS_NO_FAULT);
     if (!absentItem_.empty())
-        return fail("item " + quoted(text) + " conflicts with " + quoted(absentItem_) +
-                    ": an absent unit has no input to fault");
+        return conflict(text, absentItem_, ABSENT_HAS_NO_INPUT);
     earlier = std::string(text);
     if (firstFault_.empty())
         firstFault_ = std::string(text);
     return true;
 }
 
-bool Parser::valued(std::string_view text, std::string_view key, std::string_view value)
+bool Parser::stuck(std::string_view text, std::string_view value, Stuck how)
 {
     int channel = 0;
-    if (key == "stuck-on" || key == "stuck-off") {
-        const bool on = key == "stuck-on";
-        if (!parseChannel(value, channel))
-            return malformed(text, on ? STUCK_ON_USAGE : STUCK_OFF_USAGE);
-        if (!channelFault(text, channel, STUCK))
-            return false;
-        settings_.inputs[channel].stuck = on ? Stuck::On : Stuck::Off;
-        return true;
-    }
-    if (key == "cross") {
-        std::string_view first, second;
-        int other = 0;
-        if (!splitAt(value, ':', first, second) || !parseChannel(first, channel) ||
-            !parseChannel(second, other) || channel == other)
-            return malformed(text, CROSS_USAGE);
-        if (!channelFault(text, channel, CROSSED) || !channelFault(text, other, CROSSED))
-            return false;
-        settings_.inputs[channel].source = other;
-        settings_.inputs[other].source = channel;
-        return true;
-    }
-    if (key == "flaky") {
-        std::string_view input, rate;
-        std::uint32_t ppm = 0;
-        if (!splitAt(value, ':', input, rate) || !parseChannel(input, channel) || !parsePercent(rate, ppm))
-            return malformed(text, FLAKY_USAGE);
-        if (!channelFault(text, channel, FLAKY))
-            return false;
-        settings_.inputs[channel].errorRatePpm = ppm;
-        return true;
-    }
-    if (key == "slow") {
-        std::string_view input, delay;
-        std::uint64_t ms = 0;
-        if (!splitAt(value, ':', input, delay) || !parseChannel(input, channel) ||
-            !parseNumber(delay, MAX_DELAY_MS, ms))
-            return malformed(text, SLOW_USAGE);
-        if (!channelFault(text, channel, SLOW))
-            return false;
-        settings_.inputs[channel].delayMs = static_cast<std::uint32_t>(ms);
-        return true;
-    }
-    if (key == "seed") {
-        std::uint64_t seed = 0;
-        if (!parseNumber(value, std::numeric_limits<std::uint64_t>::max(), seed))
-            return malformed(text, SEED_USAGE);
-        if (!seedItem_.empty())
-            return fail("item " + quoted(text) + " conflicts with " + quoted(seedItem_) +
-                        ": the seed can be given only once");
-        seedItem_ = std::string(text);
-        settings_.seed = seed;
-        return true;
-    }
-    return fail("unknown item " + quoted(text) + "; " + ACCEPTED);
+    if (!parseChannel(value, channel))
+        return malformed(text);
+    if (!channelFault(text, channel, STUCK))
+        return false;
+    settings_.inputs[channel].stuck = how;
+    return true;
+}
+
+bool Parser::stuckOn(std::string_view text, std::string_view value)
+{
+    return stuck(text, value, Stuck::On);
+}
+
+bool Parser::stuckOff(std::string_view text, std::string_view value)
+{
+    return stuck(text, value, Stuck::Off);
+}
+
+bool Parser::cross(std::string_view text, std::string_view value)
+{
+    std::string_view second;
+    int channel = 0;
+    int other = 0;
+    if (!splitChannel(value, channel, second) || !parseChannel(second, other) || channel == other)
+        return malformed(text);
+    if (!channelFault(text, channel, CROSSED) || !channelFault(text, other, CROSSED))
+        return false;
+    settings_.inputs[channel].source = other;
+    settings_.inputs[other].source = channel;
+    return true;
+}
+
+bool Parser::flaky(std::string_view text, std::string_view value)
+{
+    std::string_view rate;
+    int channel = 0;
+    std::uint32_t ppm = 0;
+    if (!splitChannel(value, channel, rate) || !parsePercent(rate, ppm))
+        return malformed(text);
+    if (!channelFault(text, channel, FLAKY))
+        return false;
+    settings_.inputs[channel].errorRatePpm = ppm;
+    return true;
+}
+
+bool Parser::slow(std::string_view text, std::string_view value)
+{
+    std::string_view delay;
+    int channel = 0;
+    std::uint64_t ms = 0;
+    if (!splitChannel(value, channel, delay) || !parseNumber(delay, MAX_DELAY_MS, ms))
+        return malformed(text);
+    if (!channelFault(text, channel, SLOW))
+        return false;
+    settings_.inputs[channel].delayMs = static_cast<std::uint32_t>(ms);
+    return true;
+}
+
+bool Parser::seed(std::string_view text, std::string_view value)
+{
+    std::uint64_t seed = 0;
+    if (!parseNumber(value, std::numeric_limits<std::uint64_t>::max(), seed))
+        return malformed(text);
+    if (!seedItem_.empty())
+        return conflict(text, seedItem_, ": the seed can be given only once");
+    seedItem_ = std::string(text);
+    settings_.seed = seed;
+    return true;
 }
 
 } // namespace

@@ -15,34 +15,28 @@ namespace {
 constexpr char kReportOfIdleRun[] =
     "Count Data : 0000000000000000\r\r\n\r\r\nError Check  -  10ms\r\r\n\r\r\n";
 
-TEST(LeavingWithoutSaving, EscEndsAtOnce) {
-    ZorikSession zorik;
-    zorik.dialog().pressKey(VK_ESCAPE);
-    EXPECT_TRUE(endsWithoutAsking(zorik));
-    EXPECT_FALSE(zorik.dir().exists(kReportName));
+TEST(LeavingWithoutSaving, EscAndTheCloseBoxEndAtOnce) {
+    for (const QuietExit& exit : kQuietExits) {
+        SCOPED_TRACE(exit.name);
+        ZorikSession zorik;
+        exit.leave(zorik.dialog());
+        EXPECT_TRUE(endsWithoutAsking(zorik));
+        EXPECT_FALSE(zorik.dir().exists(kReportName));
+    }
 }
 
-TEST(LeavingWithoutSaving, CloseBoxEndsAtOnce) {
-    ZorikSession zorik;
-    zorik.dialog().pressCloseBox();
-    EXPECT_TRUE(endsWithoutAsking(zorik));
-    EXPECT_FALSE(zorik.dir().exists(kReportName));
-}
-
-TEST(ExitButton, YesSavesTheReport) {
-    ZorikSession zorik;
-    const auto report = saveAndLeave(zorik);
-    ASSERT_TRUE(report) << "no " << kReportName;
-    EXPECT_EQ(escapedBytes(*report), escapedBytes(kReportOfIdleRun));
-}
-
-TEST(ExitButton, YesOverwritesAnExistingReport) {
-    WorkDir dir;
-    dir.writeFile(kReportName, std::string(4096, 'x') + "\r\n");
-    ZorikSession zorik(dir, "");
-    const auto report = saveAndLeave(zorik);
-    ASSERT_TRUE(report) << "no " << kReportName;
-    EXPECT_EQ(escapedBytes(*report), escapedBytes(kReportOfIdleRun));
+// Saved in an empty folder, and over an earlier, longer report.
+TEST(ExitButton, YesSavesTheReportOverAnyEarlierOne) {
+    for (bool earlierReport : {false, true}) {
+        SCOPED_TRACE(earlierReport ? "over an earlier report" : "no earlier report");
+        WorkDir dir;
+        if (earlierReport)
+            dir.writeFile(kReportName, std::string(4096, 'x') + "\r\n");
+        ZorikSession zorik(dir, "");
+        const auto report = saveAndLeave(zorik);
+        ASSERT_TRUE(report) << "no " << kReportName;
+        EXPECT_EQ(escapedBytes(*report), escapedBytes(kReportOfIdleRun));
+    }
 }
 
 TEST(ExitButton, NoLeavesAnExistingReportUntouched) {

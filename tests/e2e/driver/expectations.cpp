@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cp949_text.h"
+#include "zorik_texts.h"
 
 namespace zorik::e2e {
 namespace {
@@ -127,6 +128,27 @@ std::string exitCodeText(DWORD code) {
                                              << " lines, expected at least " << count
                                              << " within " << timeout.count() << " ms";
     return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult cycleCountFits(std::uint64_t counted, long ranMs,
+                                          std::uint64_t allowance) {
+    const std::uint64_t most = static_cast<std::uint64_t>(ranMs / kShortestCycleMs) + allowance;
+    if (counted <= most)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << counted << " cycles, more than one loop at a time can run in "
+                                         << ranMs << " ms (" << most << ")";
+}
+
+std::optional<Report> parsedReport(const std::optional<std::string>& file) {
+    if (!file) {
+        ADD_FAILURE() << "no " << kReportName;
+        return std::nullopt;
+    }
+    std::string problem;
+    auto report = parseReport(*file, problem);
+    if (!report)
+        ADD_FAILURE() << problem;
+    return report;
 }
 
 } // namespace zorik::e2e

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,19 @@
 #include "zorik_session.h"
 
 namespace zorik::e2e {
+
+// Three channels, each 10 ms settling plus a 100 ms gap: no cycle is
+// shorter.
+inline constexpr long kShortestCycleMs = 330;
+
+// No more than `counted` cycles fit in `ranMs` for one loop at a time, with
+// `allowance` cycles more (the one under way, a handover between loops).
+::testing::AssertionResult cycleCountFits(std::uint64_t counted, long ranMs,
+                                          std::uint64_t allowance);
+
+// The report file's header and log; the failure is recorded, saying why,
+// when there is no file or it is malformed.
+std::optional<Report> parsedReport(const std::optional<std::string>& file);
 
 // The control's text becomes `cp949Expected` within `timeout`.
 ::testing::AssertionResult showsText(const MainDialog& dialog, int id,

@@ -2,14 +2,16 @@
 
 #include <stdexcept>
 
+#include "message_box_finder.h"
 #include "process_windows.h"
 
 namespace zorik::e2e {
 namespace {
 
-bool isMainDialog(HWND window) {
-    return className(window) == "#32770" && GetDlgItem(window, kTestButton) != nullptr &&
-           GetDlgItem(window, kLogBox) != nullptr;
+// Enabled: no modal box of the program stands in front of it.
+bool isOperableMainDialog(HWND window) {
+    return tools::className(window) == "#32770" && GetDlgItem(window, kTestButton) != nullptr &&
+           GetDlgItem(window, kLogBox) != nullptr && IsWindowEnabled(window);
 }
 
 } // namespace
@@ -17,16 +19,7 @@ bool isMainDialog(HWND window) {
 std::optional<MainDialog> MainDialog::waitFor(DWORD processId, Millis timeout) {
     HWND found = nullptr;
     waitUntil(
-        [&] {
-            for (HWND window : visibleTopLevelWindows(processId)) {
-                // Enabled: no modal box of the program stands in front of it.
-                if (isMainDialog(window) && IsWindowEnabled(window)) {
-                    found = window;
-                    return true;
-                }
-            }
-            return false;
-        },
+        [&] { return (found = tools::findVisibleWindow(processId, isOperableMainDialog)) != nullptr; },
         timeout, Millis(20));
     if (!found)
         return std::nullopt;

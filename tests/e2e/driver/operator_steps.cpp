@@ -6,6 +6,11 @@
 
 namespace zorik::e2e {
 
+const QuietExit kQuietExits[2] = {
+    {"Esc", [](const MainDialog& dialog) { dialog.pressKey(VK_ESCAPE); }},
+    {"close box", [](const MainDialog& dialog) { dialog.pressCloseBox(); }},
+};
+
 ::testing::AssertionResult startLoopbackTest(ZorikSession& zorik) {
     const MainDialog& dialog = zorik.dialog();
     dialog.click(kTestButton);

@@ -13,6 +13,13 @@
 
 namespace zorik::e2e {
 
+// The ways of leaving that ask nothing: Esc and the title bar's close box.
+struct QuietExit {
+    const char* name;
+    void (*leave)(const MainDialog& dialog);
+};
+extern const QuietExit kQuietExits[2];
+
 // Presses Test and waits for the running caption.
 ::testing::AssertionResult startLoopbackTest(ZorikSession& zorik);
 

@@ -3,36 +3,9 @@
 #include <cstdint>
 #include <stdexcept>
 
+#include "message_box_finder.h"
+
 namespace zorik::e2e {
-namespace {
-
-struct Search {
-    DWORD processId;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK collectWindow(HWND window, LPARAM context) {
-    auto* search = reinterpret_cast<Search*>(context);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && IsWindowVisible(window))
-        search->found.push_back(window);
-    return TRUE;
-}
-
-} // namespace
-
-std::vector<HWND> visibleTopLevelWindows(DWORD processId) {
-    Search search{processId, {}};
-    EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-std::string className(HWND window) {
-    char name[256];
-    const int length = GetClassNameA(window, name, sizeof name);
-    return std::string(name, length > 0 ? static_cast<size_t>(length) : 0);
-}
 
 LRESULT sendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT timeoutMs) {
     DWORD_PTR result = 0;
@@ -42,7 +15,7 @@ LRESULT sendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UIN
         return static_cast<LRESULT>(result);
     const DWORD error = GetLastError();
     std::string what = "window " + std::to_string(reinterpret_cast<uintptr_t>(window)) + " (" +
-                       className(window) + ") did not answer message " + std::to_string(message);
+                       tools::className(window) + ") did not answer message " + std::to_string(message);
     if (!IsWindow(window))
         throw std::runtime_error(what + ": the window is gone");
     throw std::runtime_error(what + " within " + std::to_string(timeoutMs) + " ms (error " +

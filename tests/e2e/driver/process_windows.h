@@ -6,14 +6,8 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 namespace zorik::e2e {
-
-// Visible top-level windows that belong to process `processId`.
-std::vector<HWND> visibleTopLevelWindows(DWORD processId);
-
-std::string className(HWND window);
 
 // The window's text (WM_GETTEXT), in the system's ANSI code page: code page
 // 949 bytes in the Korean setting the tests run in.

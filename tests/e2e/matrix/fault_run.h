@@ -10,15 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "expectations.h"
 #include "log_text.h"
 #include "wait_until.h"
 #include "zorik_session.h"
 
 namespace zorik::e2e {
-
-// Three channels, each 10 ms settling plus a 100 ms gap: no cycle is
-// shorter.
-inline constexpr long kShortestCycleMs = 330;
 
 struct FaultRun {
     std::string shownLog;        // the log box once the test had stopped

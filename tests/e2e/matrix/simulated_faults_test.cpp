@@ -33,8 +33,7 @@ void runOnFault(const std::string& fault, std::uint64_t cycles, FaultRun& run) {
     ASSERT_TRUE(runAndSave(zorik, cycles, run));
     const std::uint64_t counted = run.report.count;
     EXPECT_GE(counted, cycles / 2) << "too few cycles for the checks to tell anything";
-    EXPECT_LE(counted, static_cast<std::uint64_t>(run.ranMs / kShortestCycleMs + 1))
-        << "more cycles than one loop can run in " << run.ranMs << " ms";
+    EXPECT_TRUE(cycleCountFits(counted, run.ranMs, 1));
     EXPECT_TRUE(linesInCycleOrder(run.lines, counted));
 
     int perChannel[3] = {0, 0, 0};
@@ -55,25 +54,23 @@ TEST(FaultMatrix, AbsentUnitLogsEveryChannelDrivenOn) {
     }
 }
 
-TEST(FaultMatrix, StuckOnInputLogsOnlyItsChannelWhereDrivenOff) {
-    for (int c = 0; c < 3; ++c) {
-        SCOPED_TRACE("input " + std::to_string(c));
-        FaultRun run;
-        ASSERT_NO_FATAL_FAILURE(runOnFault("stuck-on=" + std::to_string(c), kCycles, run));
-        EXPECT_TRUE(onlyOnChannels(run.lines, {c}));
-        EXPECT_TRUE(everyLineReads(run.lines, c, kOffText, kOnText));
-        EXPECT_TRUE(lineCountFits(run.lines, c, run.report.count, 0.5));
-    }
-}
-
-TEST(FaultMatrix, StuckOffInputLogsOnlyItsChannelWhereDrivenOn) {
-    for (int c = 0; c < 3; ++c) {
-        SCOPED_TRACE("input " + std::to_string(c));
-        FaultRun run;
-        ASSERT_NO_FATAL_FAILURE(runOnFault("stuck-off=" + std::to_string(c), kCycles, run));
-        EXPECT_TRUE(onlyOnChannels(run.lines, {c}));
-        EXPECT_TRUE(everyLineReads(run.lines, c, kOnText, kOffText));
-        EXPECT_TRUE(lineCountFits(run.lines, c, run.report.count, 0.5));
+// An input stuck on disagrees where its output was driven off, one stuck
+// off where it was driven on.
+TEST(FaultMatrix, StuckInputLogsOnlyItsChannelWhereDrivenTheOtherWay) {
+    const struct {
+        const char* fault;
+        const char* output;
+        const char* input;
+    } stuck[] = {{"stuck-on=", kOffText, kOnText}, {"stuck-off=", kOnText, kOffText}};
+    for (const auto& kind : stuck) {
+        for (int c = 0; c < 3; ++c) {
+            SCOPED_TRACE("input " + std::to_string(c));
+            FaultRun run;
+            ASSERT_NO_FATAL_FAILURE(runOnFault(kind.fault + std::to_string(c), kCycles, run));
+            EXPECT_TRUE(onlyOnChannels(run.lines, {c}));
+            EXPECT_TRUE(everyLineReads(run.lines, c, kind.output, kind.input));
+            EXPECT_TRUE(lineCountFits(run.lines, c, run.report.count, 0.5));
+        }
     }
 }
 

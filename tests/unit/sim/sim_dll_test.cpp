@@ -2,7 +2,8 @@
 // sees it. Each CTest entry runs some of these cases under the settings
 // and Windows version they need; a case run elsewhere skips itself.
 #include "ZorikApi.h"
-#include "box_dismisser.h"
+#include "message_box_finder.h"
+#include "support/message_box_watch.h"
 #include "test_thread.h"
 
 #include <gtest/gtest.h>
@@ -10,10 +11,12 @@
 #include <windows.h>
 
 #include <atomic>
+#include <optional>
 #include <string>
 
-using zorik::sim::testing::dismissBox;
-using zorik::sim::testing::DismissedBox;
+using zorik::tools::MessageBoxContent;
+using zorik::wine::callDismissingBoxes;
+using zorik::wine::WatchedCall;
 
 namespace {
 
@@ -45,23 +48,6 @@ void writePattern(int pattern)
 int readPattern()
 {
     return Zorik_Read(0) | Zorik_Read(1) << 1 | Zorik_Read(2) << 2;
-}
-
-// Zorik_Open on this thread while a helper answers any box it puts up.
-struct WatchedOpen {
-    int result = -1;
-    std::optional<DismissedBox> box;
-};
-
-WatchedOpen openWatchingForBoxes(int mode)
-{
-    WatchedOpen open;
-    std::atomic<bool> returned{false};
-    zorik::test::TestThread watcher([&] { open.box = dismissBox(GetCurrentProcessId(), returned, BOX_TIMEOUT_MS); });
-    open.result = Zorik_Open(mode);
-    returned = true;
-    watcher.join();
-    return open;
 }
 
 } // namespace
@@ -102,9 +88,10 @@ TEST(SimDllOpen, SimulatedDriverOpensXpWithoutARealOne)
         CloseHandle(real);
     ASSERT_EQ(real, INVALID_HANDLE_VALUE) << "a real giveio device would hide the simulated one";
 
-    const WatchedOpen open = openWatchingForBoxes(1);
+    const WatchedCall open = callDismissingBoxes(Zorik_Open, 1, BOX_TIMEOUT_MS);
+    ASSERT_TRUE(open.returned);
     EXPECT_EQ(open.result, 1);
-    EXPECT_FALSE(open.box) << open.box->caption << ": " << open.box->text;
+    EXPECT_TRUE(open.boxes.empty()) << open.boxes[0].caption << ": " << open.boxes[0].text;
     // Mode 1 forces data bits 5 to 7, which the unit does not look at.
     for (int pattern = 0; pattern < 8; ++pattern) {
         writePattern(pattern);
@@ -116,11 +103,12 @@ TEST(SimDllOpen, MissingDriverShowsTheFatalBox)
 {
     if (!windowsIsXp() || environment("ZORIK_SIM") != "no-giveio")
         GTEST_SKIP() << "needs Windows XP and ZORIK_SIM=no-giveio";
-    const WatchedOpen open = openWatchingForBoxes(1);
+    const WatchedCall open = callDismissingBoxes(Zorik_Open, 1, BOX_TIMEOUT_MS);
+    ASSERT_TRUE(open.returned);
     EXPECT_EQ(open.result, 0);
-    ASSERT_TRUE(open.box) << "no box appeared";
-    EXPECT_EQ(open.box->caption, "Zorik-Unit Fatal Error");
-    EXPECT_EQ(open.box->text, "Couldn't access giveio device");
+    ASSERT_FALSE(open.boxes.empty()) << "no box appeared";
+    EXPECT_EQ(open.boxes[0].caption, "Zorik-Unit Fatal Error");
+    EXPECT_EQ(open.boxes[0].text, "Couldn't access giveio device");
 }
 
 // Beside a ZorikApi.ini whose Base is the status port typed by mistake.
@@ -137,11 +125,12 @@ TEST(SimDllCardBadBase, OpenTellsItAndTheUnitIsNeverDriven)
 
     writePattern(7);
     EXPECT_EQ(readPattern(), 0) << "a port was touched";
-    const WatchedOpen open = openWatchingForBoxes(1);
+    const WatchedCall open = callDismissingBoxes(Zorik_Open, 1, BOX_TIMEOUT_MS);
+    ASSERT_TRUE(open.returned);
     EXPECT_EQ(open.result, 0);
-    ASSERT_TRUE(open.box) << "no box appeared";
-    EXPECT_EQ(open.box->caption, "Zorik-Unit Fatal Error");
-    EXPECT_EQ(open.box->text,
+    ASSERT_FALSE(open.boxes.empty()) << "no box appeared";
+    EXPECT_EQ(open.boxes[0].caption, "Zorik-Unit Fatal Error");
+    EXPECT_EQ(open.boxes[0].text,
               "ZorikApi.ini: Base=0x379 is not a parallel port base (0x100 to 0xFFFC, a multiple of 4)");
 }
 
@@ -156,7 +145,7 @@ TEST(SimDllBadSettingsChild, DISABLED_FirstCallEndsTheProcess)
 namespace {
 
 struct ChildRun {
-    std::optional<DismissedBox> box;
+    std::optional<MessageBoxContent> box;
     bool ended = false;
     DWORD exitCode = 0;
     std::string output;
@@ -217,8 +206,10 @@ ChildRun runChildWithSettings(const char* settings)
             Sleep(20);
         }
     });
-    std::atomic<bool> never{false};
-    run.box = dismissBox(child.dwProcessId, never, BOX_TIMEOUT_MS);
+    if (HWND box = zorik::tools::waitForMessageBox(child.dwProcessId, BOX_TIMEOUT_MS)) {
+        run.box = zorik::tools::readMessageBox(box);
+        zorik::tools::pressButton(box, IDOK);
+    }
     run.ended = WaitForSingleObject(child.hProcess, BOX_TIMEOUT_MS) == WAIT_OBJECT_0;
     if (!run.ended) {
         TerminateProcess(child.hProcess, 1);

@@ -2,10 +2,8 @@
 # each CTest entry gives it the ZORIK_SIM setting and Windows version its
 # cases need. A case that finds itself in the wrong setting skips, and
 # CTest then reports the entry as skipped rather than passed.
-add_executable(sim_dll_test
-    ${CMAKE_CURRENT_LIST_DIR}/sim_dll_test.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/box_dismisser.cpp)
-target_link_libraries(sim_dll_test PRIVATE ZorikApi GTest::gtest_main)
+add_executable(sim_dll_test ${CMAKE_CURRENT_LIST_DIR}/sim_dll_test.cpp)
+target_link_libraries(sim_dll_test PRIVATE ZorikApi zorik_wine_support GTest::gtest_main)
 set_target_properties(sim_dll_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bin)
 
 # zorik_sim_dll_case(NAME FILTER [PROGRAM path] environment...): PROGRAM runs

@@ -121,22 +121,10 @@ struct Rejected {
 
 const std::string ACCEPTED_LIST = "accepted items: healthy, absent, no-giveio, stuck-on=C";
 
-// Every setting is refused, and its message names all that it should.
-template <std::size_t N>
-void expectAllRejected(const Rejected (&cases)[N])
-{
-    for (const auto& rejected : cases) {
-        SCOPED_TRACE(rejected.text);
-        const auto result = parseSimSettings(rejected.text);
-        EXPECT_FALSE(result.settings.has_value());
-        for (const auto& mention : rejected.mentions)
-            EXPECT_NE(result.error.find(mention), std::string::npos) << result.error;
-    }
-}
-
 } // namespace
 
-TEST(SimSettings, BadItemsAreNamedWithWhatIsAccepted)
+// Every refusal names the variable, the item given and what is accepted.
+TEST(SimSettings, RefusedItemsAreNamedWithWhatIsAccepted)
 {
     const Rejected cases[] = {
         {"bogus", {"unknown item \"bogus\"", ACCEPTED_LIST}},
@@ -148,20 +136,7 @@ TEST(SimSettings, BadItemsAreNamedWithWhatIsAccepted)
         {"absent=1", {"bad item \"absent=1\"", "expected absent without a value"}},
         {"no-giveio=yes", {"bad item \"no-giveio=yes\"", "expected no-giveio without a value"}},
         {"healthy=", {"expected healthy without a value"}},
-    };
-    for (const auto& rejected : cases) {
-        SCOPED_TRACE(rejected.text);
-        const auto result = parseSimSettings(rejected.text);
-        EXPECT_FALSE(result.settings.has_value());
-        EXPECT_EQ(result.error.rfind("ZORIK_SIM: ", 0), 0u) << result.error;
-        for (const auto& mention : rejected.mentions)
-            EXPECT_NE(result.error.find(mention), std::string::npos) << result.error;
-    }
-}
-
-TEST(SimSettings, MalformedValuesShowTheItemsForm)
-{
-    const Rejected cases[] = {
+        // A malformed value is answered with the item's form.
         {"stuck-on=3", {"bad item \"stuck-on=3\"", "expected stuck-on=C with C 0, 1 or 2"}},
         {"stuck-on=", {"expected stuck-on=C"}},
         {"stuck-on", {"bad item \"stuck-on\"", "expected stuck-on=C"}},
@@ -191,13 +166,7 @@ TEST(SimSettings, MalformedValuesShowTheItemsForm)
         {"seed=-1", {"expected seed=N"}},
         {"seed=0x10", {"expected seed=N"}},
         {"seed=", {"expected seed=N"}},
-    };
-    expectAllRejected(cases);
-}
-
-TEST(SimSettings, ContradictionsAreRefusedNotResolved)
-{
-    const Rejected cases[] = {
+        // Contradictions are refused, not resolved.
         {"no-giveio,no-giveio", {"item \"no-giveio\" is given twice"}},
         {"absent,absent", {"item \"absent\" is given twice"}},
         {"stuck-on=1,stuck-off=1",
@@ -215,5 +184,12 @@ TEST(SimSettings, ContradictionsAreRefusedNotResolved)
         {"absent,healthy", {"item \"healthy\" conflicts with \"absent\""}},
         {"seed=1,seed=2", {"item \"seed=2\" conflicts with \"seed=1\""}},
     };
-    expectAllRejected(cases);
+    for (const auto& rejected : cases) {
+        SCOPED_TRACE(rejected.text);
+        const auto result = parseSimSettings(rejected.text);
+        EXPECT_FALSE(result.settings.has_value());
+        EXPECT_EQ(result.error.rfind("ZORIK_SIM: ", 0), 0u) << result.error;
+        for (const auto& mention : rejected.mentions)
+            EXPECT_NE(result.error.find(mention), std::string::npos) << result.error;
+    }
 }

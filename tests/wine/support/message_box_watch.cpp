@@ -2,10 +2,12 @@
 
 #include <windows.h>
 
-#include <cstring>
+#include "message_box_finder.h"
 
 namespace zorik::wine {
 namespace {
+
+using namespace zorik::tools;
 
 // A window of another thread answers only while that thread pumps
 // messages; never wait on it for long.
@@ -27,88 +29,28 @@ DWORD WINAPI runJob(void* parameter)
     return 0;
 }
 
-std::string className(HWND window)
-{
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-std::string windowText(HWND window)
-{
-    char text[512] = {};
-    DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                             SMTO_ABORTIFHUNG, SEND_TIMEOUT_MS, &copied))
-        return {};
-    return text;
-}
-
-BOOL CALLBACK collectOwnDialog(HWND window, LPARAM found)
-{
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process == GetCurrentProcessId() && IsWindowVisible(window) && className(window) == "#32770") {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// Message boxes are dialogs of the system's dialog class.
-HWND findVisibleBoxOfThisProcess()
-{
-    HWND found = nullptr;
-    EnumWindows(collectOwnDialog, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-BOOL CALLBACK collectChild(HWND child, LPARAM children)
-{
-    reinterpret_cast<std::vector<HWND>*>(children)->push_back(child);
-    return TRUE;
-}
-
 SeenBox describe(HWND box)
 {
     SeenBox seen;
-    seen.caption = windowText(box);
+    MessageBoxContent content = readMessageBox(box);
+    seen.caption = std::move(content.caption);
+    seen.text = std::move(content.text);
     seen.hasOwner = GetWindow(box, GW_OWNER) != nullptr;
 
-    std::vector<HWND> children;
-    EnumChildWindows(box, collectChild, reinterpret_cast<LPARAM>(&children));
-    for (HWND child : children) {
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         const std::string kind = className(child);
         const bool visible = IsWindowVisible(child) != FALSE;
         if (kind == "Button" && visible) {
             seen.visibleButtonIds.push_back(GetDlgCtrlID(child));
-        } else if (kind == "Static") {
-            const LONG style = GetWindowLongA(child, GWL_STYLE);
-            if ((style & SS_TYPEMASK) == SS_ICON) {
-                // The icon control exists in every box; it is empty when
-                // the box was asked for no icon.
-                DWORD_PTR icon = 0;
-                SendMessageTimeoutA(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, SEND_TIMEOUT_MS, &icon);
-                seen.showsIcon = seen.showsIcon || (visible && icon != 0);
-            } else {
-                seen.text += windowText(child);
-            }
+        } else if (kind == "Static" && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+            // The icon control exists in every box; it is empty when the
+            // box was asked for no icon.
+            DWORD_PTR icon = 0;
+            SendMessageTimeoutA(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, SEND_TIMEOUT_MS, &icon);
+            seen.showsIcon = seen.showsIcon || (visible && icon != 0);
         }
     }
     return seen;
-}
-
-bool pressOk(HWND box)
-{
-    HWND ok = GetDlgItem(box, IDOK);
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
-    const DWORD start = GetTickCount();
-    while (IsWindow(box)) {
-        if (GetTickCount() - start > DISMISS_TIMEOUT_MS)
-            return false;
-        Sleep(POLL_MS);
-    }
-    return true;
 }
 
 } // namespace
@@ -131,12 +73,12 @@ WatchedCall callDismissingBoxes(int(__stdcall* call)(int), int argument, unsigne
             watched.returned = true;
             break;
         }
-        if (HWND box = findVisibleBoxOfThisProcess()) {
+        if (HWND box = findMessageBox(GetCurrentProcessId())) {
             SeenBox seen = describe(box);
             // Give a call that does not wait for its box time to return.
             seen.callWaitedForBox = WaitForSingleObject(thread, RETURN_GRACE_MS) == WAIT_TIMEOUT;
             watched.boxes.push_back(seen);
-            if (!pressOk(box)) {
+            if (!answerMessageBox(box, IDOK, DISMISS_TIMEOUT_MS)) {
                 watched.boxStuck = true;
                 break;
             }
@@ -144,9 +86,9 @@ WatchedCall callDismissingBoxes(int(__stdcall* call)(int), int argument, unsigne
     }
     // A box left behind by a call that has already returned is a box too.
     if (watched.returned) {
-        if (HWND box = findVisibleBoxOfThisProcess()) {
+        if (HWND box = findMessageBox(GetCurrentProcessId())) {
             watched.boxes.push_back(describe(box));
-            watched.boxStuck = !pressOk(box);
+            watched.boxStuck = !answerMessageBox(box, IDOK, DISMISS_TIMEOUT_MS);
         }
         watched.result = job->result;
         delete job;

@@ -5,10 +5,13 @@
 //                               again and waits until the test has stopped
 //   zorik_driver exit-save      presses the exit button, answers yes to the
 //                               save question and waits until Zorik is gone
+//   zorik_driver place          prints where the dialog is on the screen, as
+//                               WIDTHxHEIGHT+X+Y (to crop a screenshot to it)
 //
 // Every wait has a time limit; the exit code is 0 on success, 1 on a bad
 // command line, 2 when something did not appear or happen in time.
-#include "../resource.h"
+#include "message_box_finder.h"
+#include "resource.h"
 
 #include <windows.h>
 
@@ -19,47 +22,27 @@
 
 namespace {
 
+using namespace zorik::tools;
+
 constexpr DWORD kPollMs = 50;
 
-struct Search {
-    bool wantMainDialog;
-    HWND found;
-};
-
-// Zorik's windows: dialog class, caption "Zorik". The main dialog has the
-// Test button; its message boxes have the answer buttons.
-BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lParam)
+// Zorik's windows are dialogs captioned "Zorik"; the main dialog has the
+// Test button.
+bool isZorikDialog(HWND hwnd)
 {
-    auto& search = *reinterpret_cast<Search*>(lParam);
-    char className[16] = {};
     char caption[16] = {};
-    ::GetClassNameA(hwnd, className, sizeof className);
     ::GetWindowTextA(hwnd, caption, sizeof caption);
-    if (std::strcmp(className, "#32770") != 0 || std::strcmp(caption, "Zorik") != 0
-        || !::IsWindowVisible(hwnd))
-        return TRUE;
-    const bool isMain = ::GetDlgItem(hwnd, IDC_TEST) != nullptr;
-    if (isMain == search.wantMainDialog) {
-        search.found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
+    return className(hwnd) == "#32770" && std::strcmp(caption, "Zorik") == 0;
 }
 
-HWND FindZorikWindow(bool mainDialog)
+bool isMainDialog(HWND hwnd)
 {
-    Search search{mainDialog, nullptr};
-    ::EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return isZorikDialog(hwnd) && ::GetDlgItem(hwnd, IDC_TEST) != nullptr;
 }
 
 BOOL CALLBACK HasZorikWindow(HWND hwnd, LPARAM lParam)
 {
-    char className[16] = {};
-    char caption[16] = {};
-    ::GetClassNameA(hwnd, className, sizeof className);
-    ::GetWindowTextA(hwnd, caption, sizeof caption);
-    if (std::strcmp(className, "#32770") == 0 && std::strcmp(caption, "Zorik") == 0) {
+    if (isZorikDialog(hwnd)) {
         *reinterpret_cast<bool*>(lParam) = true;
         return FALSE;
     }
@@ -117,21 +100,6 @@ bool WaitFor(Condition condition, DWORD timeoutMs)
     return true;
 }
 
-std::string TextOf(HWND hwnd)
-{
-    char text[256] = {};
-    ::GetWindowTextA(hwnd, text, sizeof text);
-    return text;
-}
-
-// A click as the button reports it; posted, so a handler that opens a
-// modal box does not hold us up.
-void Click(HWND dialog, int id)
-{
-    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
-}
-
 int Fail(const char* what)
 {
     std::fprintf(stderr, "zorik_driver: %s\n", what);
@@ -141,20 +109,14 @@ int Fail(const char* what)
 // A box with just an OK button that appears while Zorik starts (the port
 // could not be opened) would hold up the start: it is read out and
 // acknowledged.
-BOOL CALLBACK AcknowledgeBox(HWND hwnd, LPARAM)
+void AcknowledgeStartBox()
 {
-    char className[16] = {};
-    ::GetClassNameA(hwnd, className, sizeof className);
-    if (std::strcmp(className, "#32770") != 0 || !::IsWindowVisible(hwnd)
-        || ::GetDlgItem(hwnd, IDC_TEST) != nullptr || ::GetDlgItem(hwnd, IDOK) == nullptr
-        || ::GetDlgItem(hwnd, IDYES) != nullptr)
-        return TRUE;
-    char text[512] = {};
-    ::GetDlgItemTextA(hwnd, 0xFFFF, text, sizeof text);
-    std::printf("zorik_driver: acknowledged a box: %s\n", text);
+    HWND box = findMessageBox(0);
+    if (box == nullptr || !hasButton(box, IDOK) || hasButton(box, IDYES))
+        return;
+    std::printf("zorik_driver: acknowledged a box: %s\n", readMessageBox(box).text.c_str());
     std::fflush(stdout);
-    Click(hwnd, IDOK);
-    return TRUE;
+    pressButton(box, IDOK);
 }
 
 HWND WaitForMainDialog()
@@ -165,9 +127,9 @@ HWND WaitForMainDialog()
         joined = joined || JoinZorikDesktop();
         if (!joined)
             return false;
-        dialog = FindZorikWindow(true);
+        dialog = findVisibleWindow(0, isMainDialog);
         if (dialog == nullptr)
-            ::EnumWindows(&AcknowledgeBox, 0);
+            AcknowledgeStartBox();
         return dialog != nullptr;
     }, 60000);
     return dialog;
@@ -179,16 +141,16 @@ int RunTest(DWORD seconds)
     if (dialog == nullptr)
         return Fail("the Zorik dialog did not appear within 60 s");
     HWND test = ::GetDlgItem(dialog, IDC_TEST);
-    const std::string idleCaption = TextOf(test);
+    const std::string idleCaption = boundedWindowText(test);
 
-    Click(dialog, IDC_TEST);
-    if (!WaitFor([&] { return TextOf(test) != idleCaption; }, 5000))
+    pressButton(dialog, IDC_TEST);
+    if (!WaitFor([&] { return boundedWindowText(test) != idleCaption; }, 5000))
         return Fail("the test did not start within 5 s");
     std::printf("zorik_driver: test started\n");
     SleepAnswering(seconds * 1000);
 
-    Click(dialog, IDC_TEST);
-    if (!WaitFor([&] { return TextOf(test) == idleCaption; }, 10000))
+    pressButton(dialog, IDC_TEST);
+    if (!WaitFor([&] { return boundedWindowText(test) == idleCaption; }, 10000))
         return Fail("the test did not stop within 10 s");
     std::printf("zorik_driver: test stopped after about %lu s\n", static_cast<unsigned long>(seconds));
     return 0;
@@ -200,13 +162,15 @@ int ExitSaving()
     if (dialog == nullptr)
         return Fail("the Zorik dialog did not appear within 60 s");
 
-    Click(dialog, IDOK);
+    pressButton(dialog, IDOK);
+    DWORD zorik = 0;
+    ::GetWindowThreadProcessId(dialog, &zorik);
     HWND question = nullptr;
-    if (!WaitFor([&] { return (question = FindZorikWindow(false)) != nullptr; }, 10000))
+    if (!WaitFor([&] { return (question = findMessageBox(zorik)) != nullptr; }, 10000))
         return Fail("the save question did not appear within 10 s");
-    if (::GetDlgItem(question, IDYES) == nullptr)
+    if (!hasButton(question, IDYES))
         return Fail("the box that appeared has no yes button");
-    Click(question, IDYES);
+    pressButton(question, IDYES);
 
     if (!WaitFor([&] { return !::IsWindow(dialog); }, 15000))
         return Fail("Zorik did not close within 15 s");
@@ -214,14 +178,36 @@ int ExitSaving()
     return 0;
 }
 
+int PrintPlace()
+{
+    HWND dialog = WaitForMainDialog();
+    if (dialog == nullptr)
+        return Fail("the Zorik dialog did not appear within 60 s");
+    RECT place;
+    ::GetWindowRect(dialog, &place);
+    std::printf("%ldx%ld+%ld+%ld\n", place.right - place.left, place.bottom - place.top, place.left,
+                place.top);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc == 3 && std::strcmp(argv[1], "test") == 0)
-        return RunTest(static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)));
+    if (argc == 3 && std::strcmp(argv[1], "test") == 0) {
+        char* end = nullptr;
+        const unsigned long seconds = std::strtoul(argv[2], &end, 10);
+        if (argv[2][0] < '0' || argv[2][0] > '9' || *end != '\0' || seconds < 1 || seconds > 3600) {
+            std::fprintf(stderr, "zorik_driver: SECONDS is \"%s\"; expected a whole number from 1 to 3600\n",
+                         argv[2]);
+            return 1;
+        }
+        return RunTest(static_cast<DWORD>(seconds));
+    }
     if (argc == 2 && std::strcmp(argv[1], "exit-save") == 0)
         return ExitSaving();
-    std::fprintf(stderr, "usage: zorik_driver test SECONDS | zorik_driver exit-save\n");
+    if (argc == 2 && std::strcmp(argv[1], "place") == 0)
+        return PrintPlace();
+    std::fprintf(stderr, "usage: zorik_driver test SECONDS | zorik_driver exit-save | zorik_driver place\n");
     return 1;
 }
