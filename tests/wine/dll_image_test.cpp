@@ -85,6 +85,9 @@ TEST_F(ZorikApiImage, IsAPe32DllForI386)
     EXPECT_EQ(IMAGE_FILE_MACHINE_I386, headers.FileHeader.Machine);
     EXPECT_EQ(IMAGE_NT_OPTIONAL_HDR32_MAGIC, headers.OptionalHeader.Magic);
     EXPECT_TRUE(headers.FileHeader.Characteristics & IMAGE_FILE_DLL);
+    // Windows 95 refuses to LoadLibrary a DLL with a thread-local storage
+    // directory, and Visual Basic and LabVIEW programs load it that way.
+    EXPECT_EQ(0u, image.directory(IMAGE_DIRECTORY_ENTRY_TLS).Size);
 }
 
 TEST_F(ZorikApiImage, OptsInToAslrAndDep)
