@@ -1,5 +1,6 @@
 #include "application.h"
 
+#include "command_line.h"
 #include "main_dialog.h"
 
 BEGIN_MESSAGE_MAP(CPortTestApp, CWinApp)
@@ -14,11 +15,28 @@ BOOL CPortTestApp::InitInstance()
     AfxEnableControlContainer();
     Enable3dControls();
 
+    // A batch file's mistake is refused before anything runs, and said
+    // once: nothing is tested, nothing written.
+    const zorik::ParsedCommandLine commandLine = zorik::parseCommandLine(::GetCommandLineA());
+    if (!commandLine.accepted) {
+        AfxMessageBox(commandLine.refusal.c_str(), MB_OK | MB_ICONHAND);
+        m_nExitCode = zorik::EXIT_REFUSED_ARGUMENT;
+        return FALSE;
+    }
+
     CPortTestDlg dlg;
+    dlg.SetBoundedRun(commandLine.options);
     m_pMainWnd = &dlg;
     dlg.DoModal();
     m_pMainWnd = nullptr;
+    if (commandLine.options.bounds.any())
+        m_nExitCode = dlg.BoundedRunExitCode();
 
     // The dialog has closed: no message loop to run, the program ends.
     return FALSE;
+}
+
+int CPortTestApp::ExitInstance()
+{
+    return m_nExitCode;
 }

@@ -5,6 +5,8 @@
 #include "framework/button.h"
 #include "framework/dialog.h"
 #include "framework/log_box.h"
+#include "framework/summary_static.h"
+#include "command_line.h"
 #include "loopback_dialog.h"
 #include "run_control.h"
 #include "loopback_log.h"
@@ -22,6 +24,16 @@ public:
     // runs.
     static constexpr UINT_PTR POLL_TIMER_ID = 10;
     static constexpr UINT POLL_PERIOD_MS = 100;
+    // The timer that keeps the summary line current, whether or not a test
+    // runs (the poll timer stops while one does).
+    static constexpr UINT_PTR SUMMARY_TIMER_ID = 11;
+    static constexpr UINT SUMMARY_PERIOD_MS = 250;
+
+    // Before DoModal: run the test by itself within these bounds, then
+    // write the report and end (the command line's bounded run).
+    void SetBoundedRun(const zorik::RunOptions& options) { m_boundedRun = options; }
+    // After DoModal, for a bounded run: the program's exit code.
+    int BoundedRunExitCode() const { return m_nBoundedRunExit; }
 
     // The test worker's entry; `parameter` is the dialog.
     static UINT TestThreadEntry(LPVOID parameter);
@@ -48,6 +60,8 @@ protected:
     void OnTest();
     // Sent by the worker: appends a log line to the log box.
     LRESULT OnAppendLogLine(WPARAM, LPARAM lParam);
+    // The summary line's verdict colours.
+    LRESULT OnCtlColorStatic(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 
@@ -60,8 +74,27 @@ private:
     // The log box (IDC_LOG): the log's header and its newest lines.
     CLogBox m_logBox;
 
+    // The summary line (IDC_SUMMARY), below the log box.
+    CSummaryStatic m_summary;
+
+    // A bounded run from the command line; no bounds: the dialog as always.
+    zorik::RunOptions m_boundedRun;
+    int m_nBoundedRunExit = zorik::EXIT_NO_DISAGREEMENT;
+    bool m_bBoundedRunEnded = false;
+
     void WriteOutput(int channel);
     void StopTestAndWait();
+    void UpdateSummary();
+
+    // main_dialog_bounded.cpp
+    bool IsBoundedRun() const { return m_boundedRun.bounds.any(); }
+    void StartBoundedRun();
+    // On the summary timer: ends the run once the worker stopped at its bound.
+    void CheckBoundedRunEnd();
+    // Stops the worker and waits for it, writes the report without asking
+    // and ends the dialog; whoever asked (the bound, Test, the exit button,
+    // Esc, the close box) decides nothing but the exit code.
+    void EndBoundedRun();
 
     // zorik::LoopbackDialog: called on the worker thread.
     void setOutputIndicator(int channel, int checked) override;

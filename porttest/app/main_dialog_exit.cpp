@@ -11,6 +11,10 @@
 
 void CPortTestDlg::OnOK()
 {
+    if (IsBoundedRun()) {
+        EndBoundedRun();
+        return;
+    }
     if (MessageBox(zorik::kSaveQuestion, nullptr, MB_YESNO) == IDYES) {
         zorik::StdioReportFileSystem files;
         if (!zorik::saveErrorReport(zorik::takeReportSnapshot(m_strLog, g_nTestCount), files))
@@ -22,6 +26,10 @@ void CPortTestDlg::OnOK()
 
 void CPortTestDlg::OnCancel()
 {
+    if (IsBoundedRun()) {
+        EndBoundedRun();
+        return;
+    }
     StopTestAndWait();
     CDialog::OnCancel();
 }

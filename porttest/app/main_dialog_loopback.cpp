@@ -9,6 +9,10 @@
 
 void CPortTestDlg::OnTest()
 {
+    if (IsBoundedRun()) {
+        EndBoundedRun();
+        return;
+    }
     g_bTestRunning.onTestButton(*this);
 }
 
@@ -16,7 +20,8 @@ UINT CPortTestDlg::TestThreadEntry(LPVOID parameter)
 {
     static WindowsLoopbackServices services;
     CPortTestDlg& dlg = *static_cast<CPortTestDlg*>(parameter);
-    return zorik::TestThreadProc(dlg, services);
+    return zorik::TestThreadProc(dlg, services, g_bTestRunning, g_nTestCount, g_testTally,
+                                 dlg.m_boundedRun.bounds);
 }
 
 bool CPortTestDlg::startWorkerThread()

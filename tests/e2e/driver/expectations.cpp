@@ -58,18 +58,20 @@ std::string exitCodeText(DWORD code) {
                                          << timeout.count() << " ms";
 }
 
-::testing::AssertionResult endsNormally(ZorikSession& session, Millis timeout) {
+::testing::AssertionResult endsNormally(ZorikSession& session, Millis timeout, DWORD exitCode) {
     const auto code = session.process().waitForExit(timeout);
     if (!code)
         return ::testing::AssertionFailure()
                << "the process is still running " << timeout.count() << " ms later";
-    if (*code != 0)
+    if (*code != exitCode)
         return ::testing::AssertionFailure() << "the process ended with exit code "
-                                             << exitCodeText(*code);
+                                             << exitCodeText(*code) << ", expected "
+                                             << exitCodeText(exitCode);
     return ::testing::AssertionSuccess();
 }
 
-::testing::AssertionResult endsWithoutAsking(ZorikSession& session, Millis timeout) {
+::testing::AssertionResult endsWithoutAsking(ZorikSession& session, Millis timeout,
+                                             DWORD exitCode) {
     const DWORD id = session.processId();
     std::optional<std::string> boxText;
     waitUntil(
@@ -90,7 +92,7 @@ std::string exitCodeText(DWORD code) {
     if (boxText)
         return ::testing::AssertionFailure() << "the program shows a message box "
                                              << quotedText(*boxText) << " instead of ending";
-    return endsNormally(session, Millis(0));
+    return endsNormally(session, Millis(0), exitCode);
 }
 
 ::testing::AssertionResult showsMessageBox(ZorikSession& session, const std::string& utf8Caption,
@@ -149,6 +151,35 @@ std::optional<Report> parsedReport(const std::optional<std::string>& file) {
     if (!report)
         ADD_FAILURE() << problem;
     return report;
+}
+
+} // namespace zorik::e2e
+
+namespace zorik::e2e {
+
+::testing::AssertionResult showsSummary(const MainDialog& dialog, const char* utf8Verdict,
+                                        std::uint64_t cycles, const std::vector<LogLine>& lines,
+                                        Millis timeout) {
+    std::uint64_t perChannel[3] = {0, 0, 0};
+    for (const LogLine& line : lines)
+        if (line.inputChannel >= 0 && line.inputChannel < 3)
+            ++perChannel[line.inputChannel];
+    const std::string expected =
+        cp949(std::string(utf8Verdict) + "  사이클 " + std::to_string(cycles) + "  불일치 " +
+              std::to_string(lines.size()) + " ([0] " + std::to_string(perChannel[0]) + ", [1] " +
+              std::to_string(perChannel[1]) + ", [2] " + std::to_string(perChannel[2]) + ")");
+    const std::string timeLabel = cp949(kSummaryTimeLabel);
+    std::string seen;
+    if (waitUntil(
+            [&] {
+                seen = dialog.text(kSummary);
+                return seen.substr(0, seen.find(timeLabel)) == expected &&
+                       seen.find(timeLabel) != std::string::npos;
+            },
+            timeout))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the summary line shows " << quotedText(seen)
+                                         << ", expected it to begin " << quotedText(expected);
 }
 
 } // namespace zorik::e2e

@@ -18,4 +18,10 @@ inline constexpr char kGiveioMissing[] = "Couldn't access giveio device";
 
 inline constexpr char kReportName[] = "ErrorInfo.txt";
 
+// The summary line: verdict, then the figures' labels.
+inline constexpr char kVerdictWaiting[] = "대기";
+inline constexpr char kVerdictPass[] = "정상";
+inline constexpr char kVerdictFail[] = "불량";
+inline constexpr char kSummaryTimeLabel[] = "  시험 시간 ";
+
 } // namespace zorik::e2e

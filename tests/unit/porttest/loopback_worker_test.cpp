@@ -334,3 +334,62 @@ TEST(LoopbackCycle, CounterSteppingBackDoesNotEndTheWait)
     waitAtLeast(clock, SETTLE_DELAY_MS);
     EXPECT_EQ(clock.sleeps, (std::vector<unsigned>{10, 10, 1}));
 }
+
+// A bounded run stops by itself before the first cycle past its bound: the
+// cycle under way always completes, cycle N + 1 never begins. Each cycle
+// takes 330 ms of the fake clock; every channel disagrees every cycle.
+TEST(LoopbackCycle, BoundedRunStopsByItselfAtWhicheverBoundComesFirst)
+{
+    const struct {
+        RunBounds bounds;
+        std::uint32_t cycles;
+    } rows[] = {
+        {{5, 0}, 5},     // cycles
+        {{1, 0}, 1},
+        {{0, 1}, 4},     // seconds: cycles begin at 0, 330, 660 and 990 ms
+        {{0, 3}, 10},
+        {{5, 3}, 5},     // both: the first reached
+        {{12, 1}, 4},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.bounds.cycles) + " cycles, " + std::to_string(row.bounds.seconds) + " s");
+        Worker worker(unwiredUnit);
+        worker.services.setRandomValues({7});
+        TestTally tally;
+        ASSERT_EQ(worker.flag.onTestButton(worker.button), TestButtonResult::Started);
+        EXPECT_EQ(TestThreadProc(worker.dialog, worker.services, worker.flag, worker.counter, tally, row.bounds), 0u);
+
+        EXPECT_EQ(worker.counter.value(), row.cycles);
+        EXPECT_TRUE(worker.flag.boundReached());
+        EXPECT_FALSE(worker.flag.workerActive());
+        EXPECT_EQ(worker.dialog.captions().back(), kTestCaptionIdle);
+        EXPECT_EQ(worker.dialog.lines().size(), 3u * row.cycles);
+        for (int channel = 0; channel < 3; ++channel)
+            EXPECT_EQ(tally.disagreements(channel), row.cycles);
+        EXPECT_EQ(tally.testingMilliseconds(0), 330u * row.cycles);
+    }
+}
+
+TEST(LoopbackCycle, RunStoppedByTheOperatorHasNotReachedItsBound)
+{
+    Worker worker(healthyUnit);
+    TestTally tally;
+    worker.services.onSleep = [&](unsigned) {
+        if (worker.counter.value() == 2 && worker.flag.value() == 1)
+            worker.flag.onTestButton(worker.button);
+    };
+    ASSERT_EQ(worker.flag.onTestButton(worker.button), TestButtonResult::Started);
+    TestThreadProc(worker.dialog, worker.services, worker.flag, worker.counter, tally, RunBounds{100, 0});
+    EXPECT_EQ(worker.counter.value(), 2u);
+    EXPECT_FALSE(worker.flag.boundReached());
+    EXPECT_EQ(tally.disagreements(), 0u);
+}
+
+TEST(BoundedRun, ExitCodeOfARunThatTested)
+{
+    EXPECT_EQ(boundedRunExitCode(true, true, 0), EXIT_NO_DISAGREEMENT);
+    EXPECT_EQ(boundedRunExitCode(true, true, 1), EXIT_DISAGREEMENT);
+    EXPECT_EQ(boundedRunExitCode(true, false, 1), EXIT_ENDED_EARLY);
+    EXPECT_EQ(boundedRunExitCode(false, true, 0), EXIT_REPORT_NOT_WRITTEN);
+    EXPECT_EQ(boundedRunExitCode(false, false, 5), EXIT_REPORT_NOT_WRITTEN);
+}
