@@ -71,11 +71,11 @@ std::optional<Report> parsedReport(const std::optional<std::string>& file);
 
 namespace zorik::e2e {
 
-// The summary line shows `utf8Verdict`, `cycles` and, per channel, as many
-// disagreements as `lines` holds, within `timeout` (the time spent testing
-// is not compared).
+// The summary line shows `utf8Verdict` and, per channel, as many
+// disagreements as `lines` holds, within `timeout`; `cycles` receives the
+// cycle count it shows (the time spent testing is not compared).
 ::testing::AssertionResult showsSummary(const MainDialog& dialog, const char* utf8Verdict,
-                                        std::uint64_t cycles, const std::vector<LogLine>& lines,
+                                        const std::vector<LogLine>& lines, std::uint64_t& cycles,
                                         Millis timeout = kReactionTimeout);
 
 } // namespace zorik::e2e
