@@ -75,7 +75,6 @@ BOOL CPortTestDlg::OnInitDialog()
 
     SetTimer(POLL_TIMER_ID, POLL_PERIOD_MS, nullptr);
     UpdateSummary();
-    SetTimer(SUMMARY_TIMER_ID, SUMMARY_PERIOD_MS, nullptr);
     if (IsBoundedRun())
         StartBoundedRun();
     return TRUE;
@@ -103,9 +102,16 @@ LRESULT CPortTestDlg::OnCtlColorStatic(WPARAM wParam, LPARAM lParam)
 
 void CPortTestDlg::OnTimer(UINT_PTR nIDEvent)
 {
-    // The summary's own timer; every other one polls the inputs.
+    // The summary's own timer; every other one polls the inputs. It runs
+    // from a Test press until the worker has retired, so that the line ends
+    // on the figures of the finished cycle and an idle dialog does no more
+    // work than before.
     if (nIDEvent == SUMMARY_TIMER_ID) {
+        // Asked first: a worker that has retired has counted everything.
+        const bool workerDone = !g_bTestRunning.workerActive();
         UpdateSummary();
+        if (workerDone)
+            KillTimer(SUMMARY_TIMER_ID);
         CheckBoundedRunEnd();
         return;
     }

@@ -24,8 +24,8 @@ public:
     // runs.
     static constexpr UINT_PTR POLL_TIMER_ID = 10;
     static constexpr UINT POLL_PERIOD_MS = 100;
-    // The timer that keeps the summary line current, whether or not a test
-    // runs (the poll timer stops while one does).
+    // The timer that keeps the summary line current while a test runs and
+    // until its worker has finished (the poll timer stops meanwhile).
     static constexpr UINT_PTR SUMMARY_TIMER_ID = 11;
     static constexpr UINT SUMMARY_PERIOD_MS = 250;
 

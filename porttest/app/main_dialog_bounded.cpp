@@ -13,8 +13,11 @@ void CPortTestDlg::StartBoundedRun()
 {
     // As if the operator pressed Test at once. Without a thread there is no
     // run to wait for; it ends as an interrupted one.
-    if (g_bTestRunning.onTestButton(*this) != zorik::TestButtonResult::Started)
+    if (g_bTestRunning.onTestButton(*this) != zorik::TestButtonResult::Started) {
         EndBoundedRun();
+        return;
+    }
+    SetTimer(SUMMARY_TIMER_ID, SUMMARY_PERIOD_MS, nullptr);
 }
 
 void CPortTestDlg::CheckBoundedRunEnd()

@@ -14,6 +14,7 @@ void CPortTestDlg::OnTest()
         return;
     }
     g_bTestRunning.onTestButton(*this);
+    SetTimer(SUMMARY_TIMER_ID, SUMMARY_PERIOD_MS, nullptr);
 }
 
 UINT CPortTestDlg::TestThreadEntry(LPVOID parameter)

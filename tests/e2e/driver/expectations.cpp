@@ -170,11 +170,20 @@ namespace zorik::e2e {
         cp949("  불일치 " + std::to_string(lines.size()) + " ([0] " + std::to_string(perChannel[0]) +
               ", [1] " + std::to_string(perChannel[1]) + ", [2] " + std::to_string(perChannel[2]) +
               ")" + kSummaryTimeLabel);
+    // The line follows the worker on a 250 ms timer: it is final once it
+    // has kept its text for longer than that.
+    constexpr Millis kStableFor(700);
     std::string seen;
+    auto since = std::chrono::steady_clock::now();
     const bool shown = waitUntil(
         [&] {
-            seen = dialog.text(kSummary);
+            const std::string now = dialog.text(kSummary);
+            if (now != seen)
+                since = std::chrono::steady_clock::now();
+            seen = now;
             const std::size_t end = seen.find(figures);
+            if (elapsedSince(since) < kStableFor)
+                return false;
             if (seen.compare(0, verdict.size(), verdict) != 0 || end == std::string::npos)
                 return false;
             const std::string number = seen.substr(verdict.size(), end - verdict.size());

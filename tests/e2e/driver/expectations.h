@@ -71,7 +71,7 @@ std::optional<Report> parsedReport(const std::optional<std::string>& file);
 
 namespace zorik::e2e {
 
-// The summary line shows `utf8Verdict` and, per channel, as many
+// The summary line settles on `utf8Verdict` and, per channel, as many
 // disagreements as `lines` holds, within `timeout`; `cycles` receives the
 // cycle count it shows (the time spent testing is not compared).
 ::testing::AssertionResult showsSummary(const MainDialog& dialog, const char* utf8Verdict,

@@ -369,27 +369,3 @@ TEST(LoopbackCycle, BoundedRunStopsByItselfAtWhicheverBoundComesFirst)
         EXPECT_EQ(tally.testingMilliseconds(0), 330u * row.cycles);
     }
 }
-
-TEST(LoopbackCycle, RunStoppedByTheOperatorHasNotReachedItsBound)
-{
-    Worker worker(healthyUnit);
-    TestTally tally;
-    worker.services.onSleep = [&](unsigned) {
-        if (worker.counter.value() == 2 && worker.flag.value() == 1)
-            worker.flag.onTestButton(worker.button);
-    };
-    ASSERT_EQ(worker.flag.onTestButton(worker.button), TestButtonResult::Started);
-    TestThreadProc(worker.dialog, worker.services, worker.flag, worker.counter, tally, RunBounds{100, 0});
-    EXPECT_EQ(worker.counter.value(), 2u);
-    EXPECT_FALSE(worker.flag.boundReached());
-    EXPECT_EQ(tally.disagreements(), 0u);
-}
-
-TEST(BoundedRun, ExitCodeOfARunThatTested)
-{
-    EXPECT_EQ(boundedRunExitCode(true, true, 0), EXIT_NO_DISAGREEMENT);
-    EXPECT_EQ(boundedRunExitCode(true, true, 1), EXIT_DISAGREEMENT);
-    EXPECT_EQ(boundedRunExitCode(true, false, 1), EXIT_ENDED_EARLY);
-    EXPECT_EQ(boundedRunExitCode(false, true, 0), EXIT_REPORT_NOT_WRITTEN);
-    EXPECT_EQ(boundedRunExitCode(false, false, 5), EXIT_REPORT_NOT_WRITTEN);
-}
