@@ -118,7 +118,7 @@ public:
                 ES_AUTOVSCROLL,
             10, 10, 362, 212, parent_, reinterpret_cast<HMENU>(1018), GetModuleHandleA(nullptr), nullptr);
         summary_ = CreateWindowExA(0, "STATIC", "",
-                                   WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_CENTERIMAGE,
+                                   WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOPREFIX | SS_CENTERIMAGE,
                                    10, 226, 362, 30, parent_, reinterpret_cast<HMENU>(1019),
                                    GetModuleHandleA(nullptr), nullptr);
         SetWindowLongPtrA(parent_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&box_));

@@ -101,17 +101,18 @@ bool parseCount(const std::string& text, std::uint32_t most, std::uint32_t& valu
     return true;
 }
 
-ParsedCommandLine refuse(const std::string& text)
+// "<before> "<argument as written>"<after>", then what is accepted.
+ParsedCommandLine refuse(const char* before, const std::string& written, const char* after)
 {
     ParsedCommandLine refused;
     refused.accepted = false;
-    refused.refusal = text + kAccepted;
+    refused.refusal += before;
+    refused.refusal += " \"";
+    refused.refusal += written;
+    refused.refusal += '"';
+    refused.refusal += after;
+    refused.refusal += kAccepted;
     return refused;
-}
-
-std::string quoted(const std::string& written)
-{
-    return "\"" + written + "\"";
 }
 
 } // namespace
@@ -122,42 +123,44 @@ ParsedCommandLine parseCommandLine(const char* commandLine)
     if (commandLine == nullptr)
         return parsed;
     bool given[3] = {false, false, false};
-    std::string firstReport;
+    std::string reportWritten;
     for (const Argument& argument : splitArguments(skipProgramName(commandLine))) {
         static const char* const kNames[3] = {"cycles", "seconds", "report"};
+        static const char* const kTwice[3] = {" gives /cycles a second time.", " gives /seconds a second time.",
+                                              " gives /report a second time."};
         std::string rest;
         bool colon = false;
         int option = 0;
         while (option < 3 && !isOption(argument.value, kNames[option], rest, colon))
             ++option;
-        const std::string arg = quoted(argument.written);
+        const std::string& written = argument.written;
         if (option == 3)
-            return refuse("Unknown argument " + arg + ".");
+            return refuse("Unknown argument", written, ".");
         if (given[option])
-            return refuse("Argument " + arg + " gives /" + kNames[option] + " a second time.");
+            return refuse("Argument", written, kTwice[option]);
         given[option] = true;
         switch (option) {
         case 0:
             if (!parseCount(rest, MAX_RUN_CYCLES, parsed.options.bounds.cycles))
-                return refuse("Bad argument " + arg
-                              + ": the number of cycles must be a whole number from 1 to 4294967295.");
+                return refuse("Bad argument", written,
+                              ": the number of cycles must be a whole number from 1 to 4294967295.");
             break;
         case 1:
             if (!parseCount(rest, MAX_RUN_SECONDS, parsed.options.bounds.seconds))
-                return refuse("Bad argument " + arg
-                              + ": the number of seconds must be a whole number from 1 to 2678400.");
+                return refuse("Bad argument", written,
+                              ": the number of seconds must be a whole number from 1 to 2678400.");
             break;
         default:
             if (rest.empty())
-                return refuse("Bad argument " + arg + ": no file name after /report:.");
+                return refuse("Bad argument", written, ": no file name after /report:.");
             parsed.options.reportFile = rest;
-            firstReport = arg;
+            reportWritten = written;
             break;
         }
     }
     if (given[2] && !parsed.options.bounds.any())
-        return refuse("Argument " + firstReport
-                      + " needs /cycles or /seconds beside it: only a bounded run writes its report by itself.");
+        return refuse("Argument", reportWritten,
+                      " needs /cycles or /seconds beside it: only a bounded run writes its report by itself.");
     return parsed;
 }
 

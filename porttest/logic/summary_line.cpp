@@ -8,20 +8,16 @@ namespace {
 
 // Decimal digits without the runtime's formatter: msvcrt.dll before XP
 // knows no 64-bit conversion that the host's printf also knows.
-std::string decimal(std::uint64_t value)
+void appendDecimal(std::string& text, std::uint64_t value, int width = 1)
 {
-    char digits[21];
-    char* start = digits + sizeof digits;
+    char digits[20];
+    int count = 0;
     do {
-        *--start = static_cast<char>('0' + value % 10);
+        digits[count++] = static_cast<char>('0' + value % 10);
         value /= 10;
-    } while (value != 0);
-    return std::string(start, digits + sizeof digits);
-}
-
-std::string twoDigits(std::uint64_t value)
-{
-    return std::string(1, static_cast<char>('0' + value / 10)) + static_cast<char>('0' + value % 10);
+    } while (value != 0 || count < width);
+    while (count > 0)
+        text += digits[--count];
 }
 
 } // namespace
@@ -36,13 +32,29 @@ Verdict verdictOf(const SummaryFigures& figures)
 std::string formatSummary(const SummaryFigures& figures)
 {
     static const char* const kVerdicts[] = {"대기", "정상", "불량"};
+    // One append after another: the image stays small, as a chain of
+    // string sums would not.
     const std::uint64_t* const d = figures.disagreements;
     const std::uint64_t s = figures.testingSeconds;
-    return std::string(kVerdicts[static_cast<int>(verdictOf(figures))])
-        + "  사이클 " + decimal(figures.cycles)
-        + "  불일치 " + decimal(d[0] + d[1] + d[2])
-        + " ([0] " + decimal(d[0]) + ", [1] " + decimal(d[1]) + ", [2] " + decimal(d[2]) + ")"
-        + "  시험 시간 " + decimal(s / 3600) + ":" + twoDigits(s / 60 % 60) + ":" + twoDigits(s % 60);
+    std::string text;
+    text.reserve(128);
+    text += kVerdicts[static_cast<int>(verdictOf(figures))];
+    text += "  사이클 ";
+    appendDecimal(text, figures.cycles);
+    text += "  불일치 ";
+    appendDecimal(text, d[0] + d[1] + d[2]);
+    static const char* const kChannels[] = {" ([0] ", ", [1] ", ", [2] "};
+    for (int channel = 0; channel < 3; ++channel) {
+        text += kChannels[channel];
+        appendDecimal(text, d[channel]);
+    }
+    text += ")  시험 시간 ";
+    appendDecimal(text, s / 3600);
+    text += ':';
+    appendDecimal(text, s / 60 % 60, 2);
+    text += ':';
+    appendDecimal(text, s % 60, 2);
+    return text;
 }
 
 } // namespace zorik

@@ -177,7 +177,7 @@ const ExpectedControl kControls[] = {
      14, 87, 241, 130},
     {kNoId, kButtonClass, L"입출력 에러 체크", kGroup, 7, 72, 256, 153},
     // The summary line, below the twelve, which keep their places.
-    {1019, kStaticClass, L"", kChild | SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_CENTERIMAGE, 7, 264, 256, 20},
+    {1019, kStaticClass, L"", kChild | SS_CENTER | SS_NOPREFIX | SS_CENTERIMAGE, 7, 264, 256, 20},
 };
 
 TEST_F(MainDialogTemplate, TwelveControlsInTabOrderThenTheSummaryLine)
