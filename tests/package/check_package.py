@@ -44,26 +44,14 @@ def header_problems(header, folder):
     return problems
 
 
-def import_library_problems(library, folder, build_dir, command):
-    problems = []
-    # An archive: "!<arch>\n", then members, each a 60-byte header (name
-    # first; "/N" is offset N in the long-name member "//") and its data, on
-    # even offsets. The symbol index "/" aside, every member is named after
-    # the DLL it imports from, as the Windows SDK's libraries name them.
-    offset, long_names = 8, b""
-    while offset + 60 <= len(library):
-        name = library[offset:offset + 16].decode("latin-1").rstrip()
-        size = int(library[offset + 48:offset + 58])
-        if name == "//":
-            long_names = library[offset + 60:offset + 60 + size]
-        elif name[1:].isdigit():
-            name = long_names[int(name[1:]):].split(b"/\n")[0].decode("latin-1") + "/"
-        if name not in ("/", "//", "ZorikApi.dll/"):
-            problems.append(f"ZorikApi.lib member {name} is not named ZorikApi.dll")
-        offset += 60 + size + size % 2
-    folder_path = os.path.abspath(build_dir).encode()
-    if folder_path in library or folder_path.replace(b"/", b"_") in library:
-        problems.append("ZorikApi.lib holds the build folder's path")
+def import_library_problems(library, folder, command):
+    # Members named after the DLL they import from, as in the Windows SDK's
+    # libraries, never after the folder the library was made in.
+    path = os.path.join(folder, "shipped.lib")
+    with open(path, "wb") as out:
+        out.write(library)
+    names = subprocess.run(["llvm-ar", "t", path], capture_output=True, text=True, check=True).stdout.split()
+    problems = [f"ZorikApi.lib member {name} is not named ZorikApi.dll" for name in names if name != "ZorikApi.dll"]
     subprocess.run(command + ["-l", "ZorikApi.lib"], cwd=folder, check=True)
     with open(os.path.join(folder, "ZorikApi.lib"), "rb") as again:
         if again.read() != library:
@@ -100,7 +88,7 @@ def main(build_dir, package_name, import_library_command):
             if not text or text.count(b"\n") != text.count(b"\r\n"):
                 problems.append(f"{name} does not end every line with CR LF")
         problems += header_problems(files.get("ZorikApi.h", b""), out)
-        problems += import_library_problems(files.get("ZorikApi.lib", b""), out, build_dir, import_library_command)
+        problems += import_library_problems(files.get("ZorikApi.lib", b""), out, import_library_command)
         return problems
 
 

@@ -1,24 +1,18 @@
-/* A caller of ZorikApi.dll as a Visual Studio user would build it: Microsoft
- * ABI, no C runtime, only KERNEL32 besides the library. Built twice: bound
- * at load time through ZorikApi.lib (ZORIK_LINKED), or at run time through
- * GetProcAddress by name or by ordinal (the first argument: "name" or
- * "ordinal"). Each call is announced to the port emulator first; the
- * results go to standard output. */
+/* A caller of ZorikApi.dll as a Visual Studio user builds it: Microsoft ABI,
+ * no C runtime, only KERNEL32 besides. Bound at load time through
+ * ZorikApi.lib (ZORIK_LINKED), or else at run time by GetProcAddress, by
+ * ordinal when the command line ends in "ordinal", else by name. Each call
+ * is announced to the port emulator; the results go to standard output. */
 #include <ZorikApi.h>
 
-typedef void *HANDLE;
 __declspec(dllimport) void __stdcall ExitProcess(unsigned code);
 __declspec(dllimport) char *__stdcall GetCommandLineA(void);
-__declspec(dllimport) HANDLE __stdcall GetStdHandle(unsigned long which);
+__declspec(dllimport) void *__stdcall GetStdHandle(unsigned long which);
 __declspec(dllimport) void *__stdcall GetProcAddress(void *module, const char *name);
 __declspec(dllimport) void *__stdcall LoadLibraryA(const char *name);
 __declspec(dllimport) void __stdcall OutputDebugStringA(const char *text);
-__declspec(dllimport) int __stdcall WriteFile(HANDLE file, const void *data, unsigned long size,
+__declspec(dllimport) int __stdcall WriteFile(void *file, const void *data, unsigned long size,
                                               unsigned long *written, void *overlapped);
-
-typedef int(__stdcall *OpenFunction)(int);
-typedef int(__stdcall *ReadFunction)(int);
-typedef void(__stdcall *WriteFunction)(int, int);
 
 static const struct {
     int channel, state;
@@ -28,72 +22,45 @@ static const struct {
     {1, 0, "zorik-emulator:step Zorik_Write(1,0)"}, {1, 1, "zorik-emulator:step Zorik_Write(1,1)"},
     {1, 2, "zorik-emulator:step Zorik_Write(1,2)"}, {3, 1, "zorik-emulator:step Zorik_Write(3,1)"},
 };
-static const char *const READ_STEPS[] = {"zorik-emulator:step Zorik_Read(0)", "zorik-emulator:step Zorik_Read(1)",
-                                         "zorik-emulator:step Zorik_Read(2)", "zorik-emulator:step Zorik_Read(3)"};
-
-#ifndef ZORIK_LINKED
-static int contains(const char *text, const char *word)
-{
-    const char *t, *w;
-    for (; *text; ++text) {
-        for (t = text, w = word; *w && *t == *w; ++t, ++w) {
-        }
-        if (!*w)
-            return 1;
-    }
-    return 0;
-}
-#endif
-
-/* "Zorik_Open(1)=R\nstatus 20: R R R R\n" */
-static void report(int opened, const int *reads)
-{
-    static char line[] = "Zorik_Open(1)=?\nstatus 20: ? ? ? ?\n";
-    unsigned long written;
-    int i;
-    line[14] = (char)('0' + opened);
-    for (i = 0; i < 4; ++i)
-        line[27 + 2 * i] = (char)('0' + reads[i]);
-    WriteFile(GetStdHandle((unsigned long)-11), line, sizeof line - 1, &written, 0);
-}
+static const char *const READS[] = {"zorik-emulator:step Zorik_Read(0)", "zorik-emulator:step Zorik_Read(1)",
+                                    "zorik-emulator:step Zorik_Read(2)", "zorik-emulator:step Zorik_Read(3)"};
+static char result[] = "Zorik_Open(1)=?\nstatus 20: ? ? ? ?\n";
 
 void __stdcall zorik_client_main(void)
 {
-    OpenFunction open;
-    ReadFunction read;
-    WriteFunction write;
-    int opened, reads[4], i;
+    int(__stdcall * open)(int);
+    int(__stdcall * read)(int);
+    void(__stdcall * write)(int, int);
+    unsigned long written;
+    int i;
 #ifdef ZORIK_LINKED
     open = Zorik_Open;
     read = Zorik_Read;
     write = Zorik_Write;
 #else
-    void *library = LoadLibraryA("ZorikApi.dll");
-    if (!library)
-        ExitProcess(2);
-    if (contains(GetCommandLineA(), "ordinal")) {
-        open = (OpenFunction)GetProcAddress(library, (const char *)1);
-        read = (ReadFunction)GetProcAddress(library, (const char *)2);
-        write = (WriteFunction)GetProcAddress(library, (const char *)3);
-    } else {
-        open = (OpenFunction)GetProcAddress(library, "Zorik_Open");
-        read = (ReadFunction)GetProcAddress(library, "Zorik_Read");
-        write = (WriteFunction)GetProcAddress(library, "Zorik_Write");
-    }
-    if (!open || !read || !write)
-        ExitProcess(3);
+    static const char *const NAMES[] = {"Zorik_Open", "Zorik_Read", "Zorik_Write"};
+    void *library = LoadLibraryA("ZorikApi.dll"), *functions[3];
+    const char *end = GetCommandLineA();
+    while (*end)
+        ++end;
+    for (i = 0; i < 3; ++i)
+        if (!(functions[i] = GetProcAddress(library, end[-1] == 'l' ? (const char *)(i + 1) : NAMES[i])))
+            ExitProcess(2);
+    open = (int(__stdcall *)(int))functions[0];
+    read = (int(__stdcall *)(int))functions[1];
+    write = (void(__stdcall *)(int, int))functions[2];
 #endif
     OutputDebugStringA("zorik-emulator:step Zorik_Open(1)");
-    opened = open(1);
-    for (i = 0; i < (int)(sizeof WRITES / sizeof WRITES[0]); ++i) {
+    result[14] = (char)('0' + open(1));
+    for (i = 0; i < 6; ++i) {
         OutputDebugStringA(WRITES[i].step);
         write(WRITES[i].channel, WRITES[i].state);
     }
     OutputDebugStringA("zorik-emulator:status 20");
     for (i = 0; i < 4; ++i) {
-        OutputDebugStringA(READ_STEPS[i]);
-        reads[i] = read(i);
+        OutputDebugStringA(READS[i]);
+        result[27 + 2 * i] = (char)('0' + read(i));
     }
-    report(opened, reads);
+    WriteFile(GetStdHandle((unsigned long)-11), result, sizeof result - 1, &written, 0);
     ExitProcess(0);
 }
