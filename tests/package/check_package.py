@@ -19,7 +19,6 @@ X86_ONLY = "ZorikApi.dll is 32-bit x86 only"
 HEADER_TABLE = [
     ("i686-w64-mingw32-gcc -x c -std=c89", True),
     ("i686-w64-mingw32-g++ -x c++ -std=c++98", True),
-    ("clang --target=i686-pc-windows-msvc -x c -std=c89", True),
     ("clang --target=i686-pc-windows-msvc -x c++ -std=c++98", True),
     ("clang --target=x86_64-pc-windows-msvc -x c", False),
     ("clang --target=x86_64-w64-windows-gnu -x c++", False),
