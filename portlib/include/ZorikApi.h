@@ -10,6 +10,13 @@
 #ifndef ZORIKAPI_H
 #define ZORIKAPI_H
 
+/* ZorikApi.dll is a 32-bit x86 image: a 64-bit or ARM program cannot load
+ * it, and would otherwise only learn so from its linker or loader. */
+#if defined(_WIN64) || defined(__x86_64__) || defined(_M_X64) || defined(_M_AMD64) || defined(_M_IA64) \
+    || defined(__ia64__) || defined(_M_ARM) || defined(_M_ARM64) || defined(__arm__) || defined(__aarch64__)
+#error "ZorikApi.dll is 32-bit x86 only: build this program for 32-bit x86 (Win32, x86)"
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif

@@ -47,13 +47,15 @@ PortAccess in(std::uint8_t value, std::uint16_t dataPort = DATA_PORT)
     return {false, static_cast<std::uint16_t>(dataPort + 1), value};
 }
 
-std::string scriptPath()
+std::string besideThisTest(const char* program)
 {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string directory(path);
-    return directory.substr(0, directory.find_last_of('\\') + 1) + SCRIPT;
+    return directory.substr(0, directory.find_last_of('\\') + 1) + program;
 }
+
+std::string scriptPath() { return besideThisTest(SCRIPT); }
 
 std::string withoutCarriageReturns(std::string text)
 {
@@ -321,6 +323,29 @@ TEST_F(PortEmulatorOnWinXpWithGiveio, ForcedBitsOutliveALaterOpenInModeZero)
 TEST_F(PortEmulatorOnWinXpWithGiveio, ReadsDoNotDependOnTheMode)
 {
     expectAllChannelsReadThroughStatus(runScript("reads"));
+}
+
+// Programs built for the Microsoft ABI without a C runtime (msvc_client/),
+// bound through ZorikApi.lib at load time or through GetProcAddress by name
+// and by ordinal: each reaches the three functions with its arguments.
+class MsvcClientsOnWinXpWithGiveio : public PortEmulatorOnWinXpWithGiveio {};
+
+TEST_F(MsvcClientsOnWinXpWithGiveio, EveryBindingDrivesThePort)
+{
+    const struct {
+        const char* program;
+        const char* arguments;
+    } rows[] = {{"zorik_msvc_linked.exe", ""}, {"zorik_msvc_loading.exe", "name"}, {"zorik_msvc_loading.exe", "ordinal"}};
+    std::vector<Step> expected = openThenWriteTable(1, true);
+    for (int channel = 0; channel < 4; ++channel)
+        expected.push_back({"Zorik_Read(" + std::to_string(channel) + ")",
+                            channel < 3 ? std::vector<PortAccess>{in(0x20)} : std::vector<PortAccess>{}});
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.program + std::string(" ") + row.arguments);
+        const ScriptRun run = runScript(row.arguments, besideThisTest(row.program));
+        EXPECT_EQ("Zorik_Open(1)=1\nstatus 20: 1 0 1 0\n", run.output);
+        EXPECT_EQ(expected, run.steps);
+    }
 }
 
 // --------------------------------------------------- NT family, no giveio
