@@ -24,8 +24,6 @@ public:
     // brush; nullptr: the dialog's own colours.
     HBRUSH Colours(HDC dc);
 
-    const std::string& Text() const { return m_text; }
-
 private:
     std::string m_text;
     zorik::Verdict m_verdict = zorik::Verdict::Waiting;
