@@ -62,5 +62,5 @@ void CPortTestDlg::setTestCaption(const std::string& text)
 void CPortTestDlg::appendToLog(const std::string& line)
 {
     m_strLog.append(line);
-    SendMessage(WM_APPEND_LOG_LINE, 0, reinterpret_cast<LPARAM>(&line));
+    SendMessage(WM_SHOW_NEW_LOG_LINES, 0, 0);
 }
