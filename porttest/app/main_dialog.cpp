@@ -17,6 +17,7 @@ BEGIN_MESSAGE_MAP(CPortTestDlg, CDialog)
     ON_BN_CLICKED(IDC_TEST, OnTest)
     ON_WM_TIMER()
     ON_MESSAGE(WM_SHOW_NEW_LOG_LINES, OnShowNewLogLines)
+    ON_MESSAGE(WM_MATCH_OUTPUTS_TO_SWITCHES, OnMatchOutputsToSwitches)
 END_MESSAGE_MAP()
 
 CPortTestDlg::CPortTestDlg(CWnd* pParent)

@@ -48,6 +48,8 @@ protected:
     void OnTest();
     // Sent by the worker once it has logged a line.
     LRESULT OnShowNewLogLines(WPARAM, LPARAM);
+    // Sent by the worker when its run is over.
+    LRESULT OnMatchOutputsToSwitches(WPARAM, LPARAM);
 
     DECLARE_MESSAGE_MAP()
 
@@ -62,6 +64,10 @@ private:
     // make the program read anything but its own log.
     static constexpr UINT WM_SHOW_NEW_LOG_LINES = WM_APP + 1;
 
+    // Carries nothing either: from anywhere it only writes each output as
+    // its switch shows it, as a click on the switch would.
+    static constexpr UINT WM_MATCH_OUTPUTS_TO_SWITCHES = WM_APP + 2;
+
     // The log box (IDC_LOG): the log's header and its newest lines.
     CLogBox m_logBox;
     // How many bytes of m_strLog the log box has been given; UI thread only.
@@ -75,6 +81,7 @@ private:
     int outputIndicator(int channel) override;
     void setInputIndicator(int channel, int checked) override;
     int inputIndicator(int channel) override;
+    void matchOutputsToSwitches() override;
     void setTestCaption(const std::string& text) override;
     void appendToLog(const std::string& line) override;
 

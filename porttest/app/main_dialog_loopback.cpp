@@ -54,6 +54,18 @@ int CPortTestDlg::inputIndicator(int channel)
     return m_btnInput[channel].GetCheck();
 }
 
+void CPortTestDlg::matchOutputsToSwitches()
+{
+    SendMessage(WM_MATCH_OUTPUTS_TO_SWITCHES, 0, 0);
+}
+
+LRESULT CPortTestDlg::OnMatchOutputsToSwitches(WPARAM, LPARAM)
+{
+    for (int channel = 0; channel < 3; ++channel)
+        WriteOutput(channel);
+    return 0;
+}
+
 void CPortTestDlg::setTestCaption(const std::string& text)
 {
     SetDlgItemText(IDC_TEST, text.c_str());

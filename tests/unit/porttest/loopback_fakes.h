@@ -18,7 +18,8 @@ namespace zorik::testing {
 
 // Everything the worker did, as short words: "out 0=1" (output indicator
 // set), "write 0=1", "sleep 10", "read 0", "in 0=0" (input indicator set),
-// "time", "log", "caption".
+// "time", "log", "match" (outputs written as their switches show them),
+// "caption".
 class EventList {
 public:
     void add(const std::string& event)
@@ -67,6 +68,12 @@ public:
         std::lock_guard<Lock> hold(m_lock);
         return m_input.at(channel);
     }
+    void matchOutputsToSwitches() override
+    {
+        record("match");
+        if (onMatch)
+            onMatch();
+    }
     void setTestCaption(const std::string& text) override
     {
         {
@@ -107,6 +114,9 @@ public:
     // Also records "get out c" / "get in c" for every read-back of an
     // indicator (off by default, to keep the other sequences short).
     bool recordReads = false;
+
+    // Called on the worker thread when the outputs are to follow the switches.
+    std::function<void()> onMatch;
 
     // Called on the worker thread after a caption has been set.
     std::function<void(const std::string&)> onCaption;

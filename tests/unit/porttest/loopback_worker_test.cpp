@@ -127,7 +127,7 @@ TEST(LoopbackCycle, ChannelStepsRunInOrderWithSettleAndGap)
                   "out 0=0", "write 0=0", "sleep 10", "read 0", "in 0=0", "sleep 100",
                   "out 1=1", "write 1=1", "sleep 10", "read 1", "in 1=0", "time", "log", "sleep 100",
                   "out 2=1", "write 2=1", "sleep 10", "read 2", "in 2=0", "time", "log", "sleep 100",
-                  "caption"}));
+                  "match", "caption"}));
     EXPECT_EQ(worker.services.elapsedMs(), 330u);
 }
 

@@ -29,6 +29,7 @@ public:
     int outputIndicator(int channel) override { return m_output[channel]; }
     void setInputIndicator(int channel, int checked) override { m_input[channel] = checked; }
     int inputIndicator(int channel) override { return m_input[channel]; }
+    void matchOutputsToSwitches() override {}
     void setTestCaption(const std::string&) override {}
     void appendToLog(const std::string& line) override { m_log.append(line); }
 
