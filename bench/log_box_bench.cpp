@@ -151,6 +151,7 @@ public:
     }
     std::uint64_t ticks() override { return TickClockNow(); }
     zorik::TickRate tickRate() override { return TickClockRate(); }
+    std::uint32_t tickCount() override { return GetTickCount(); }
     zorik::LocalTime localTime() override {
         SYSTEMTIME now;
         GetLocalTime(&now);

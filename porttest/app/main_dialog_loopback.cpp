@@ -2,6 +2,7 @@
 // thread's start, and the operations the worker performs on the dialog.
 #include "main_dialog.h"
 
+#include "framework/tick_clock.h"
 #include "framework/worker_thread.h"
 #include "loopback_worker.h"
 #include "loopback_globals.h"
@@ -15,6 +16,9 @@ void CPortTestDlg::OnTest()
 UINT CPortTestDlg::TestThreadEntry(LPVOID parameter)
 {
     static WindowsLoopbackServices services;
+    // Where it cannot be kept on one processor, the waits still check the
+    // counter against the tick count.
+    TickClockKeepThreadOnOneProcessor();
     CPortTestDlg& dlg = *static_cast<CPortTestDlg*>(parameter);
     return zorik::TestThreadProc(dlg, services);
 }

@@ -71,8 +71,6 @@ public:
     void matchOutputsToSwitches() override
     {
         record("match");
-        if (onMatch)
-            onMatch();
     }
     void setTestCaption(const std::string& text) override
     {
@@ -114,9 +112,6 @@ public:
     // Also records "get out c" / "get in c" for every read-back of an
     // indicator (off by default, to keep the other sequences short).
     bool recordReads = false;
-
-    // Called on the worker thread when the outputs are to follow the switches.
-    std::function<void()> onMatch;
 
     // Called on the worker thread after a caption has been set.
     std::function<void(const std::string&)> onCaption;
@@ -182,7 +177,14 @@ public:
     std::uint64_t ticks() override
     {
         std::lock_guard<Lock> hold(m_lock);
-        return (m_tickStart + m_elapsedUs * m_rate.perSecond / 1000000) & m_rate.mask;
+        const std::uint64_t elapsedUs = counterStandsStill ? 0 : m_elapsedUs;
+        return (m_tickStart + elapsedUs * m_rate.perSecond / 1000000) & m_rate.mask;
+    }
+    std::uint32_t tickCount() override
+    {
+        std::lock_guard<Lock> hold(m_lock);
+        const unsigned long long elapsedMs = m_elapsedUs / 1000;
+        return static_cast<std::uint32_t>(m_tickCountStart + elapsedMs / m_tickMs * m_tickMs);
     }
     TickRate tickRate() override
     {
@@ -226,6 +228,14 @@ public:
         m_rate = rate;
         m_tickStart = start;
     }
+    // GetTickCount: at `start` when nothing has been waited yet, stepping
+    // every `tickMs`; 0 and 1 ms unless set otherwise.
+    void setTickCount(std::uint32_t start, unsigned tickMs)
+    {
+        std::lock_guard<Lock> hold(m_lock);
+        m_tickCountStart = start;
+        m_tickMs = tickMs;
+    }
     unsigned long long elapsedMs() const
     {
         std::lock_guard<Lock> hold(m_lock);
@@ -235,6 +245,8 @@ public:
     // How long a sleep asked for that many milliseconds really lasts, in
     // microseconds; exactly as asked when unset. Read on the worker thread.
     std::function<unsigned long long(unsigned)> sleepTakesUs;
+    // The counter keeps the value it started with (set before the run).
+    bool counterStandsStill = false;
 
     // Hooks, called on the worker thread after the event is recorded.
     std::function<void(unsigned)> onSleep;
@@ -255,6 +267,8 @@ private:
     unsigned long long m_elapsedUs = 0;
     TickRate m_rate{1000000, ~std::uint64_t{0}};
     std::uint64_t m_tickStart = 0;
+    std::uint32_t m_tickCountStart = 0;
+    unsigned m_tickMs = 1;
     std::vector<int> m_randomValues;
     std::size_t m_nextRandom = 0;
 };

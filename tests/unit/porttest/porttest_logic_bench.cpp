@@ -62,6 +62,7 @@ public:
     }
     std::uint64_t ticks() override { return m_ticks; }
     TickRate tickRate() override { return {1000, ~std::uint64_t{0}}; }
+    std::uint32_t tickCount() override { return static_cast<std::uint32_t>(m_ticks); }
     LocalTime localTime() override { return {12, 34, 56}; }
     int random() override { return static_cast<int>(m_next++); }
 
