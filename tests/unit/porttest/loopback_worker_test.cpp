@@ -285,7 +285,7 @@ TEST(LoopbackCycle, EveryWaitLastsAtLeastItsTimeByTheCounter)
         {"early return topped up", {1000000, k64}, 0, firstEndsEarly,
          {"sleep 10", "sleep 7", "sleep 100", "sleep 60"}},
         {"overshoot not made up", {1000000, k64}, 0, endsLate, {"sleep 10", "sleep 100"}},
-        {"GetTickCount wrapping within the wait", {1000, 0xFFFFFFFFu}, 0xFFFFFFFEu, firstEndsEarly,
+        {"a 32-bit counter wrapping within the wait", {1000, 0xFFFFFFFFu}, 0xFFFFFFFEu, firstEndsEarly,
          {"sleep 10", "sleep 7", "sleep 100", "sleep 60"}},
         // 3,579,545 Hz, wrapping its 64 bits within the wait: 7.0004 ms
         // left, slept as 8.
