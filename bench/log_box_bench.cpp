@@ -29,7 +29,15 @@ using namespace zorik::bench;
 
 namespace {
 
-constexpr UINT WM_APPEND_LOG_LINE = WM_APP + 1;
+// As the dialog's: it carries nothing, the window's thread takes the lines
+// the log holds past those it has shown.
+constexpr UINT WM_SHOW_NEW_LOG_LINES = WM_APP + 1;
+
+struct HostState {
+    CLogBox* box;
+    const zorik::TestLog* log = nullptr;
+    std::size_t shown = 0;
+};
 
 // A typical disagreement line, code page 949 bytes.
 std::string logLine(std::uint32_t cycle) {
@@ -57,9 +65,11 @@ void pumpMessages() {
 // The dialog's side: a window owning the log box, which appends the
 // worker's lines on its own thread as the dialog does.
 LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_APPEND_LOG_LINE) {
-        auto* box = reinterpret_cast<CLogBox*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-        box->AppendLine(*reinterpret_cast<const std::string*>(lParam));
+    if (message == WM_SHOW_NEW_LOG_LINES) {
+        auto* state = reinterpret_cast<HostState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        const std::string added = state->log->textFrom(state->shown);
+        state->shown += added.size();
+        state->box->AppendLine(added); // one line: each message follows one append
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -80,7 +90,7 @@ public:
             WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY |
                 ES_AUTOVSCROLL,
             10, 10, 362, 212, parent_, reinterpret_cast<HMENU>(1018), GetModuleHandleA(nullptr), nullptr);
-        SetWindowLongPtrA(parent_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&box_));
+        SetWindowLongPtrA(parent_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state_));
         // 굴림 9 pt, as the dialog template asks.
         font_ = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, HANGEUL_CHARSET,
                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
@@ -98,12 +108,18 @@ public:
     bool ok() const { return parent_ != nullptr && box_.m_hWnd != nullptr; }
     HWND host() const { return parent_; }
     CLogBox& box() { return box_; }
+    // The worker's lines come from `log`, of which the box shows all so far.
+    void follow(const zorik::TestLog& log) {
+        state_.log = &log;
+        state_.shown = log.size();
+    }
     void paint() const { UpdateWindow(box_.m_hWnd); }
     std::size_t length() const { return static_cast<std::size_t>(GetWindowTextLengthA(box_.m_hWnd)); }
 
 private:
     HWND parent_ = nullptr;
     CLogBox box_;
+    HostState state_{&box_};
     HFONT font_ = nullptr;
 };
 
@@ -135,6 +151,7 @@ public:
     }
     std::uint64_t ticks() override { return TickClockNow(); }
     zorik::TickRate tickRate() override { return TickClockRate(); }
+    std::uint32_t tickCount() override { return GetTickCount(); }
     zorik::LocalTime localTime() override {
         SYSTEMTIME now;
         GetLocalTime(&now);
@@ -173,8 +190,9 @@ public:
     void setTestCaption(const std::string&) override {}
     void appendToLog(const std::string& line) override {
         log_.append(line);
-        SendMessageA(host_, WM_APPEND_LOG_LINE, 0, reinterpret_cast<LPARAM>(&line));
+        SendMessageA(host_, WM_SHOW_NEW_LOG_LINES, 0, 0);
     }
+    void matchOutputsToSwitches() override {}
 
 private:
     zorik::TestLog& log_;
@@ -200,6 +218,7 @@ DWORD WINAPI workerEntry(LPVOID parameter) {
 std::vector<double> benchCycles(LogBoxWindow& window, zorik::TestLog& log, std::uint32_t cycles) {
     zorik::RunFlag flag;
     zorik::CycleCounter counter;
+    window.follow(log);
     BenchDialog dialog(log, window.host());
     DisagreeingServices services(flag, counter, cycles);
     Worker worker{&dialog, &services, &flag, &counter};

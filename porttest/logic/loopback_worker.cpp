@@ -51,6 +51,7 @@ unsigned TestThreadProc(LoopbackDialog& dialog, LoopbackServices& services, RunF
         dialog.setTestCaption(kTestCaptionRunning);
         while (run.keepCycling())
             runCycle(dialog, services, counter);
+        dialog.matchOutputsToSwitches();
         dialog.setTestCaption(kTestCaptionIdle);
         // The caption is restored before retiring: once retired, a new
         // worker may own the dialog and this one must leave it alone.

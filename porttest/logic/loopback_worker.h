@@ -18,7 +18,7 @@ namespace zorik {
 // thread entry calls it with the dialog and the Windows services, leaving
 // `run` and `counter` to the process-wide g_bTestRunning and g_nTestCount.
 // Captions: kTestCaptionRunning on entry, kTestCaptionIdle when the test has
-// been stopped. Log lines go through dialog.appendToLog, one call per line.
+// been stopped, after dialog.matchOutputsToSwitches. Log lines go through dialog.appendToLog, one call per line.
 // Once it returns (and from the moment RunFlag::retireWorker let it go) it
 // no longer touches `dialog`.
 unsigned TestThreadProc(LoopbackDialog& dialog, LoopbackServices& services,
