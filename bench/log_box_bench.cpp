@@ -35,7 +35,15 @@ using namespace zorik::bench;
 
 namespace {
 
-constexpr UINT WM_APPEND_LOG_LINE = WM_APP + 1;
+// As the dialog's: it carries nothing, the window's thread takes the lines
+// the log holds past those it has shown.
+constexpr UINT WM_SHOW_NEW_LOG_LINES = WM_APP + 1;
+
+struct HostState {
+    CLogBox* box;
+    const zorik::TestLog* log = nullptr;
+    std::size_t shown = 0;
+};
 constexpr UINT_PTR kSummaryTimerId = 11;
 constexpr UINT kSummaryPeriodMs = 250;
 
@@ -73,7 +81,7 @@ struct SummaryKeeper {
         figures.cycles = counter->value();
         for (int channel = 0; channel < 3; ++channel)
             figures.disagreements[channel] = tally->disagreements(channel);
-        figures.testingSeconds = tally->testingMilliseconds(TickClockNow()) / 1000;
+        figures.testingSeconds = tally->testingMilliseconds(::GetTickCount()) / 1000;
         line.Show(zorik::formatSummary(figures), zorik::verdictOf(figures));
         UpdateWindow(line.m_hWnd);
     }
@@ -94,9 +102,11 @@ LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         if (HBRUSH brush = g_summary->line.Colours(reinterpret_cast<HDC>(wParam)))
             return reinterpret_cast<LRESULT>(brush);
     }
-    if (message == WM_APPEND_LOG_LINE) {
-        auto* box = reinterpret_cast<CLogBox*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-        box->AppendLine(*reinterpret_cast<const std::string*>(lParam));
+    if (message == WM_SHOW_NEW_LOG_LINES) {
+        auto* state = reinterpret_cast<HostState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        const std::string added = state->log->textFrom(state->shown);
+        state->shown += added.size();
+        state->box->AppendLine(added); // one line: each message follows one append
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -121,7 +131,7 @@ public:
                                    WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOPREFIX | SS_CENTERIMAGE,
                                    10, 226, 362, 30, parent_, reinterpret_cast<HMENU>(1019),
                                    GetModuleHandleA(nullptr), nullptr);
-        SetWindowLongPtrA(parent_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&box_));
+        SetWindowLongPtrA(parent_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state_));
         // 굴림 9 pt, as the dialog template asks.
         font_ = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, HANGEUL_CHARSET,
                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
@@ -141,6 +151,11 @@ public:
     HWND host() const { return parent_; }
     HWND summary() const { return summary_; }
     CLogBox& box() { return box_; }
+    // The worker's lines come from `log`, of which the box shows all so far.
+    void follow(const zorik::TestLog& log) {
+        state_.log = &log;
+        state_.shown = log.size();
+    }
     void paint() const { UpdateWindow(box_.m_hWnd); }
     std::size_t length() const { return static_cast<std::size_t>(GetWindowTextLengthA(box_.m_hWnd)); }
 
@@ -148,6 +163,7 @@ private:
     HWND parent_ = nullptr;
     HWND summary_ = nullptr;
     CLogBox box_;
+    HostState state_{&box_};
     HFONT font_ = nullptr;
 };
 
@@ -179,6 +195,7 @@ public:
     }
     std::uint64_t ticks() override { return TickClockNow(); }
     zorik::TickRate tickRate() override { return TickClockRate(); }
+    std::uint32_t tickCount() override { return GetTickCount(); }
     zorik::LocalTime localTime() override {
         SYSTEMTIME now;
         GetLocalTime(&now);
@@ -217,8 +234,9 @@ public:
     void setTestCaption(const std::string&) override {}
     void appendToLog(const std::string& line) override {
         log_.append(line);
-        SendMessageA(host_, WM_APPEND_LOG_LINE, 0, reinterpret_cast<LPARAM>(&line));
+        SendMessageA(host_, WM_SHOW_NEW_LOG_LINES, 0, 0);
     }
+    void matchOutputsToSwitches() override {}
 
 private:
     zorik::TestLog& log_;
@@ -249,6 +267,7 @@ std::vector<double> benchCycles(LogBoxWindow& window, zorik::TestLog& log, std::
     zorik::RunFlag flag;
     zorik::CycleCounter counter;
     zorik::TestTally tally;
+    window.follow(log);
     BenchDialog dialog(log, window.host());
     DisagreeingServices services(flag, counter, cycles);
     Worker worker{&dialog, &services, &flag, &counter, &tally};

@@ -83,6 +83,15 @@ std::optional<std::uint16_t> parsePortBase(const char* text)
     return static_cast<std::uint16_t>(value);
 }
 
+void describeUnicodeSettingsFile(const char* encoding, char (&message)[PORT_BASE_ERROR_CAPACITY])
+{
+    char* const end = message + PORT_BASE_ERROR_CAPACITY;
+    char* at = append(message, end, PORT_SETTINGS_FILE);
+    at = append(at, end, " is saved as ");
+    at = append(at, end, encoding);
+    append(at, end, ": save it as ANSI (Notepad: Save As, Encoding ANSI)");
+}
+
 void describeBadPortBase(const char* text, char (&message)[PORT_BASE_ERROR_CAPACITY])
 {
     char* const end = message + PORT_BASE_ERROR_CAPACITY;

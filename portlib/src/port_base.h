@@ -31,6 +31,10 @@ inline constexpr std::size_t PORT_BASE_ERROR_CAPACITY = 160;
 // multiple of 4, or too long to have been read whole.
 std::optional<std::uint16_t> parsePortBase(const char* text);
 
+// "ZorikApi.ini is saved as <encoding>: save it as ANSI (Notepad: Save
+// As, Encoding ANSI)".
+void describeUnicodeSettingsFile(const char* encoding, char (&message)[PORT_BASE_ERROR_CAPACITY]);
+
 // "ZorikApi.ini: Base=<text> is not a parallel port base (0x100 to 0xFFFC,
 // a multiple of 4)", with "..." after a value too long to have been read
 // whole.

@@ -5,7 +5,6 @@
 #include "ZorikApi.h"
 #include "framework/data_exchange.h"
 #include "framework/paint_dc.h"
-#include "framework/tick_clock.h"
 #include "framework/win_app.h"
 #include "loopback_globals.h"
 #include "program_texts.h"
@@ -19,7 +18,8 @@ BEGIN_MESSAGE_MAP(CPortTestDlg, CDialog)
     ON_BN_CLICKED(IDC_OUTPUT2, OnOutput2)
     ON_BN_CLICKED(IDC_TEST, OnTest)
     ON_WM_TIMER()
-    ON_MESSAGE(WM_APPEND_LOG_LINE, OnAppendLogLine)
+    ON_MESSAGE(WM_SHOW_NEW_LOG_LINES, OnShowNewLogLines)
+    ON_MESSAGE(WM_MATCH_OUTPUTS_TO_SWITCHES, OnMatchOutputsToSwitches)
     ON_MESSAGE(WM_CTLCOLORSTATIC, OnCtlColorStatic)
 END_MESSAGE_MAP()
 
@@ -45,8 +45,11 @@ void CPortTestDlg::DoDataExchange(CDataExchange* pDX)
     // out it receives the log's header and its newest lines (the report
     // holds them all); coming back there is nothing to take.
     DDX_Control(pDX, IDC_LOG, m_logBox);
-    if (!pDX->m_bSaveAndValidate)
-        m_logBox.Show(m_strLog.text());
+    if (!pDX->m_bSaveAndValidate) {
+        const std::string log = m_strLog.text();
+        m_logBox.Show(log);
+        m_logBytesShown = log.size();
+    }
     DDX_Control(pDX, IDC_TEST, m_btnTest);
     DDX_Control(pDX, IDC_SUMMARY, m_summary);
 }
@@ -86,7 +89,7 @@ void CPortTestDlg::UpdateSummary()
     figures.cycles = g_nTestCount.value();
     for (int channel = 0; channel < 3; ++channel)
         figures.disagreements[channel] = g_testTally.disagreements(channel);
-    figures.testingSeconds = g_testTally.testingMilliseconds(TickClockNow()) / 1000;
+    figures.testingSeconds = g_testTally.testingMilliseconds(::GetTickCount()) / 1000;
     m_summary.Show(zorik::formatSummary(figures), zorik::verdictOf(figures));
 }
 
@@ -163,8 +166,17 @@ HICON CPortTestDlg::OnQueryDragIcon()
     return m_hIcon;
 }
 
-LRESULT CPortTestDlg::OnAppendLogLine(WPARAM, LPARAM lParam)
+LRESULT CPortTestDlg::OnShowNewLogLines(WPARAM, LPARAM)
 {
-    m_logBox.AppendLine(*reinterpret_cast<const std::string*>(lParam));
+    // The log takes whole lines only, so what it holds past the box's part
+    // is whole lines.
+    const std::string added = m_strLog.textFrom(m_logBytesShown);
+    m_logBytesShown += added.size();
+    for (std::size_t start = 0; start < added.size();) {
+        const std::size_t lf = added.find('\n', start);
+        const std::size_t end = lf == std::string::npos ? added.size() : lf + 1;
+        m_logBox.AppendLine(added.substr(start, end - start));
+        start = end;
+    }
     return 0;
 }

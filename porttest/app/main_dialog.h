@@ -58,21 +58,34 @@ protected:
     void OnOutput1();
     void OnOutput2();
     void OnTest();
-    // Sent by the worker: appends a log line to the log box.
-    LRESULT OnAppendLogLine(WPARAM, LPARAM lParam);
+    // Sent by the worker once it has logged a line.
+    LRESULT OnShowNewLogLines(WPARAM, LPARAM);
+    // Sent by the worker when its run is over.
+    LRESULT OnMatchOutputsToSwitches(WPARAM, LPARAM);
     // The summary line's verdict colours.
     LRESULT OnCtlColorStatic(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 
 private:
-    // The worker's log lines travel to the UI thread as this message, so
-    // that placing the caret at the end and inserting there happen in one
-    // piece, whatever the operator does with the box meanwhile.
-    static constexpr UINT WM_APPEND_LOG_LINE = WM_APP + 1;
+    // The worker appends a line to m_strLog, then sends this message, so
+    // that the log box grows on the UI thread alone and placing the caret
+    // at the end and inserting there happen in one piece, whatever the
+    // operator does with the box meanwhile. Any program can send WM_APP + 1
+    // (broadcasts of the WM_APP range happen), so the message carries
+    // nothing: its handler shows what the log holds beyond what the box has
+    // been given, and a message from elsewhere can neither add a line nor
+    // make the program read anything but its own log.
+    static constexpr UINT WM_SHOW_NEW_LOG_LINES = WM_APP + 1;
+
+    // Carries nothing either: from anywhere it only writes each output as
+    // its switch shows it, as a click on the switch would.
+    static constexpr UINT WM_MATCH_OUTPUTS_TO_SWITCHES = WM_APP + 2;
 
     // The log box (IDC_LOG): the log's header and its newest lines.
     CLogBox m_logBox;
+    // How many bytes of m_strLog the log box has been given; UI thread only.
+    std::size_t m_logBytesShown = 0;
 
     // The summary line (IDC_SUMMARY), below the log box.
     CSummaryStatic m_summary;
@@ -101,6 +114,7 @@ private:
     int outputIndicator(int channel) override;
     void setInputIndicator(int channel, int checked) override;
     int inputIndicator(int channel) override;
+    void matchOutputsToSwitches() override;
     void setTestCaption(const std::string& text) override;
     void appendToLog(const std::string& line) override;
 

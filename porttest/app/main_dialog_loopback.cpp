@@ -2,6 +2,7 @@
 // thread's start, and the operations the worker performs on the dialog.
 #include "main_dialog.h"
 
+#include "framework/tick_clock.h"
 #include "framework/worker_thread.h"
 #include "loopback_worker.h"
 #include "loopback_globals.h"
@@ -20,6 +21,9 @@ void CPortTestDlg::OnTest()
 UINT CPortTestDlg::TestThreadEntry(LPVOID parameter)
 {
     static WindowsLoopbackServices services;
+    // Where it cannot be kept on one processor, the waits still check the
+    // counter against the tick count.
+    TickClockKeepThreadOnOneProcessor();
     CPortTestDlg& dlg = *static_cast<CPortTestDlg*>(parameter);
     return zorik::TestThreadProc(dlg, services, g_bTestRunning, g_nTestCount, g_testTally,
                                  dlg.m_boundedRun.bounds);
@@ -60,6 +64,18 @@ int CPortTestDlg::inputIndicator(int channel)
     return m_btnInput[channel].GetCheck();
 }
 
+void CPortTestDlg::matchOutputsToSwitches()
+{
+    SendMessage(WM_MATCH_OUTPUTS_TO_SWITCHES, 0, 0);
+}
+
+LRESULT CPortTestDlg::OnMatchOutputsToSwitches(WPARAM, LPARAM)
+{
+    for (int channel = 0; channel < 3; ++channel)
+        WriteOutput(channel);
+    return 0;
+}
+
 void CPortTestDlg::setTestCaption(const std::string& text)
 {
     SetDlgItemText(IDC_TEST, text.c_str());
@@ -68,5 +84,5 @@ void CPortTestDlg::setTestCaption(const std::string& text)
 void CPortTestDlg::appendToLog(const std::string& line)
 {
     m_strLog.append(line);
-    SendMessage(WM_APPEND_LOG_LINE, 0, reinterpret_cast<LPARAM>(&line));
+    SendMessage(WM_SHOW_NEW_LOG_LINES, 0, 0);
 }

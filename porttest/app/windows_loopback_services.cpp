@@ -32,6 +32,11 @@ zorik::TickRate WindowsLoopbackServices::tickRate()
     return TickClockRate();
 }
 
+std::uint32_t WindowsLoopbackServices::tickCount()
+{
+    return ::GetTickCount();
+}
+
 zorik::LocalTime WindowsLoopbackServices::localTime()
 {
     SYSTEMTIME now;

@@ -1,6 +1,6 @@
 // The loopback worker's unit, clocks and random source on Windows: ZorikApi,
-// Sleep checked by the performance counter, GetLocalTime and the C
-// runtime's rand.
+// Sleep checked by the performance counter and GetTickCount, GetLocalTime
+// and the C runtime's rand.
 #pragma once
 
 #include "loopback_services.h"
@@ -12,6 +12,7 @@ public:
     void sleep(unsigned milliseconds) override;
     std::uint64_t ticks() override;
     zorik::TickRate tickRate() override;
+    std::uint32_t tickCount() override;
     zorik::LocalTime localTime() override;
     int random() override;
 };

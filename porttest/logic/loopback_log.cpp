@@ -22,6 +22,12 @@ std::string TestLog::text() const
     return m_text;
 }
 
+std::string TestLog::textFrom(std::size_t offset) const
+{
+    LockHold hold(m_lock);
+    return offset < m_text.size() ? m_text.substr(offset) : std::string();
+}
+
 std::size_t TestLog::size() const
 {
     LockHold hold(m_lock);

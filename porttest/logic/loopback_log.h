@@ -26,6 +26,8 @@ public:
 
     // A copy of the whole text as it stands.
     std::string text() const;
+    // A copy of the text from byte `offset` on; empty when there is none.
+    std::string textFrom(std::size_t offset) const;
     std::size_t size() const;
 
 private:

@@ -17,19 +17,59 @@ std::uint64_t millisecondsIn(std::uint64_t ticks, std::uint64_t perSecond)
     return ticks / perSecond * 1000u + ((ticks % perSecond) * 1000u + perSecond - 1) / perSecond;
 }
 
+// Milliseconds the tick count proves to have passed since the wait began:
+// the wait began somewhere inside the tick before the count's first step,
+// so at least as much time has passed as the count moved since that step.
+class TickCountProof {
+public:
+    explicit TickCountProof(std::uint32_t start) : m_start(start) {}
+
+    std::uint32_t passed(std::uint32_t now)
+    {
+        if (!m_stepped && now != m_start) {
+            m_stepped = true;
+            m_firstStep = now;
+        }
+        return m_stepped ? now - m_firstStep : 0;
+    }
+    bool stepped() const { return m_stepped; }
+
+private:
+    std::uint32_t m_start;
+    std::uint32_t m_firstStep = 0;
+    bool m_stepped = false;
+};
+
 } // namespace
 
 void waitAtLeast(WaitClock& clock, unsigned milliseconds)
 {
     const TickRate rate = clock.tickRate();
-    const std::uint64_t start = clock.ticks();
-    const std::uint64_t wanted = ticksIn(milliseconds, rate.perSecond);
+    const bool counter = rate.perSecond != 0;
+    const std::uint64_t start = counter ? clock.ticks() : 0;
+    const std::uint64_t wanted = counter ? ticksIn(milliseconds, rate.perSecond) : 0;
+    TickCountProof proof(clock.tickCount());
     const std::uint64_t sleepLimit =
         static_cast<std::uint64_t>(milliseconds) * STALLED_CLOCK_FACTOR + STALLED_CLOCK_EXTRA_MS;
 
-    std::uint64_t asked = milliseconds;
-    clock.sleep(milliseconds);
-    for (;;) {
+    // Without a counter, short sleeps until the tick count's first step, so
+    // that the proof starts right at it.
+    std::uint64_t next = counter ? milliseconds : 1;
+    std::uint64_t asked = 0;
+    while (asked < sleepLimit) {
+        if (next > sleepLimit - asked)
+            next = sleepLimit - asked;
+        asked += next;
+        clock.sleep(static_cast<unsigned>(next));
+
+        const std::uint32_t proven = proof.passed(clock.tickCount());
+        if (proven >= milliseconds)
+            return;
+        const std::uint64_t provenLeft = proof.stepped() ? milliseconds - proven : 1;
+        if (!counter) {
+            next = provenLeft;
+            continue;
+        }
         // Unsigned subtraction within the counter's width: a wrap between
         // the two readings still gives the ticks that passed. A reading
         // before the start (the performance counters of some multi-core
@@ -39,13 +79,11 @@ void waitAtLeast(WaitClock& clock, unsigned milliseconds)
         std::uint64_t passed = (clock.ticks() - start) & rate.mask;
         if (passed > rate.mask / 2)
             passed = 0;
-        if (passed >= wanted || asked >= sleepLimit)
+        if (passed >= wanted)
             return;
-        std::uint64_t left = millisecondsIn(wanted - passed, rate.perSecond);
-        if (left > sleepLimit - asked)
-            left = sleepLimit - asked;
-        asked += left;
-        clock.sleep(static_cast<unsigned>(left));
+        next = millisecondsIn(wanted - passed, rate.perSecond);
+        if (proof.stepped() && provenLeft < next)
+            next = provenLeft;
     }
 }
 

@@ -15,16 +15,18 @@ constexpr unsigned SETTLE_DELAY_MS = 10;
 constexpr unsigned CHANNEL_GAP_MS = 100;
 
 // How fast a WaitClock's counter runs and where it wraps: the counter
-// counts 0, 1, ..., mask, 0, ... at perSecond a second.
+// counts 0, 1, ..., mask, 0, ... at perSecond a second. perSecond 0: there
+// is no such counter, and the waits go by the tick count alone.
 struct TickRate {
-    std::uint64_t perSecond; // never 0
-    std::uint64_t mask;      // 2^32 - 1 for GetTickCount, 2^64 - 1 for QueryPerformanceCounter
+    std::uint64_t perSecond;
+    std::uint64_t mask; // 2^64 - 1 for QueryPerformanceCounter
 };
 
-// Sleeping and a counter to check the sleep by. Windows passes Sleep and
-// QueryPerformanceCounter (GetTickCount where QueryPerformanceFrequency
-// fails); host tests pass a fake clock whose sleeps end early or late on
-// demand.
+// Sleeping, a fine counter to check the sleep by and the system's tick
+// count to check the counter by. Windows passes Sleep,
+// QueryPerformanceCounter (none where QueryPerformanceFrequency fails) and
+// GetTickCount; host tests pass a fake clock whose sleeps end early or late
+// and whose counter stands still on demand.
 class WaitClock {
 public:
     virtual ~WaitClock() = default;
@@ -35,13 +37,21 @@ public:
     virtual std::uint64_t ticks() = 0;
     // Fixed for the life of the process.
     virtual TickRate tickRate() = 0;
+    // GetTickCount: milliseconds, moving in steps of the system's timer
+    // tick (10 to 55 ms), wrapping at 2^32.
+    virtual std::uint32_t tickCount() = 0;
 };
 
-// Sleeps, then sleeps again for what is left, until the clock says that
-// `milliseconds` have passed since the call began. A sleep that ran long
-// is not made up for. Should the clock stand still, gives up once the
-// sleeps asked for add up to STALLED_CLOCK_FACTOR times the wait plus
-// STALLED_CLOCK_EXTRA_MS, so that the worker can always be stopped.
+// Sleeps, then sleeps again for what is left, until the counter says that
+// `milliseconds` have passed since the call began, or the tick count
+// proves it: the count has moved `milliseconds` since its first step after
+// the call, so a counter that stands still ends the wait one tick and one
+// sleep late at most. Without a counter only that proof ends the wait: one
+// tick more than the wait, since a tick of 10 to 55 ms may step 1 ms after
+// the call. A sleep that ran long is not made up for. Should both stand
+// still, gives up once the sleeps asked for add up to STALLED_CLOCK_FACTOR
+// times the wait plus STALLED_CLOCK_EXTRA_MS, so that the worker can always
+// be stopped.
 void waitAtLeast(WaitClock& clock, unsigned milliseconds);
 
 constexpr unsigned STALLED_CLOCK_FACTOR = 10;

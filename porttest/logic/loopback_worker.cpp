@@ -51,15 +51,16 @@ unsigned TestThreadProc(LoopbackDialog& dialog, LoopbackServices& services, RunF
     // lets the running cycle finish all three channels.
     for (;;) {
         dialog.setTestCaption(kTestCaptionRunning);
-        tally.beginRunning(services.ticks(), services.tickRate());
+        tally.beginRunning(services.tickCount());
         while (run.keepCycling()) {
-            if (bounds.reached(counter.value(), tally.testingMilliseconds(services.ticks()))) {
+            if (bounds.reached(counter.value(), tally.advance(services.tickCount()))) {
                 run.stopAtBound();
                 break;
             }
             runCycle(dialog, services, counter, tally);
         }
-        tally.endRunning(services.ticks());
+        tally.endRunning(services.tickCount());
+        dialog.matchOutputsToSwitches();
         dialog.setTestCaption(kTestCaptionIdle);
         // The caption is restored before retiring: once retired, a new
         // worker may own the dialog and this one must leave it alone.

@@ -20,10 +20,10 @@ namespace zorik {
 // thread entry calls it with the dialog and the Windows services, leaving
 // `run` and `counter` to the process-wide g_bTestRunning and g_nTestCount.
 // Captions: kTestCaptionRunning on entry, kTestCaptionIdle when the test has
-// been stopped. Log lines go through dialog.appendToLog, one call per line.
+// been stopped, after dialog.matchOutputsToSwitches. Log lines go through dialog.appendToLog, one call per line.
 // Once it returns (and from the moment RunFlag::retireWorker let it go) it
 // no longer touches `dialog`. Every line is counted in `tally` before it is
-// logged, and every running period is timed there by the services' clock.
+// logged, and every running period is timed there by the tick count.
 // A run with `bounds` stops by itself (RunFlag::stopAtBound) before the
 // first cycle that would pass them.
 unsigned TestThreadProc(LoopbackDialog& dialog, LoopbackServices& services,

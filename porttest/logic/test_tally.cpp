@@ -9,20 +9,29 @@ void TestTally::countDisagreement(int channel)
         ++m_disagreements[channel];
 }
 
-void TestTally::beginRunning(std::uint64_t ticks, TickRate rate)
+void TestTally::beginRunning(std::uint32_t nowMs)
 {
     LockHold hold(m_lock);
-    m_rate = rate;
-    m_periodStart = ticks;
+    m_lastMs = nowMs;
     m_running = true;
 }
 
-void TestTally::endRunning(std::uint64_t ticks)
+std::uint64_t TestTally::advance(std::uint32_t nowMs)
 {
     LockHold hold(m_lock);
-    if (!m_running)
-        return;
-    m_finishedTicks += ticksSinceStartLocked(ticks);
+    if (m_running) {
+        // Unsigned: a wrap of the count between two readings still gives
+        // the time that passed.
+        m_testingMs += static_cast<std::uint32_t>(nowMs - m_lastMs);
+        m_lastMs = nowMs;
+    }
+    return m_testingMs;
+}
+
+void TestTally::endRunning(std::uint32_t nowMs)
+{
+    advance(nowMs);
+    LockHold hold(m_lock);
     m_running = false;
 }
 
@@ -38,21 +47,13 @@ std::uint64_t TestTally::disagreements() const
     return m_disagreements[0] + m_disagreements[1] + m_disagreements[2];
 }
 
-std::uint64_t TestTally::ticksSinceStartLocked(std::uint64_t nowTicks) const
-{
-    // As the waits count: within the counter's width, and a reading before
-    // the start (another core's counter) as no time at all.
-    const std::uint64_t passed = (nowTicks - m_periodStart) & m_rate.mask;
-    return passed > m_rate.mask / 2 ? 0 : passed;
-}
-
-std::uint64_t TestTally::testingMilliseconds(std::uint64_t nowTicks) const
+std::uint64_t TestTally::testingMilliseconds(std::uint32_t nowMs) const
 {
     LockHold hold(m_lock);
-    const std::uint64_t ticks = m_finishedTicks + (m_running ? ticksSinceStartLocked(nowTicks) : 0);
-    // Split at whole seconds, so that no product overflows at any rate.
-    const std::uint64_t perSecond = m_rate.perSecond;
-    return ticks / perSecond * 1000u + ticks % perSecond * 1000u / perSecond;
+    // Another thread's reading may come just before the worker's last
+    // one: that counts as no time, never as 49 days.
+    const std::uint32_t since = static_cast<std::uint32_t>(nowMs - m_lastMs);
+    return m_testingMs + (m_running && since < 0x80000000u ? since : 0);
 }
 
 } // namespace zorik

@@ -15,7 +15,10 @@ public:
     explicit FakePortSettings(std::string value) : base(std::move(value)) {}
 
     std::optional<std::string> base; // nothing: no file, section or key
+    const char* encoding = nullptr;  // the file's byte-order mark, by Notepad's name
     int reads = 0;
+
+    const char* unicodeEncoding() override { return encoding; }
 
     bool readBase(char (&value)[PORT_BASE_VALUE_CAPACITY]) override
     {

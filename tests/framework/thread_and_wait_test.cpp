@@ -1,6 +1,7 @@
 // Starting a worker, and waiting on the UI thread for a worker that sends
 // messages to this thread's windows.
 #include "framework/message_wait.h"
+#include "framework/tick_clock.h"
 #include "framework/worker_thread.h"
 #include "test_thread.h"
 
@@ -35,6 +36,23 @@ TEST(WorkerThread, RunsTheProcedureWithItsParameterOnAnotherThread)
     EXPECT_EQ(probe.parameterSeen, &probe);
     EXPECT_NE(probe.threadId, ::GetCurrentThreadId());
     ::CloseHandle(probe.done);
+}
+
+// The worker's counter readings all come from one processor's counter: the
+// thread may run on exactly one processor, one the process may use.
+TEST(TickClock, KeepsTheThreadOnOneProcessor)
+{
+    DWORD_PTR allowed = 0, system = 0;
+    ASSERT_TRUE(::GetProcessAffinityMask(::GetCurrentProcess(), &allowed, &system));
+    DWORD_PTR pinned = 0;
+    zorik::test::TestThread worker([&] {
+        if (TickClockKeepThreadOnOneProcessor())
+            pinned = ::SetThreadAffinityMask(::GetCurrentThread(), allowed); // returns the mask it replaces
+    });
+    worker.join();
+    EXPECT_NE(pinned, 0u);
+    EXPECT_EQ(pinned & (pinned - 1), 0u) << "more than one processor: " << pinned;
+    EXPECT_EQ(pinned & ~allowed, 0u);
 }
 
 TEST(WaitHandlingSentMessages, ServesAWorkerThatSendsToThisThreadsWindow)

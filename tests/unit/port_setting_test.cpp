@@ -44,6 +44,7 @@ TEST(PortBaseValue, AcceptedAndRefusedValues)
         {"0x378", 0x378},
         {"0X378", 0x378},
         {"0xd010", 0xD010},
+        {"0xdff8", 0xDFF8}, // a lowercase f
         {"0xE800", 0xE800},
         {"888", 0x378},
         {"0888", 0x378}, // a leading zero does not make it octal

@@ -99,6 +99,7 @@ public:
     {
         return simulation().portSettings.readBase(value);
     }
+    const char* unicodeEncoding() override { return simulation().portSettings.unicodeEncoding(); }
 };
 
 UnitOnFirstUse g_unit;

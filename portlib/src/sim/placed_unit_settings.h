@@ -22,6 +22,7 @@ public:
         }
         return present;
     }
+    const char* unicodeEncoding() override { return file_.unicodeEncoding(); }
 
 private:
     PortSettings& file_;

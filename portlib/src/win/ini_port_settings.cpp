@@ -60,6 +60,29 @@ void rememberLibraryModule(void* module)
     g_libraryModule = static_cast<HMODULE>(module);
 }
 
+const char* IniPortSettings::unicodeEncoding()
+{
+    SettingsPath path;
+    if (!settingsFilePath(path))
+        return nullptr;
+    const HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return nullptr;
+    unsigned char start[3] = {};
+    DWORD length = 0;
+    if (!ReadFile(file, start, sizeof start, &length, nullptr))
+        length = 0;
+    CloseHandle(file);
+    if (length == 3 && start[0] == 0xEF && start[1] == 0xBB && start[2] == 0xBF)
+        return "UTF-8";
+    if (length >= 2 && start[0] == 0xFF && start[1] == 0xFE)
+        return "Unicode";
+    if (length >= 2 && start[0] == 0xFE && start[1] == 0xFF)
+        return "Unicode big endian";
+    return nullptr;
+}
+
 bool IniPortSettings::readBase(char (&value)[PORT_BASE_VALUE_CAPACITY])
 {
     SettingsPath path;

@@ -13,6 +13,7 @@ void rememberLibraryModule(void* module);
 class IniPortSettings final : public PortSettings {
 public:
     bool readBase(char (&value)[PORT_BASE_VALUE_CAPACITY]) override;
+    const char* unicodeEncoding() override;
 };
 
 } // namespace zorik

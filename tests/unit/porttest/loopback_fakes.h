@@ -18,7 +18,8 @@ namespace zorik::testing {
 
 // Everything the worker did, as short words: "out 0=1" (output indicator
 // set), "write 0=1", "sleep 10", "read 0", "in 0=0" (input indicator set),
-// "time", "log", "caption".
+// "time", "log", "match" (outputs written as their switches show them),
+// "caption".
 class EventList {
 public:
     void add(const std::string& event)
@@ -66,6 +67,10 @@ public:
             record("get in " + std::to_string(channel));
         std::lock_guard<Lock> hold(m_lock);
         return m_input.at(channel);
+    }
+    void matchOutputsToSwitches() override
+    {
+        record("match");
     }
     void setTestCaption(const std::string& text) override
     {
@@ -172,7 +177,14 @@ public:
     std::uint64_t ticks() override
     {
         std::lock_guard<Lock> hold(m_lock);
-        return (m_tickStart + m_elapsedUs * m_rate.perSecond / 1000000) & m_rate.mask;
+        const std::uint64_t elapsedUs = counterStandsStill ? 0 : m_elapsedUs;
+        return (m_tickStart + elapsedUs * m_rate.perSecond / 1000000) & m_rate.mask;
+    }
+    std::uint32_t tickCount() override
+    {
+        std::lock_guard<Lock> hold(m_lock);
+        const unsigned long long elapsedMs = m_elapsedUs / 1000;
+        return static_cast<std::uint32_t>(m_tickCountStart + elapsedMs / m_tickMs * m_tickMs);
     }
     TickRate tickRate() override
     {
@@ -216,6 +228,14 @@ public:
         m_rate = rate;
         m_tickStart = start;
     }
+    // GetTickCount: at `start` when nothing has been waited yet, stepping
+    // every `tickMs`; 0 and 1 ms unless set otherwise.
+    void setTickCount(std::uint32_t start, unsigned tickMs)
+    {
+        std::lock_guard<Lock> hold(m_lock);
+        m_tickCountStart = start;
+        m_tickMs = tickMs;
+    }
     unsigned long long elapsedMs() const
     {
         std::lock_guard<Lock> hold(m_lock);
@@ -225,6 +245,8 @@ public:
     // How long a sleep asked for that many milliseconds really lasts, in
     // microseconds; exactly as asked when unset. Read on the worker thread.
     std::function<unsigned long long(unsigned)> sleepTakesUs;
+    // The counter keeps the value it started with (set before the run).
+    bool counterStandsStill = false;
 
     // Hooks, called on the worker thread after the event is recorded.
     std::function<void(unsigned)> onSleep;
@@ -245,6 +267,8 @@ private:
     unsigned long long m_elapsedUs = 0;
     TickRate m_rate{1000000, ~std::uint64_t{0}};
     std::uint64_t m_tickStart = 0;
+    std::uint32_t m_tickCountStart = 0;
+    unsigned m_tickMs = 1;
     std::vector<int> m_randomValues;
     std::size_t m_nextRandom = 0;
 };

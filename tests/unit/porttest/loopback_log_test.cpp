@@ -316,6 +316,25 @@ TEST(LogBoxLines, ShowsTheHeaderAndTheNewestWholeLinesWithinItsBudget)
     }
 }
 
+// Removing text costs about as much as adding a line, so a full box lets
+// lines leave about a hundred at a time (6,000 bytes below the 60,000
+// budget), never one with every line.
+TEST(LogBoxLines, FullBoxLetsLinesLeaveInBatchesOfAboutAHundred)
+{
+    LogBoxLines box;
+    const std::size_t header = 24, line = 62;
+    box.reset(header, header);
+    std::vector<std::size_t> batches;
+    for (int i = 0; i < 2000; ++i) {
+        const BoxSpan leaving = box.makeRoom(line);
+        if (leaving.length != 0)
+            batches.push_back(leaving.length / line);
+        box.add(line, line);
+    }
+    // Full after 967 lines, then a batch every 98.
+    EXPECT_EQ(batches, std::vector<std::size_t>(11, 98));
+}
+
 TEST(LogBoxLines, HeaderIsTheLogUpToItsFirstEmptyLine)
 {
     EXPECT_EQ(logHeaderLength("Error Check"), 11u);

@@ -127,7 +127,7 @@ TEST(LoopbackCycle, ChannelStepsRunInOrderWithSettleAndGap)
                   "out 0=0", "write 0=0", "sleep 10", "read 0", "in 0=0", "sleep 100",
                   "out 1=1", "write 1=1", "sleep 10", "read 1", "in 1=0", "time", "log", "sleep 100",
                   "out 2=1", "write 2=1", "sleep 10", "read 2", "in 2=0", "time", "log", "sleep 100",
-                  "caption"}));
+                  "match", "caption"}));
     EXPECT_EQ(worker.services.elapsedMs(), 330u);
 }
 
@@ -246,6 +246,8 @@ struct WaitCase {
     unsigned long long (*sleepTakesUs)(unsigned asked);
     // The sleeps of one channel step: the settle's, then the gap's.
     std::vector<std::string> stepSleeps;
+    unsigned tickMs = 1; // GetTickCount's step, starting at counterStart
+    bool counterStandsStill = false;
 };
 
 constexpr std::uint64_t k64 = ~std::uint64_t{0};
@@ -272,18 +274,31 @@ TEST(LoopbackCycle, EveryWaitLastsAtLeastItsTimeByTheCounter)
     std::vector<std::string> stalled = repeat("sleep 10", 20); // asked 200 ms: 10 x 10 + 100
     const auto gaps = repeat("sleep 100", 11);                 // asked 1100 ms: 10 x 100 + 100
     stalled.insert(stalled.end(), gaps.begin(), gaps.end());
+    // Short sleeps up to the tick count's first step, then the wait.
+    std::vector<std::string> byTicks = repeat("sleep 1", 10);
+    byTicks.push_back("sleep 10");
+    const auto toGap = repeat("sleep 1", 10);
+    byTicks.insert(byTicks.end(), toGap.begin(), toGap.end());
+    byTicks.push_back("sleep 100");
     const WaitCase cases[] = {
         {"exact sleeps: one each", {1000000, k64}, 0, exact, {"sleep 10", "sleep 100"}},
         {"early return topped up", {1000000, k64}, 0, firstEndsEarly,
          {"sleep 10", "sleep 7", "sleep 100", "sleep 60"}},
         {"overshoot not made up", {1000000, k64}, 0, endsLate, {"sleep 10", "sleep 100"}},
-        {"GetTickCount wrapping within the wait", {1000, 0xFFFFFFFFu}, 0xFFFFFFFEu, firstEndsEarly,
+        {"a 32-bit counter wrapping within the wait", {1000, 0xFFFFFFFFu}, 0xFFFFFFFEu, firstEndsEarly,
          {"sleep 10", "sleep 7", "sleep 100", "sleep 60"}},
         // 3,579,545 Hz, wrapping its 64 bits within the wait: 7.0004 ms
         // left, slept as 8.
         {"odd performance counter rate, 64-bit wrap", {3579545, k64}, k64 - 1000,
          firstEndsEarly, {"sleep 10", "sleep 8", "sleep 100", "sleep 61"}},
         {"counter standing still: the loop ends", {1000000, k64}, 0, neverReturnsTime, stalled},
+        // A 10 ms tick may step 1 ms after the start: one tick more than
+        // the wait, here wrapping at its first step.
+        {"no performance counter: GetTickCount, 10 ms ticks", {0, 0}, 0xFFFFFFF6u, exact, byTicks, 10},
+        // Another core's counter, behind: ends by the tick count, one sleep
+        // and one tick late at most, instead of ten times the wait.
+        {"counter standing still, 10 ms ticks going on", {1000000, k64}, 0, exact,
+         {"sleep 10", "sleep 10", "sleep 100", "sleep 100"}, 10, true},
     };
     for (const WaitCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -291,6 +306,8 @@ TEST(LoopbackCycle, EveryWaitLastsAtLeastItsTimeByTheCounter)
         worker.services.setRandomValues({7});
         worker.services.setTickCounter(c.rate, c.counterStart);
         worker.services.sleepTakesUs = c.sleepTakesUs;
+        worker.services.setTickCount(static_cast<std::uint32_t>(c.counterStart), c.tickMs);
+        worker.services.counterStandsStill = c.counterStandsStill;
         worker.run(1);
 
         std::vector<std::string> sleeps;
@@ -321,6 +338,7 @@ public:
     }
     std::uint64_t ticks() override { return now; }
     TickRate tickRate() override { return {1000000, ~std::uint64_t{0}}; }
+    std::uint32_t tickCount() override { return 0; } // standing still: no help
 
     std::uint64_t now = 10000;
     std::vector<unsigned> sleeps;

@@ -29,6 +29,7 @@ public:
     int outputIndicator(int channel) override { return m_output[channel]; }
     void setInputIndicator(int channel, int checked) override { m_input[channel] = checked; }
     int inputIndicator(int channel) override { return m_input[channel]; }
+    void matchOutputsToSwitches() override {}
     void setTestCaption(const std::string&) override {}
     void appendToLog(const std::string& line) override { m_log.append(line); }
 
@@ -61,6 +62,7 @@ public:
     }
     std::uint64_t ticks() override { return m_ticks; }
     TickRate tickRate() override { return {1000, ~std::uint64_t{0}}; }
+    std::uint32_t tickCount() override { return static_cast<std::uint32_t>(m_ticks); }
     LocalTime localTime() override { return {12, 34, 56}; }
     int random() override { return static_cast<int>(m_next++); }
 

@@ -154,6 +154,10 @@ public:
         send([&] { state = m_controls.inputIndicator(channel); });
         return state;
     }
+    void matchOutputsToSwitches() override
+    {
+        send([&] { m_controls.matchOutputsToSwitches(); });
+    }
     void setTestCaption(const std::string& text) override
     {
         send([&] { m_controls.setTestCaption(text); });

@@ -1,6 +1,6 @@
 // The summary line's text and verdict (code page 949 bytes spelt out), and
-// the tally behind it: disagreements per channel and the time spent
-// testing, summed over running periods by the worker's clock.
+// the time spent testing, summed over running periods by the tick count
+// (the disagreements per channel are counted in the worker's tests).
 #include "summary_line.h"
 #include "test_tally.h"
 
@@ -44,39 +44,21 @@ TEST(SummaryLine, VerdictAndFigures)
     }
 }
 
-TEST(TestTally, CountsPerChannelAndSumsRunningPeriods)
+TEST(TestTally, SumsRunningPeriodsByTheTickCount)
 {
     TestTally tally;
-    const TickRate rate{1000000, ~std::uint64_t{0}};
-    EXPECT_EQ(tally.testingMilliseconds(5000000), 0u);
+    EXPECT_EQ(tally.testingMilliseconds(5000), 0u);
 
-    tally.beginRunning(1000000, rate);
-    EXPECT_EQ(tally.testingMilliseconds(2500000), 1500u) << "the period under way counts";
-    tally.endRunning(3000000);
-    EXPECT_EQ(tally.testingMilliseconds(9000000), 2000u) << "idle time does not count";
-    tally.beginRunning(10000000, rate);
-    tally.endRunning(10999999);
-    EXPECT_EQ(tally.testingMilliseconds(20000000), 2999u);
-
-    tally.countDisagreement(2);
-    tally.countDisagreement(2);
-    tally.countDisagreement(0);
-    tally.countDisagreement(3); // no such channel
-    EXPECT_EQ(tally.disagreements(0), 1u);
-    EXPECT_EQ(tally.disagreements(1), 0u);
-    EXPECT_EQ(tally.disagreements(2), 2u);
-    EXPECT_EQ(tally.disagreements(), 3u);
-}
-
-TEST(TestTally, CounterThatWrapsOrStepsBackAddsNoFalseTime)
-{
-    TestTally tally;
-    // GetTickCount's 32-bit counter wrapping within a period.
-    tally.beginRunning(0xFFFFFC18u, {1000, 0xFFFFFFFFu});
-    EXPECT_EQ(tally.testingMilliseconds(0x3E8u), 2000u);
-    tally.endRunning(0x3E8u);
-    // Another core's counter a little behind the start: no time, not years.
-    tally.beginRunning(5000, {1000, ~std::uint64_t{0}});
-    tally.endRunning(4990);
-    EXPECT_EQ(tally.testingMilliseconds(0), 2000u);
+    tally.beginRunning(1000);
+    EXPECT_EQ(tally.testingMilliseconds(2500), 1500u) << "the period under way counts";
+    EXPECT_EQ(tally.advance(2000), 1000u);
+    tally.endRunning(3000);
+    EXPECT_EQ(tally.testingMilliseconds(9000), 2000u) << "idle time does not count";
+    // The count wrapping within a period; a reading just before the
+    // worker's last one.
+    tally.beginRunning(0xFFFFFC18u);
+    EXPECT_EQ(tally.advance(0x3E8u), 4000u);
+    EXPECT_EQ(tally.testingMilliseconds(0x3E0u), 4000u);
+    tally.endRunning(0x7D0u);
+    EXPECT_EQ(tally.testingMilliseconds(0), 5000u);
 }

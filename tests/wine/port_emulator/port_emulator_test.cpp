@@ -215,21 +215,39 @@ TEST_F(PortEmulatorOnWin98, ConfiguredBaseMovesEveryAccess)
     }
 }
 
-// A bad value, even an empty one: Zorik_Open shows its one box and returns
-// 0 where 9x would grant the ports at once; no call touches any port, reads
-// return 0 and neither Zorik_Read nor Zorik_Write shows a box.
+// The file as Notepad saves it as "Unicode": FF FE, then UTF-16 LE.
+std::string savedAsUnicode(const std::string& ascii)
+{
+    std::string bytes = "\xFF\xFE";
+    for (const char c : ascii)
+        bytes += std::string{c, '\0'};
+    return bytes;
+}
+
+std::string savedAsMessage(const char* encoding)
+{
+    return std::string("ZorikApi.ini is saved as ") + encoding + ": save it as ANSI (Notepad: Save As, Encoding ANSI)";
+}
+
+// A bad value, even an empty one, or a file that Windows would not read
+// (Wine reads through a byte-order mark, Windows does not): Zorik_Open
+// shows its one box and returns 0 where 9x would grant the ports at once;
+// no call touches any port, reads return 0 and neither Zorik_Read nor
+// Zorik_Write shows a box.
 TEST_F(PortEmulatorOnWin98, BadBaseIsToldByOpenAndTouchesNoPort)
 {
     const struct {
-        const char* ini;
-        const char* box;
+        std::string ini;
+        std::string box;
     } rows[] = {
+        {"\xEF\xBB\xBF[Port]\r\nBase=0xD010\r\n", savedAsMessage("UTF-8")},
+        {savedAsUnicode("[Port]\r\nBase=0xD010\r\n"), savedAsMessage("Unicode")},
         {"[Port]\r\nBase=0x379\r\n",
          "ZorikApi.ini: Base=0x379 is not a parallel port base (0x100 to 0xFFFC, a multiple of 4)"},
         {"[Port]\r\nBase=\r\n", "ZorikApi.ini: Base= is not a parallel port base (0x100 to 0xFFFC, a multiple of 4)"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.ini);
+        SCOPED_TRACE(row.box);
         const StagedLibrary staged(SCRIPT, row.ini);
         ASSERT_FALSE(staged.programPath().empty()) << staged.problem();
         const ScriptRun run = runScript("first-calls", staged.programPath());
