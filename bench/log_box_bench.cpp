@@ -389,7 +389,7 @@ int main() {
     const std::uint32_t cycles = 10;
     const int rounds = 3;
     const std::uint32_t summaryCycles = 12;
-    const int summaryRounds = 5;
+    const int summaryRounds = 10;
     const int memoryLines = 4000;
     const int moreLines = 2 * appends + rounds * static_cast<int>(cycles) * 3 + memoryLines + 1100 +
                           2 * summaryRounds * static_cast<int>(summaryCycles) * 3;
