@@ -2,7 +2,9 @@
 // thread's start, and the operations the worker performs on the dialog.
 #include "main_dialog.h"
 
+#include "framework/win_app.h"
 #include "framework/worker_thread.h"
+#include "journaling_dialog.h"
 #include "loopback_worker.h"
 #include "loopback_globals.h"
 #include "windows_loopback_services.h"
@@ -16,7 +18,8 @@ UINT CPortTestDlg::TestThreadEntry(LPVOID parameter)
 {
     static WindowsLoopbackServices services;
     CPortTestDlg& dlg = *static_cast<CPortTestDlg*>(parameter);
-    return zorik::TestThreadProc(dlg, services);
+    zorik::JournalingDialog journaled(dlg, dlg.m_journal);
+    return zorik::TestThreadProc(journaled, services);
 }
 
 bool CPortTestDlg::startWorkerThread()
@@ -63,4 +66,11 @@ void CPortTestDlg::appendToLog(const std::string& line)
 {
     m_strLog.append(line);
     SendMessage(WM_APPEND_LOG_LINE, 0, reinterpret_cast<LPARAM>(&line));
+}
+
+LRESULT CPortTestDlg::OnJournalFailed(WPARAM, LPARAM)
+{
+    if (const auto notice = m_journal.takeFailureNotice())
+        AfxMessageBox(notice->c_str(), MB_OK | MB_ICONEXCLAMATION);
+    return 0;
 }

@@ -17,9 +17,26 @@ std::uint64_t millisecondsIn(std::uint64_t ticks, std::uint64_t perSecond)
     return ticks / perSecond * 1000u + ((ticks % perSecond) * 1000u + perSecond - 1) / perSecond;
 }
 
+// Ticks since `start`. Unsigned subtraction within the counter's width: a
+// wrap between the two readings still gives the ticks that passed. A
+// reading before the start (the performance counters of some multi-core XP
+// machines differ from core to core) comes out as more than half the
+// counter's range: it counts as no time passed, never as the end of the
+// wait.
+std::uint64_t ticksPassed(WaitClock& clock, std::uint64_t start, const TickRate& rate)
+{
+    const std::uint64_t passed = (clock.ticks() - start) & rate.mask;
+    return passed > rate.mask / 2 ? 0 : passed;
+}
+
 } // namespace
 
 void waitAtLeast(WaitClock& clock, unsigned milliseconds)
+{
+    waitAtLeast(clock, milliseconds, nullptr);
+}
+
+void waitAtLeast(WaitClock& clock, unsigned milliseconds, const std::function<void()>& meanwhile)
 {
     const TickRate rate = clock.tickRate();
     const std::uint64_t start = clock.ticks();
@@ -27,18 +44,19 @@ void waitAtLeast(WaitClock& clock, unsigned milliseconds)
     const std::uint64_t sleepLimit =
         static_cast<std::uint64_t>(milliseconds) * STALLED_CLOCK_FACTOR + STALLED_CLOCK_EXTRA_MS;
 
+    // Without `meanwhile` the first sleep is the whole wait; with it, the
+    // whole wait less the whole milliseconds it took.
     std::uint64_t asked = milliseconds;
-    clock.sleep(milliseconds);
+    if (meanwhile) {
+        meanwhile();
+        const std::uint64_t passed = ticksPassed(clock, start, rate);
+        if (passed >= wanted)
+            return;
+        asked -= passed / rate.perSecond * 1000u + (passed % rate.perSecond) * 1000u / rate.perSecond;
+    }
+    clock.sleep(static_cast<unsigned>(asked));
     for (;;) {
-        // Unsigned subtraction within the counter's width: a wrap between
-        // the two readings still gives the ticks that passed. A reading
-        // before the start (the performance counters of some multi-core
-        // XP machines differ from core to core) comes out as more than
-        // half the counter's range: it counts as no time passed, never as
-        // the end of the wait.
-        std::uint64_t passed = (clock.ticks() - start) & rate.mask;
-        if (passed > rate.mask / 2)
-            passed = 0;
+        const std::uint64_t passed = ticksPassed(clock, start, rate);
         if (passed >= wanted || asked >= sleepLimit)
             return;
         std::uint64_t left = millisecondsIn(wanted - passed, rate.perSecond);
