@@ -19,9 +19,9 @@ namespace {
 const std::string kJournal = "ErrorInfo.unsaved.txt";
 
 // The dialog's side: each line joins the log (m_strLog) as in the program.
-class LoggingDialog : public FakeDialog {
+class LogAppendingDialog : public FakeDialog {
 public:
-    explicit LoggingDialog(TestLog& log) : m_log(log) {}
+    explicit LogAppendingDialog(TestLog& log) : m_log(log) {}
     void appendToLog(const std::string& line) override
     {
         m_log.append(line);
@@ -58,7 +58,7 @@ struct JournaledRun {
     MemoryJournalFiles files;
     TestLog log{"Error Check  -  10ms\r\n\r\n"};
     TestJournal journal{log, files};
-    LoggingDialog dialog{log};
+    LogAppendingDialog dialog{log};
     JournalingDialog journaled{dialog, journal};
     FakeServices services{unwiredUnit};
     RunFlag flag;
