@@ -13,27 +13,22 @@ namespace zorik::testing {
 class MemoryJournalFiles : public JournalFileSystem {
 public:
     struct Entry {
-        std::string bytes;
-        std::string flushed; // what a power cut would leave
-        bool folder = false;
-        bool heldByOther = false;
-        bool openHere = false;
+        std::string bytes, flushed; // flushed: what a power cut would leave
+        bool folder = false, heldByOther = false, openHere = false;
         LocalDateTime written{2026, 12, 8, 14, 15, 3};
     };
-
     std::map<std::string, Entry> entries;
     int writes = 0, flushes = 0;
-    int failWrite = 0;               // this write (1, 2, ...) fails with a full disk; 0 never
-    bool failFlush = false;          // every flush fails, as on removed media
+    int failWrite = 0;      // this write (1, 2, ...) finds the disk full; 0: none
+    bool failFlush = false; // every flush fails, as on removed media
     std::optional<FileResult> failRename;
 
     std::unique_ptr<JournalFile> create(const std::string& name, FileResult& result) override
     {
-        auto found = entries.find(name);
-        if (found != entries.end()) {
-            result = found->second.folder        ? FileResult{FileStatus::Failed, 5}
-                     : found->second.heldByOther ? FileResult{FileStatus::InUse, 32}
-                                                 : FileResult{FileStatus::Exists, 183};
+        if (auto found = entries.find(name); found != entries.end()) {
+            const Entry& entry = found->second;
+            result = entry.folder ? FileResult{FileStatus::Failed, 5}
+                     : entry.heldByOther ? FileResult{FileStatus::InUse, 32} : FileResult{FileStatus::Exists, 183};
             return nullptr;
         }
         result = {};
@@ -66,10 +61,7 @@ public:
     {
         return entries.erase(name) ? FileResult{} : FileResult{FileStatus::Missing, 2};
     }
-    std::string describe(unsigned long error) override
-    {
-        return "words for " + std::to_string(error) + ".\r\n";
-    }
+    std::string describe(unsigned long error) override { return "words for " + std::to_string(error) + ".\r\n"; }
 
     std::string bytesOf(const std::string& name) const
     {
@@ -80,15 +72,14 @@ public:
 private:
     class File : public JournalFile {
     public:
-        File(MemoryJournalFiles& files, std::string name) : m_files(files), m_name(std::move(name)) {}
-        ~File() override { m_files.entries[m_name].openHere = false; }
+        File(MemoryJournalFiles& files, std::string name) : m_files(files), m_entry(files.entries[name]) {}
+        ~File() override { m_entry.openHere = false; }
         FileResult write(std::uint64_t offset, const char* data, std::size_t size) override
         {
             if (++m_files.writes == m_files.failWrite)
                 return {FileStatus::Failed, 112};
-            std::string& bytes = m_files.entries[m_name].bytes;
-            bytes.resize(std::max<std::size_t>(bytes.size(), offset + size));
-            bytes.replace(offset, size, data, size);
+            m_entry.bytes.resize(std::max<std::size_t>(m_entry.bytes.size(), offset + size));
+            m_entry.bytes.replace(offset, size, data, size);
             return {};
         }
         FileResult flush() override
@@ -96,13 +87,13 @@ private:
             ++m_files.flushes;
             if (m_files.failFlush)
                 return {FileStatus::Failed, 21};
-            m_files.entries[m_name].flushed = m_files.entries[m_name].bytes;
+            m_entry.flushed = m_entry.bytes;
             return {};
         }
 
     private:
         MemoryJournalFiles& m_files;
-        std::string m_name;
+        Entry& m_entry;
     };
 };
 
