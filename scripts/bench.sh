@@ -9,6 +9,9 @@
 #     costs once the box is full; the cycle period of the real worker
 #     against a unit that logs three lines every cycle, with 100 and with
 #     100,000 lines in the log;
+#   - the journal: the same cycle period with and without it (alternating
+#     rounds), its cost per line with 100 and with 100,000 lines in it, its
+#     once-a-cycle flush;
 #   - the cost of one Zorik_Read and one Zorik_Write call.
 # Figures only: nothing here passes or fails on a number.
 #

@@ -1,5 +1,7 @@
 #include "application.h"
 
+#include "framework/windows_journal_files.h"
+#include "journal_recovery.h"
 #include "main_dialog.h"
 
 BEGIN_MESSAGE_MAP(CPortTestApp, CWinApp)
@@ -13,6 +15,14 @@ BOOL CPortTestApp::InitInstance()
 {
     AfxEnableControlContainer();
     Enable3dControls();
+
+    // Results an earlier run left in its journal (killed, crashed, power
+    // cut) are put where this run's journal cannot touch them, and the
+    // operator is told where.
+    WindowsJournalFiles journalFiles;
+    const std::string recovered = zorik::recoverLeftJournals(journalFiles);
+    if (!recovered.empty())
+        AfxMessageBox(recovered.c_str(), MB_OK | MB_ICONINFORMATION);
 
     CPortTestDlg dlg;
     m_pMainWnd = &dlg;

@@ -3,7 +3,9 @@
 #include "main_dialog.h"
 
 #include "framework/tick_clock.h"
+#include "framework/win_app.h"
 #include "framework/worker_thread.h"
+#include "journaling_dialog.h"
 #include "loopback_worker.h"
 #include "loopback_globals.h"
 #include "windows_loopback_services.h"
@@ -20,7 +22,8 @@ UINT CPortTestDlg::TestThreadEntry(LPVOID parameter)
     // counter against the tick count.
     TickClockKeepThreadOnOneProcessor();
     CPortTestDlg& dlg = *static_cast<CPortTestDlg*>(parameter);
-    return zorik::TestThreadProc(dlg, services);
+    zorik::JournalingDialog journaled(dlg, dlg.m_journal);
+    return zorik::TestThreadProc(journaled, services);
 }
 
 bool CPortTestDlg::startWorkerThread()
@@ -79,4 +82,11 @@ void CPortTestDlg::appendToLog(const std::string& line)
 {
     m_strLog.append(line);
     SendMessage(WM_SHOW_NEW_LOG_LINES, 0, 0);
+}
+
+LRESULT CPortTestDlg::OnJournalFailed(WPARAM, LPARAM)
+{
+    if (const auto notice = m_journal.takeFailureNotice())
+        AfxMessageBox(notice->c_str(), MB_OK | MB_ICONEXCLAMATION);
+    return 0;
 }
