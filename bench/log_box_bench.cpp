@@ -8,10 +8,13 @@
 // measurements alternate between them, so that a shared machine's changing
 // load falls on both alike. The boxes are made like the dialog's IDC_LOG:
 // multi-line, read-only, automatic vertical scroll, vertical scroll bar,
-// border, the dialog's Gulim font. Last, the cycle period with and without
-// the summary line kept current (the dialog's 250 ms timer formatting the
-// figures into a static below the box, in its verdict colours), in
-// alternating rounds. Prints figures; judges nothing.
+// border, the dialog's Gulim font. Also the journal (test_journal.h): the
+// same worker's cycle period with and without it, in alternating rounds,
+// and its own cost per line with 100 and with 100,000 lines in it; and the
+// cycle period with and without the summary line kept current (the
+// dialog's 250 ms timer formatting the figures into a static below the
+// box, in its verdict colours), in alternating rounds. Prints figures;
+// judges nothing.
 #include <windows.h>
 
 #include <cstdio>
@@ -24,6 +27,8 @@
 #include "framework/log_box.h"
 #include "framework/summary_static.h"
 #include "framework/tick_clock.h"
+#include "framework/windows_journal_files.h"
+#include "journaling_dialog.h"
 #include "loopback_log.h"
 #include "loopback_worker.h"
 #include "program_texts.h"
@@ -246,7 +251,7 @@ private:
 };
 
 struct Worker {
-    BenchDialog* dialog;
+    zorik::LoopbackDialog* dialog;
     DisagreeingServices* services;
     zorik::RunFlag* flag;
     zorik::CycleCounter* counter;
@@ -260,17 +265,22 @@ DWORD WINAPI workerEntry(LPVOID parameter) {
 }
 
 // Single cycle periods (ms) of `cycles` cycles of the real worker, the
-// first two left out; with `summary`, the summary line is kept current
+// first two left out; its lines journaled as the program does when
+// `journal` is given; with `summary`, the summary line is kept current
 // meanwhile.
 std::vector<double> benchCycles(LogBoxWindow& window, zorik::TestLog& log, std::uint32_t cycles,
-                                bool summary = false) {
+                                zorik::TestJournal* journal = nullptr, bool summary = false) {
     zorik::RunFlag flag;
     zorik::CycleCounter counter;
     zorik::TestTally tally;
     window.follow(log);
     BenchDialog dialog(log, window.host());
+    std::optional<zorik::JournalingDialog> journaled;
+    if (journal)
+        journaled.emplace(dialog, *journal);
     DisagreeingServices services(flag, counter, cycles);
-    Worker worker{&dialog, &services, &flag, &counter, &tally};
+    Worker worker{journaled ? static_cast<zorik::LoopbackDialog*>(&*journaled) : &dialog, &services, &flag,
+                  &counter, &tally};
     SummaryKeeper keeper;
     keeper.line.m_hWnd = window.summary();
     keeper.counter = &counter;
@@ -380,10 +390,60 @@ void benchMemory(Subject& subject, const std::optional<WineHostProcess>& self, i
                 static_cast<double>(*before) / 1048576.0, static_cast<double>(*after) / 1048576.0);
 }
 
+// The journal's own cost per line (SetFilePointer and WriteFile into the
+// file cache) with 100 and with 100,000 lines in it, alternating, and the
+// cost of its once-a-cycle flush.
+void benchJournalLines() {
+    WindowsJournalFiles files;
+    zorik::TestLog smallLog(logWithLines(100, 0)), largeLog(logWithLines(100000, 0));
+    zorik::TestJournal small(smallLog, files), large(largeLog, files);
+    small.cycleBegun(1);
+    large.cycleBegun(1);
+    if (small.fileName().empty() || large.fileName().empty()) {
+        std::printf("journal bench: no journal could be made in the current directory\n");
+        return;
+    }
+    // Lines in batches of ten, so that the clock's microsecond steps do
+    // not decide the figure; a flush after each batch, as after a cycle.
+    constexpr int batch = 10;
+    std::vector<double> perLine[2], flushes;
+    zorik::TestJournal* journals[2] = {&small, &large};
+    for (int i = 0; i < 100; ++i)
+        for (int j = 0; j < 2; ++j) {
+            std::string lines[batch];
+            for (int k = 0; k < batch; ++k)
+                lines[k] = logLine(static_cast<std::uint32_t>(i * batch + k));
+            const auto start = Clock::now();
+            for (const std::string& line : lines)
+                journals[j]->lineLogged(line);
+            perLine[j].push_back(millisBetween(start, Clock::now()) * 1000.0 / batch);
+            const auto flushStart = Clock::now();
+            journals[j]->cycleLogged();
+            flushes.push_back(millisBetween(flushStart, Clock::now()));
+        }
+    std::printf("ROW|journal: one line written, 100 lines in it|median %.2f us, worst %.2f us|"
+                "%zu batches of %d lines, alternating with the other\n",
+                median(perLine[0]), worst(perLine[0]), perLine[0].size(), batch);
+    std::printf("ROW|journal: one line written, 100,000 lines in it|median %.2f us, worst %.2f us|"
+                "%.2f times the above\n",
+                median(perLine[1]), worst(perLine[1]), median(perLine[1]) / median(perLine[0]));
+    std::printf("ROW|journal: flush once a cycle (FlushFileBuffers)|median %.2f ms, worst %.2f ms|"
+                "%zu flushes, one after each batch; taken from the cycle's last 100 ms wait\n",
+                median(flushes), worst(flushes), flushes.size());
+    small.finish(false);
+    large.finish(false);
+}
+
 } // namespace
 
 int main() {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
+    // The journals go where the program's would, the current directory:
+    // the system's temporary folder rather than wherever the bench started.
+    char temp[MAX_PATH];
+    const DWORD tempLength = GetTempPathA(MAX_PATH, temp);
+    if (tempLength > 0 && tempLength < MAX_PATH)
+        SetCurrentDirectoryA(temp);
     const auto self = WineHostProcess::find("zorik_log_box_bench.exe");
     const int appends = 60;
     const std::uint32_t cycles = 10;
@@ -391,7 +451,7 @@ int main() {
     const std::uint32_t summaryCycles = 12;
     const int summaryRounds = 10;
     const int memoryLines = 4000;
-    const int moreLines = 2 * appends + rounds * static_cast<int>(cycles) * 3 + memoryLines + 1100 +
+    const int moreLines = 2 * appends + 5 * rounds * static_cast<int>(cycles) * 3 + memoryLines + 1100 +
                           2 * summaryRounds * static_cast<int>(summaryCycles) * 3;
     Subject small(100, 0, moreLines);
     Subject large(100000, 300, moreLines);
@@ -408,12 +468,32 @@ int main() {
             const auto periods = benchCycles(subject->window, subject->log, cycles);
             subject->periods.insert(subject->periods.end(), periods.begin(), periods.end());
         }
+    // With and without the journal, on the small log, in alternating rounds.
+    {
+        WindowsJournalFiles files;
+        zorik::TestJournal journal(small.log, files);
+        std::vector<double> plain, journaled;
+        for (int round = 0; round < 2 * rounds; ++round) {
+            const auto periods = benchCycles(small.window, small.log, cycles, &journal);
+            journaled.insert(journaled.end(), periods.begin(), periods.end());
+            const auto without = benchCycles(small.window, small.log, cycles);
+            plain.insert(plain.end(), without.begin(), without.end());
+        }
+        if (journal.fileName().empty())
+            std::printf("note: no journal could be made in the current directory\n");
+        journal.finish(false);
+        std::printf("ROW|cycle period, 3 lines a cycle, journal on / off|median %.1f / %.1f ms: %.4f|"
+                    "%zu cycles each, %d rounds alternating; worst %.1f / %.1f ms\n",
+                    median(journaled), median(plain), median(journaled) / median(plain), journaled.size(),
+                    2 * rounds, worst(journaled), worst(plain));
+    }
+    benchJournalLines();
     // The summary line's cost to the cycle: rounds with and without it, in
     // turn, on the short log.
     std::vector<double> plain, summarised;
     for (int round = 0; round < summaryRounds; ++round)
         for (bool summary : {false, true}) {
-            const auto periods = benchCycles(small.window, small.log, summaryCycles, summary);
+            const auto periods = benchCycles(small.window, small.log, summaryCycles, nullptr, summary);
             (summary ? summarised : plain).insert((summary ? summarised : plain).end(), periods.begin(),
                                                   periods.end());
         }

@@ -10,6 +10,9 @@
 #     against a unit that logs three lines every cycle, with 100 and with
 #     100,000 lines in the log; the cycle period with and without the
 #     summary line kept current;
+#   - the journal: the same cycle period with and without it (alternating
+#     rounds), its cost per line with 100 and with 100,000 lines in it, its
+#     once-a-cycle flush;
 #   - the wall time of a bounded run, Zorik.exe /cycles:100, against 100
 #     times the cycle period;
 #   - the cost of one Zorik_Read and one Zorik_Write call.

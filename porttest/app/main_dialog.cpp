@@ -21,13 +21,16 @@ BEGIN_MESSAGE_MAP(CPortTestDlg, CDialog)
     ON_MESSAGE(WM_SHOW_NEW_LOG_LINES, OnShowNewLogLines)
     ON_MESSAGE(WM_MATCH_OUTPUTS_TO_SWITCHES, OnMatchOutputsToSwitches)
     ON_MESSAGE(WM_CTLCOLORSTATIC, OnCtlColorStatic)
+    ON_MESSAGE(WM_JOURNAL_FAILED, OnJournalFailed)
 END_MESSAGE_MAP()
 
 CPortTestDlg::CPortTestDlg(CWnd* pParent)
     : CDialog(IDD_PORTTEST_DIALOG, pParent),
       m_strLog(zorik::kLogInitialText),
-      m_hIcon(AfxGetApp()->LoadIcon(IDR_MAINFRAME))
+      m_hIcon(AfxGetApp()->LoadIcon(IDR_MAINFRAME)),
+      m_journal(m_strLog, m_journalFiles)
 {
+    m_journal.onFailure = [this] { ::PostMessageA(m_hWnd, WM_JOURNAL_FAILED, 0, 0); };
 }
 
 CPortTestDlg::~CPortTestDlg() = default;

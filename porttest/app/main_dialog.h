@@ -7,9 +7,11 @@
 #include "framework/log_box.h"
 #include "framework/summary_static.h"
 #include "command_line.h"
+#include "framework/windows_journal_files.h"
 #include "loopback_dialog.h"
 #include "run_control.h"
 #include "loopback_log.h"
+#include "test_journal.h"
 
 #include "resource.h"
 
@@ -47,8 +49,10 @@ protected:
 
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    // The exit button and Enter: the save question, then FinishRun.
     void OnOK() override;
-    // Esc and the close box: stop a running test, then end without asking.
+    // Esc and the close box: the exit button's question once a test cycle
+    // has run; before that, FinishRun without asking.
     void OnCancel() override;
 
     void OnPaint();
@@ -64,6 +68,8 @@ protected:
     LRESULT OnMatchOutputsToSwitches(WPARAM, LPARAM);
     // The summary line's verdict colours.
     LRESULT OnCtlColorStatic(WPARAM wParam, LPARAM lParam);
+    // Posted when the journal fails: tells the operator, once.
+    LRESULT OnJournalFailed(WPARAM, LPARAM);
 
     DECLARE_MESSAGE_MAP()
 
@@ -82,6 +88,11 @@ private:
     // its switch shows it, as a click on the switch would.
     static constexpr UINT WM_MATCH_OUTPUTS_TO_SWITCHES = WM_APP + 2;
 
+    // Posted, never sent: the worker goes on with its cycle while the
+    // operator reads the box. Carries nothing: the notice comes from the
+    // journal, which gives it out once.
+    static constexpr UINT WM_JOURNAL_FAILED = WM_APP + 3;
+
     // The log box (IDC_LOG): the log's header and its newest lines.
     CLogBox m_logBox;
     // How many bytes of m_strLog the log box has been given; UI thread only.
@@ -95,8 +106,17 @@ private:
     int m_nBoundedRunExit = zorik::EXIT_NO_DISAGREEMENT;
     bool m_bBoundedRunEnded = false;
 
+    // The journal (test_journal.h) of this run's tests.
+    WindowsJournalFiles m_journalFiles;
+    zorik::TestJournal m_journal;
+
     void WriteOutput(int channel);
     void StopTestAndWait();
+    // Every way out ends here: stops the worker, so the report holds every
+    // line; saves the report when `saveReport`; then removes the journal
+    // (kept when the report could not be saved, for the next start to
+    // recover).
+    void FinishRun(bool saveReport);
     void UpdateSummary();
 
     // main_dialog_bounded.cpp
@@ -104,9 +124,10 @@ private:
     void StartBoundedRun();
     // On the summary timer: ends the run once the worker stopped at its bound.
     void CheckBoundedRunEnd();
-    // Stops the worker and waits for it, writes the report without asking
-    // and ends the dialog; whoever asked (the bound, Test, the exit button,
-    // Esc, the close box) decides nothing but the exit code.
+    // Stops the worker and waits for it, writes the report without asking,
+    // closes the journal as FinishRun does and ends the dialog; whoever
+    // asked (the bound, Test, the exit button, Esc, the close box) decides
+    // nothing but the exit code.
     void EndBoundedRun();
 
     // zorik::LoopbackDialog: called on the worker thread.

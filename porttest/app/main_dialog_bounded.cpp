@@ -41,6 +41,9 @@ void CPortTestDlg::EndBoundedRun()
         m_boundedRun.reportFile.empty() ? std::string(zorik::kReportFileName) : m_boundedRun.reportFile;
     const bool written =
         zorik::saveErrorReport(zorik::takeReportSnapshot(m_strLog, g_nTestCount), files, name);
+    // As on every way out: the journal goes, unless the report could not be
+    // written, when it is all there is and the next start recovers it.
+    m_journal.finish(!written);
     m_nBoundedRunExit =
         zorik::boundedRunExitCode(written, g_bTestRunning.boundReached(), g_testTally.disagreements());
     EndDialog(IDCANCEL);

@@ -1,5 +1,6 @@
-// Leaving the main dialog: the save question and report file on the exit
-// button, and stopping a running test whichever way the dialog closes.
+// Leaving the main dialog: the save question and report file, asked by the
+// exit button and, once a test cycle has run, by Esc and the close box;
+// stopping a running test whichever way the dialog closes.
 #include "main_dialog.h"
 
 #include "framework/message_wait.h"
@@ -15,12 +16,7 @@ void CPortTestDlg::OnOK()
         EndBoundedRun();
         return;
     }
-    if (MessageBox(zorik::kSaveQuestion, nullptr, MB_YESNO) == IDYES) {
-        zorik::StdioReportFileSystem files;
-        if (!zorik::saveErrorReport(zorik::takeReportSnapshot(m_strLog, g_nTestCount), files))
-            AfxMessageBox(zorik::kSaveFailed, MB_ICONHAND);
-    }
-    StopTestAndWait();
+    FinishRun(MessageBox(zorik::kSaveQuestion, nullptr, MB_YESNO) == IDYES);
     CDialog::OnOK();
 }
 
@@ -30,8 +26,32 @@ void CPortTestDlg::OnCancel()
         EndBoundedRun();
         return;
     }
-    StopTestAndWait();
+    // Results of a test are never thrown away without asking. The worker
+    // is stopped before the count is looked at, so that no first cycle can
+    // begin between the look and the end.
+    if (g_nTestCount.value() == 0) {
+        StopTestAndWait();
+        if (g_nTestCount.value() == 0) {
+            FinishRun(false);
+            CDialog::OnCancel();
+            return;
+        }
+    }
+    FinishRun(MessageBox(zorik::kSaveQuestion, nullptr, MB_YESNO) == IDYES);
     CDialog::OnCancel();
+}
+
+void CPortTestDlg::FinishRun(bool saveReport)
+{
+    StopTestAndWait();
+    bool saved = true;
+    if (saveReport) {
+        zorik::StdioReportFileSystem files;
+        saved = zorik::saveErrorReport(zorik::takeReportSnapshot(m_strLog, g_nTestCount), files);
+        if (!saved)
+            AfxMessageBox(zorik::kSaveFailed, MB_ICONHAND);
+    }
+    m_journal.finish(!saved);
 }
 
 void CPortTestDlg::StopTestAndWait()

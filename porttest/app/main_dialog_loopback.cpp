@@ -3,7 +3,9 @@
 #include "main_dialog.h"
 
 #include "framework/tick_clock.h"
+#include "framework/win_app.h"
 #include "framework/worker_thread.h"
+#include "journaling_dialog.h"
 #include "loopback_worker.h"
 #include "loopback_globals.h"
 #include "windows_loopback_services.h"
@@ -25,7 +27,8 @@ UINT CPortTestDlg::TestThreadEntry(LPVOID parameter)
     // counter against the tick count.
     TickClockKeepThreadOnOneProcessor();
     CPortTestDlg& dlg = *static_cast<CPortTestDlg*>(parameter);
-    return zorik::TestThreadProc(dlg, services, g_bTestRunning, g_nTestCount, g_testTally,
+    zorik::JournalingDialog journaled(dlg, dlg.m_journal);
+    return zorik::TestThreadProc(journaled, services, g_bTestRunning, g_nTestCount, g_testTally,
                                  dlg.m_boundedRun.bounds);
 }
 
@@ -85,4 +88,14 @@ void CPortTestDlg::appendToLog(const std::string& line)
 {
     m_strLog.append(line);
     SendMessage(WM_SHOW_NEW_LOG_LINES, 0, 0);
+}
+
+LRESULT CPortTestDlg::OnJournalFailed(WPARAM, LPARAM)
+{
+    // A bounded run shows nothing that waits for an answer; without the
+    // journal its report at the end holds every result all the same.
+    const auto notice = m_journal.takeFailureNotice();
+    if (notice && !IsBoundedRun())
+        AfxMessageBox(notice->c_str(), MB_OK | MB_ICONEXCLAMATION);
+    return 0;
 }

@@ -40,9 +40,26 @@ private:
     bool m_stepped = false;
 };
 
+// Ticks since `start`. Unsigned subtraction within the counter's width: a
+// wrap between the two readings still gives the ticks that passed. A
+// reading before the start (the performance counters of some multi-core XP
+// machines differ from core to core) comes out as more than half the
+// counter's range: it counts as no time passed, never as the end of the
+// wait.
+std::uint64_t ticksPassed(WaitClock& clock, std::uint64_t start, const TickRate& rate)
+{
+    const std::uint64_t passed = (clock.ticks() - start) & rate.mask;
+    return passed > rate.mask / 2 ? 0 : passed;
+}
+
 } // namespace
 
 void waitAtLeast(WaitClock& clock, unsigned milliseconds)
+{
+    waitAtLeast(clock, milliseconds, nullptr);
+}
+
+void waitAtLeast(WaitClock& clock, unsigned milliseconds, const std::function<void()>& meanwhile)
 {
     const TickRate rate = clock.tickRate();
     const bool counter = rate.perSecond != 0;
@@ -53,8 +70,18 @@ void waitAtLeast(WaitClock& clock, unsigned milliseconds)
         static_cast<std::uint64_t>(milliseconds) * STALLED_CLOCK_FACTOR + STALLED_CLOCK_EXTRA_MS;
 
     // Without a counter, short sleeps until the tick count's first step, so
-    // that the proof starts right at it.
+    // that the proof starts right at it. With a counter, the first sleep is
+    // the whole wait, less the whole milliseconds `meanwhile` took.
     std::uint64_t next = counter ? milliseconds : 1;
+    if (meanwhile) {
+        meanwhile();
+        if (counter) {
+            const std::uint64_t passed = ticksPassed(clock, start, rate);
+            if (passed >= wanted)
+                return;
+            next -= passed / rate.perSecond * 1000u + (passed % rate.perSecond) * 1000u / rate.perSecond;
+        }
+    }
     std::uint64_t asked = 0;
     while (asked < sleepLimit) {
         if (next > sleepLimit - asked)
@@ -70,15 +97,7 @@ void waitAtLeast(WaitClock& clock, unsigned milliseconds)
             next = provenLeft;
             continue;
         }
-        // Unsigned subtraction within the counter's width: a wrap between
-        // the two readings still gives the ticks that passed. A reading
-        // before the start (the performance counters of some multi-core
-        // XP machines differ from core to core) comes out as more than
-        // half the counter's range: it counts as no time passed, never as
-        // the end of the wait.
-        std::uint64_t passed = (clock.ticks() - start) & rate.mask;
-        if (passed > rate.mask / 2)
-            passed = 0;
+        const std::uint64_t passed = ticksPassed(clock, start, rate);
         if (passed >= wanted)
             return;
         next = millisecondsIn(wanted - passed, rate.perSecond);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 namespace zorik {
 
@@ -53,6 +54,10 @@ public:
 // times the wait plus STALLED_CLOCK_EXTRA_MS, so that the worker can always
 // be stopped.
 void waitAtLeast(WaitClock& clock, unsigned milliseconds);
+
+// The same wait with `meanwhile` run at its start: its time counts towards
+// the wait, which then sleeps only for what is left.
+void waitAtLeast(WaitClock& clock, unsigned milliseconds, const std::function<void()>& meanwhile);
 
 constexpr unsigned STALLED_CLOCK_FACTOR = 10;
 constexpr unsigned STALLED_CLOCK_EXTRA_MS = 100;

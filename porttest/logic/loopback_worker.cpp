@@ -30,13 +30,17 @@ void testChannel(LoopbackDialog& dialog, LoopbackServices& services, TestTally& 
         tally.countDisagreement(channel);
         dialog.appendToLog(formatLogLine(cycle, now, channel, output, input));
     }
-    waitAtLeast(services, CHANNEL_GAP_MS);
+    if (channel == kChannels - 1)
+        waitAtLeast(services, CHANNEL_GAP_MS, [&dialog] { dialog.cycleLogged(); });
+    else
+        waitAtLeast(services, CHANNEL_GAP_MS);
 }
 
 void runCycle(LoopbackDialog& dialog, LoopbackServices& services, CycleCounter& counter,
               TestTally& tally)
 {
     const std::uint32_t cycle = counter.next();
+    dialog.cycleBegun(cycle);
     const unsigned pattern = static_cast<unsigned>(services.random()) % 8u;
     for (int channel = 0; channel < kChannels; ++channel)
         testChannel(dialog, services, tally, cycle, channel, pattern);

@@ -34,6 +34,64 @@ const char kLogInitialText[] = "Error Check";
 const char kSaveQuestion[] = "종료하시기 전에 데이터를 저장하시겠습니까?";
 const char kSaveFailed[] = "Error Info를 저장하는데 실패하였습니다.";
 const char kReportFileName[] = "ErrorInfo.txt";
+const char kJournalFileName[] = "ErrorInfo.unsaved.txt";
+
+std::string journalFileName(int number)
+{
+    if (number <= 1)
+        return kJournalFileName;
+    char name[40];
+    formatInto(name, "ErrorInfo.unsaved-%d.txt", number);
+    return name;
+}
+
+std::string recoveredFileName(const LocalDateTime& written, int number)
+{
+    char name[80];
+    formatInto(name, "ErrorInfo.recovered-%04d%02d%02d-%02d%02d%02d", written.year, written.month,
+               written.day, written.hour, written.minute, written.second);
+    std::string result = name;
+    if (number > 1) {
+        formatInto(name, "-%d", number);
+        result += name;
+    }
+    return result + ".txt";
+}
+
+std::string errorReason(const std::string& systemText, unsigned long error)
+{
+    // The system's text ends its sentence with a line break.
+    std::string text = systemText;
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' '))
+        text.pop_back();
+    char number[32];
+    formatInto(number, "오류 %lu", error);
+    return text.empty() ? std::string(number) : text + " (" + number + ")";
+}
+
+std::string formatJournalFailure(const std::string& fileName, const std::string& reason)
+{
+    return "시험 결과를 " + fileName + " 파일에 기록할 수 없습니다.\r\n이유: " + reason +
+           "\r\n\r\n시험은 계속되지만 결과는 메모리에만 있습니다. 종료할 때 저장하십시오.";
+}
+
+std::string formatRecoveryMessage(const std::vector<std::string>& recoveredFiles,
+                                  const std::vector<JournalLeftInPlace>& leftInPlace)
+{
+    std::string text;
+    if (!recoveredFiles.empty()) {
+        text = "지난번 실행이 정상적으로 끝나지 않았습니다. 저장되지 않은 시험 결과를 다음 파일로 옮겼습니다:";
+        for (const std::string& name : recoveredFiles)
+            text += "\r\n" + name;
+    }
+    for (const JournalLeftInPlace& left : leftInPlace) {
+        if (!text.empty())
+            text += "\r\n\r\n";
+        text += "지난번 실행의 시험 결과 " + left.fileName + " 파일을 옮기지 못해 그대로 두었습니다.\r\n이유: " +
+                left.reason;
+    }
+    return text;
+}
 
 std::string formatLogHeader()
 {

@@ -3,10 +3,12 @@
 // and contains no other NUL.
 #pragma once
 
+#include "journal_files.h"
 #include "loopback_services.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace zorik {
 
@@ -26,6 +28,37 @@ extern const char kSaveFailed[];
 
 // The report file, in the current directory.
 extern const char kReportFileName[]; // "ErrorInfo.txt"
+
+// The journal beside the report while a test runs: kJournalFileName, or
+// when another program holds that name, "ErrorInfo.unsaved-2.txt" and so
+// on up to number kJournalNames. journalFileName(1) is kJournalFileName.
+extern const char kJournalFileName[]; // "ErrorInfo.unsaved.txt"
+constexpr int kJournalNames = 9;
+std::string journalFileName(int number);
+
+// What a left journal is renamed to: "ErrorInfo.recovered-YYYYMMDD-HHMMSS.txt"
+// with its last write time, and "...-HHMMSS-2.txt" and so on when that
+// name is taken.
+std::string recoveredFileName(const LocalDateTime& written, int number);
+constexpr int kRecoveredNames = 99;
+
+// Windows' reason for an error: its own words and the number, or the
+// number alone when it has no words for it.
+std::string errorReason(const std::string& systemText, unsigned long error);
+
+// Told once when the journal cannot be written: the file, the reason, and
+// that the test goes on with the results in memory only.
+std::string formatJournalFailure(const std::string& fileName, const std::string& reason);
+
+// Told at start-up: the files the left journals were renamed to, and any
+// journal that could not be renamed, with the reason (pairs of name and
+// reason). Empty when there is nothing to tell.
+struct JournalLeftInPlace {
+    std::string fileName;
+    std::string reason;
+};
+std::string formatRecoveryMessage(const std::vector<std::string>& recoveredFiles,
+                                  const std::vector<JournalLeftInPlace>& leftInPlace);
 
 // Text appended to m_strLog once while the dialog initialises:
 // "  -  10ms\r\n\r\n".

@@ -1,4 +1,4 @@
-// Leaving the program: Esc and the close box end it at once, the exit
+// Leaving the program: before any test Esc and the close box end it at once; the exit
 // button (and Enter, its default) asks whether to save ErrorInfo.txt.
 #include <gtest/gtest.h>
 
@@ -22,6 +22,7 @@ TEST(LeavingWithoutSaving, EscAndTheCloseBoxEndAtOnce) {
         exit.leave(zorik.dialog());
         EXPECT_TRUE(endsWithoutAsking(zorik));
         EXPECT_FALSE(zorik.dir().exists(kReportName));
+        EXPECT_FALSE(zorik.dir().exists(kJournalName)) << "a journal without a test";
     }
 }
 

@@ -30,16 +30,29 @@ void printLeavingTime(const char* how, std::chrono::steady_clock::time_point ask
                 static_cast<long>(elapsedSince(asked).count()));
 }
 
-TEST(LeavingDuringTest, EscAndTheCloseBoxEndPromptly) {
+// Once a test has run, Esc and the close box ask the exit button's
+// question: yes saves the report, no does not, and neither leaves the
+// journal behind.
+TEST(LeavingDuringTest, EscAndTheCloseBoxAskToSave) {
     for (const QuietExit& exit : kQuietExits) {
-        SCOPED_TRACE(exit.name);
-        ZorikSession zorik(kOneStuckInput);
-        runUntilLogged(zorik);
-        const auto asked = std::chrono::steady_clock::now();
-        exit.leave(zorik.dialog());
-        EXPECT_TRUE(endsWithoutAsking(zorik));
-        printLeavingTime(exit.name, asked);
-        EXPECT_FALSE(zorik.dir().exists(kReportName));
+        for (const int answer : {IDYES, IDNO}) {
+            SCOPED_TRACE(std::string(exit.name) + (answer == IDYES ? ", yes" : ", no"));
+            ZorikSession zorik(kOneStuckInput);
+            runUntilLogged(zorik);
+            exit.leave(zorik.dialog());
+            std::optional<MessageBoxWindow> question;
+            ASSERT_TRUE(showsMessageBox(zorik, kDialogCaption, kSaveQuestion, question));
+            ASSERT_TRUE(question->hasButton(IDYES) && question->hasButton(IDNO));
+            const auto asked = std::chrono::steady_clock::now();
+            ASSERT_TRUE(question->answer(answer, kReactionTimeout));
+            EXPECT_TRUE(endsWithoutAsking(zorik));
+            printLeavingTime(exit.name, asked);
+            EXPECT_EQ(zorik.dir().exists(kReportName), answer == IDYES);
+            if (answer == IDYES) {
+                EXPECT_TRUE(parsedReport(zorik.dir().readFile(kReportName)));
+            }
+            EXPECT_FALSE(zorik.dir().exists(kJournalName));
+        }
     }
 }
 
@@ -53,6 +66,7 @@ TEST(LeavingDuringTest, ExitWithoutSavingEndsPromptly) {
     EXPECT_TRUE(endsWithoutAsking(zorik));
     printLeavingTime("exit, no", asked);
     EXPECT_FALSE(zorik.dir().exists(kReportName));
+    EXPECT_FALSE(zorik.dir().exists(kJournalName));
 }
 
 TEST(LeavingDuringTest, ExitWithSavingWritesAWholeReport) {

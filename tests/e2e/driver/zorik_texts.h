@@ -17,6 +17,16 @@ inline constexpr char kLibraryFatalCaption[] = "Zorik-Unit Fatal Error";
 inline constexpr char kGiveioMissing[] = "Couldn't access giveio device";
 
 inline constexpr char kReportName[] = "ErrorInfo.txt";
+inline constexpr char kJournalName[] = "ErrorInfo.unsaved.txt";
+
+// At start-up, after the recovered files' names (each on a line of its own).
+inline constexpr char kRecoveredIntro[] =
+    "지난번 실행이 정상적으로 끝나지 않았습니다. 저장되지 않은 시험 결과를 다음 파일로 옮겼습니다:";
+// The journal cannot be written: the file's name, then Windows' reason.
+inline constexpr char kJournalFailedBefore[] = "시험 결과를 ";
+inline constexpr char kJournalFailedMiddle[] = " 파일에 기록할 수 없습니다.\r\n이유: ";
+inline constexpr char kJournalFailedAfter[] =
+    "\r\n\r\n시험은 계속되지만 결과는 메모리에만 있습니다. 종료할 때 저장하십시오.";
 
 // The summary line: verdict, then the figures' labels.
 inline constexpr char kVerdictWaiting[] = "대기";

@@ -76,6 +76,9 @@ TEST(SwitchesDuringTest, NoOutputBitIsLost) {
         std::printf("round %u: %d clicks during the run, %zu lines logged\n", round, clicks,
                     lines.size());
         dialog.pressKey(VK_ESCAPE);
+        std::optional<MessageBoxWindow> question;
+        ASSERT_TRUE(showsMessageBox(zorik, kDialogCaption, kSaveQuestion, question));
+        ASSERT_TRUE(question->answer(IDNO, kReactionTimeout));
         EXPECT_TRUE(endsWithoutAsking(zorik));
     }
 }

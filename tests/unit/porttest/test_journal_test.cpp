@@ -1,0 +1,223 @@
+// The journal through its file seam: what is on "disk" while the real
+// worker runs, which name it takes beside other programs' files, what a
+// failure leaves, and the recovery of left journals at start-up.
+#include "journal_recovery.h"
+#include "journaling_dialog.h"
+#include "loopback_fakes.h"
+#include "loopback_worker.h"
+#include "memory_journal_files.h"
+#include "program_texts.h"
+#include "report_file.h"
+
+#include <gtest/gtest.h>
+
+using namespace zorik;
+using namespace zorik::testing;
+
+namespace {
+
+const std::string kJournal = "ErrorInfo.unsaved.txt";
+
+// The dialog's side: each line joins the log (m_strLog) as in the program.
+class LogAppendingDialog : public FakeDialog {
+public:
+    explicit LogAppendingDialog(TestLog& log) : m_log(log) {}
+    void appendToLog(const std::string& line) override
+    {
+        m_log.append(line);
+        FakeDialog::appendToLog(line);
+    }
+
+private:
+    TestLog& m_log;
+};
+
+// The real worker on this thread against a unit with nothing wired (every
+// output driven on logs a line), its lines journaled.
+struct JournaledRun {
+    JournaledRun()
+    {
+        services.setRandomValues({7, 2, 5, 0}); // 3, 1, 2 and 0 lines
+        journal.onFailure = [this] { ++failuresAnnounced; };
+    }
+    // `cycles` cycles; `atSleep` runs at every wait of the worker.
+    void run(std::uint32_t cycles, std::function<void()> atSleep = {})
+    {
+        const std::uint32_t last = counter.value() + cycles;
+        services.onSleep = [=](unsigned) {
+            if (atSleep)
+                atSleep();
+            if (counter.value() == last && flag.value() == 1)
+                flag.onTestButton(button);
+        };
+        flag.onTestButton(button);
+        TestThreadProc(journaled, services, flag, counter);
+    }
+    std::string reportNow() const { return reportFileBytes({counter.value(), log.text()}); }
+
+    MemoryJournalFiles files;
+    TestLog log{"Error Check  -  10ms\r\n\r\n"};
+    TestJournal journal{log, files};
+    LogAppendingDialog dialog{log};
+    JournalingDialog journaled{dialog, journal};
+    FakeServices services{unwiredUnit};
+    RunFlag flag;
+    CycleCounter counter;
+    FakeButtonActions button;
+    int failuresAnnounced = 0;
+};
+
+TEST(TestJournal, HoldsTheReportAtEveryWaitAndEachCycleIsOnDiskBeforeTheNext)
+{
+    JournaledRun run;
+    std::uint32_t seenCycle = 0;
+    run.run(8, [&] {
+        const auto& file = run.files.entries[kJournal];
+        EXPECT_EQ(file.bytes, run.reportNow());
+        if (run.counter.value() != seenCycle) { // a cycle has just begun
+            if (seenCycle != 0) {
+                EXPECT_EQ(file.flushed.substr(35), file.bytes.substr(35)) << "cycle " << seenCycle;
+            }
+            seenCycle = run.counter.value();
+        }
+    });
+    EXPECT_EQ(run.dialog.lines().size(), 12u);
+    EXPECT_EQ(run.files.flushes, 8) << "one flush a cycle";
+    EXPECT_EQ(run.files.entries[kJournal].flushed, run.reportNow());
+    EXPECT_FALSE(run.journal.takeFailureNotice());
+
+    // A second test of the same run goes on in the same file.
+    run.run(4);
+    EXPECT_EQ(run.files.bytesOf(kJournal), run.reportNow());
+    run.journal.finish(false);
+    EXPECT_TRUE(run.files.entries.empty());
+}
+
+TEST(TestJournal, NeverTouchesAnotherProgramsFile)
+{
+    struct Row {
+        const char* there;
+        bool held;
+        const char* taken;
+    } rows[] = {
+        {"", false, "ErrorInfo.unsaved.txt"},
+        {"ErrorInfo.unsaved.txt", true, "ErrorInfo.unsaved-2.txt"},   // another Zorik's
+        {"ErrorInfo.unsaved.txt", false, "ErrorInfo.unsaved-2.txt"},  // left, not recovered
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.there);
+        JournaledRun run;
+        if (*row.there) {
+            run.files.entries[row.there].bytes = "theirs";
+            run.files.entries[row.there].heldByOther = row.held;
+        }
+        run.run(2);
+        EXPECT_EQ(run.journal.fileName(), row.taken);
+        EXPECT_EQ(run.files.bytesOf(row.taken), run.reportNow());
+        run.journal.finish(false);
+        EXPECT_FALSE(run.files.entries.count(row.taken));
+        if (*row.there) {
+            EXPECT_EQ(run.files.bytesOf(row.there), "theirs");
+        }
+    }
+}
+
+TEST(TestJournal, AFailureIsToldOnceAndTheTestGoesOnInMemory)
+{
+    struct Row {
+        const char* what;
+        std::function<void(MemoryJournalFiles&)> fault;
+        const char* words;
+    } rows[] = {
+        {"a folder of that name", [](MemoryJournalFiles& f) { f.entries[kJournal].folder = true; }, "words for 5."},
+        {"disk full when made", [](MemoryJournalFiles& f) { f.failWrite = 1; }, "words for 112."},
+        {"disk full at a line", [](MemoryJournalFiles& f) { f.failWrite = 4; }, "words for 112."},
+        {"media removed", [](MemoryJournalFiles& f) { f.failFlush = true; }, "words for 21."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        JournaledRun run;
+        row.fault(run.files);
+        run.run(8);
+        const int writes = run.files.writes;
+        run.run(4);
+        EXPECT_EQ(run.files.writes, writes) << "nothing written once failed";
+        EXPECT_EQ(run.dialog.lines().size(), 12u + 6u) << "the log goes on";
+        EXPECT_EQ(run.failuresAnnounced, 1);
+        const auto notice = run.journal.takeFailureNotice();
+        ASSERT_TRUE(notice);
+        EXPECT_NE(notice->find(kJournal), std::string::npos) << *notice;
+        EXPECT_NE(notice->find(row.words), std::string::npos) << *notice;
+        EXPECT_FALSE(run.journal.takeFailureNotice()) << "told once";
+        run.journal.finish(false);
+        const bool folder = run.files.entries.count(kJournal) && run.files.entries[kJournal].folder;
+        EXPECT_EQ(run.files.entries.size(), folder ? 1u : 0u) << "removed when leaving";
+    }
+}
+
+TEST(TestJournal, KeptWhenTheReportCouldNotBeSaved)
+{
+    JournaledRun run;
+    run.run(3);
+    run.journal.finish(true);
+    EXPECT_EQ(run.files.bytesOf(kJournal), run.reportNow());
+    EXPECT_FALSE(run.files.entries[kJournal].openHere);
+}
+
+TEST(JournalRecovery, RenamesLeftJournalsByTheirLastWriteAndNeverReplaces)
+{
+    const std::string recovered = "ErrorInfo.recovered-20261208-141503.txt";
+    struct Row {
+        const char* what;
+        std::function<void(MemoryJournalFiles&)> setUp;
+        std::vector<std::string> renamedTo;  // in the message and on disk, with the journal's bytes
+        std::vector<std::string> untouched;  // journals still there
+    } rows[] = {
+        {"nothing left", [](MemoryJournalFiles&) {}, {}, {}},
+        {"one left", [](MemoryJournalFiles& f) { f.entries[kJournal].bytes = "J"; }, {recovered}, {}},
+        {"its name taken",
+         [&](MemoryJournalFiles& f) {
+             f.entries[kJournal].bytes = "J";
+             f.entries[recovered].bytes = "older";
+         },
+         {"ErrorInfo.recovered-20261208-141503-2.txt"}, {}},
+        {"held by a running Zorik", [](MemoryJournalFiles& f) { f.entries[kJournal].heldByOther = true; }, {}, {kJournal}},
+        {"a folder of that name", [](MemoryJournalFiles& f) { f.entries[kJournal].folder = true; }, {}, {kJournal}},
+        {"a second program's too",
+         [](MemoryJournalFiles& f) {
+             f.entries[kJournal].bytes = "J";
+             f.entries["ErrorInfo.unsaved-2.txt"].bytes = "J";
+             f.entries["ErrorInfo.unsaved-2.txt"].written = {2027, 1, 2, 3, 4, 5};
+         },
+         {recovered, "ErrorInfo.recovered-20270102-030405.txt"}, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        MemoryJournalFiles files;
+        row.setUp(files);
+        const std::string told = recoverLeftJournals(files);
+        EXPECT_EQ(told.empty(), row.renamedTo.empty()) << told;
+        for (const std::string& name : row.renamedTo) {
+            EXPECT_NE(told.find(name), std::string::npos) << told;
+            EXPECT_EQ(files.bytesOf(name), "J");
+        }
+        for (const std::string& name : row.untouched)
+            EXPECT_TRUE(files.entries.count(name));
+        if (files.entries.count(recovered) && row.renamedTo.size() == 1 && row.renamedTo[0] != recovered) {
+            EXPECT_EQ(files.bytesOf(recovered), "older");
+        }
+    }
+}
+
+TEST(JournalRecovery, AJournalThatCannotBeRenamedStaysAndIsNamedWithTheReason)
+{
+    MemoryJournalFiles files;
+    files.entries[kJournal].bytes = "J";
+    files.failRename = FileResult{FileStatus::Failed, 19};
+    const std::string told = recoverLeftJournals(files);
+    EXPECT_NE(told.find(kJournal), std::string::npos) << told;
+    EXPECT_NE(told.find("words for 19."), std::string::npos) << told;
+    EXPECT_EQ(files.bytesOf(kJournal), "J");
+}
+
+} // namespace
