@@ -25,6 +25,13 @@ inline double percentile(std::vector<double> samples, double fraction) {
 
 inline double median(const std::vector<double>& samples) { return percentile(samples, 0.5); }
 
+inline double mean(const std::vector<double>& samples) {
+    double sum = 0;
+    for (double sample : samples)
+        sum += sample;
+    return samples.empty() ? 0 : sum / static_cast<double>(samples.size());
+}
+
 inline double worst(const std::vector<double>& samples) {
     return samples.empty() ? 0 : *std::max_element(samples.begin(), samples.end());
 }

@@ -10,8 +10,11 @@
 // multi-line, read-only, automatic vertical scroll, vertical scroll bar,
 // border, the dialog's Gulim font. Also the journal (test_journal.h): the
 // same worker's cycle period with and without it, in alternating rounds,
-// and its own cost per line with 100 and with 100,000 lines in it.
-// Prints figures; judges nothing.
+// and its own cost per line with 100 and with 100,000 lines in it; and the
+// cycle period with and without the summary line kept current (the
+// dialog's 250 ms timer formatting the figures into a static below the
+// box, in its verdict colours), in alternating rounds. Prints figures;
+// judges nothing.
 #include <windows.h>
 
 #include <cstdio>
@@ -22,12 +25,15 @@
 
 #include "figures.h"
 #include "framework/log_box.h"
+#include "framework/summary_static.h"
 #include "framework/tick_clock.h"
 #include "framework/windows_journal_files.h"
 #include "journaling_dialog.h"
 #include "loopback_log.h"
 #include "loopback_worker.h"
 #include "program_texts.h"
+#include "summary_line.h"
+#include "test_tally.h"
 #include "wine_host_process.h"
 
 using namespace zorik::bench;
@@ -43,6 +49,8 @@ struct HostState {
     const zorik::TestLog* log = nullptr;
     std::size_t shown = 0;
 };
+constexpr UINT_PTR kSummaryTimerId = 11;
+constexpr UINT kSummaryPeriodMs = 250;
 
 // A typical disagreement line, code page 949 bytes.
 std::string logLine(std::uint32_t cycle) {
@@ -67,9 +75,38 @@ void pumpMessages() {
     }
 }
 
+// The summary line as the dialog keeps it, on the window's thread.
+struct SummaryKeeper {
+    CSummaryStatic line;
+    const zorik::CycleCounter* counter = nullptr;
+    const zorik::TestTally* tally = nullptr;
+
+    void update() {
+        zorik::SummaryFigures figures;
+        figures.cycles = counter->value();
+        for (int channel = 0; channel < 3; ++channel)
+            figures.disagreements[channel] = tally->disagreements(channel);
+        figures.testingSeconds = tally->testingMilliseconds(::GetTickCount()) / 1000;
+        line.Show(zorik::formatSummary(figures), zorik::verdictOf(figures));
+        UpdateWindow(line.m_hWnd);
+    }
+};
+
+// Set while a round keeps the summary current.
+SummaryKeeper* g_summary = nullptr;
+
 // The dialog's side: a window owning the log box, which appends the
 // worker's lines on its own thread as the dialog does.
 LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_TIMER && wParam == kSummaryTimerId && g_summary != nullptr) {
+        g_summary->update();
+        return 0;
+    }
+    if (message == WM_CTLCOLORSTATIC && g_summary != nullptr &&
+        reinterpret_cast<HWND>(lParam) == g_summary->line.m_hWnd) {
+        if (HBRUSH brush = g_summary->line.Colours(reinterpret_cast<HDC>(wParam)))
+            return reinterpret_cast<LRESULT>(brush);
+    }
     if (message == WM_SHOW_NEW_LOG_LINES) {
         auto* state = reinterpret_cast<HostState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
         const std::string added = state->log->textFrom(state->shown);
@@ -89,18 +126,23 @@ public:
         windowClass.lpszClassName = "ZorikLogBoxBench";
         RegisterClassA(&windowClass); // fails harmlessly the second time
         parent_ = CreateWindowExA(0, "ZorikLogBoxBench", "log box bench", WS_POPUP | WS_CAPTION | WS_VISIBLE,
-                                  0, top, 400, 240, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+                                  0, top, 400, 280, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         box_.m_hWnd = CreateWindowExA(
             0, "EDIT", "",
             WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY |
                 ES_AUTOVSCROLL,
             10, 10, 362, 212, parent_, reinterpret_cast<HMENU>(1018), GetModuleHandleA(nullptr), nullptr);
+        summary_ = CreateWindowExA(0, "STATIC", "",
+                                   WS_CHILD | WS_VISIBLE | SS_CENTER | SS_NOPREFIX | SS_CENTERIMAGE,
+                                   10, 226, 362, 30, parent_, reinterpret_cast<HMENU>(1019),
+                                   GetModuleHandleA(nullptr), nullptr);
         SetWindowLongPtrA(parent_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state_));
         // 굴림 9 pt, as the dialog template asks.
         font_ = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, HANGEUL_CHARSET,
                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                             DEFAULT_PITCH | FF_DONTCARE, L"\uAD74\uB9BC");
         box_.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+        SendMessageA(summary_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
         pumpMessages();
     }
     ~LogBoxWindow() {
@@ -112,6 +154,7 @@ public:
 
     bool ok() const { return parent_ != nullptr && box_.m_hWnd != nullptr; }
     HWND host() const { return parent_; }
+    HWND summary() const { return summary_; }
     CLogBox& box() { return box_; }
     // The worker's lines come from `log`, of which the box shows all so far.
     void follow(const zorik::TestLog& log) {
@@ -123,6 +166,7 @@ public:
 
 private:
     HWND parent_ = nullptr;
+    HWND summary_ = nullptr;
     CLogBox box_;
     HostState state_{&box_};
     HFONT font_ = nullptr;
@@ -211,20 +255,24 @@ struct Worker {
     DisagreeingServices* services;
     zorik::RunFlag* flag;
     zorik::CycleCounter* counter;
+    zorik::TestTally* tally;
 };
 
 DWORD WINAPI workerEntry(LPVOID parameter) {
     const Worker& worker = *static_cast<Worker*>(parameter);
-    return zorik::TestThreadProc(*worker.dialog, *worker.services, *worker.flag, *worker.counter);
+    return zorik::TestThreadProc(*worker.dialog, *worker.services, *worker.flag, *worker.counter,
+                                 *worker.tally);
 }
 
 // Single cycle periods (ms) of `cycles` cycles of the real worker, the
 // first two left out; its lines journaled as the program does when
-// `journal` is given.
+// `journal` is given; with `summary`, the summary line is kept current
+// meanwhile.
 std::vector<double> benchCycles(LogBoxWindow& window, zorik::TestLog& log, std::uint32_t cycles,
-                                zorik::TestJournal* journal = nullptr) {
+                                zorik::TestJournal* journal = nullptr, bool summary = false) {
     zorik::RunFlag flag;
     zorik::CycleCounter counter;
+    zorik::TestTally tally;
     window.follow(log);
     BenchDialog dialog(log, window.host());
     std::optional<zorik::JournalingDialog> journaled;
@@ -232,7 +280,15 @@ std::vector<double> benchCycles(LogBoxWindow& window, zorik::TestLog& log, std::
         journaled.emplace(dialog, *journal);
     DisagreeingServices services(flag, counter, cycles);
     Worker worker{journaled ? static_cast<zorik::LoopbackDialog*>(&*journaled) : &dialog, &services, &flag,
-                  &counter};
+                  &counter, &tally};
+    SummaryKeeper keeper;
+    keeper.line.m_hWnd = window.summary();
+    keeper.counter = &counter;
+    keeper.tally = &tally;
+    if (summary) {
+        g_summary = &keeper;
+        SetTimer(window.host(), kSummaryTimerId, kSummaryPeriodMs, nullptr);
+    }
     struct Starter : zorik::TestButtonActions {
         Worker* worker = nullptr;
         HANDLE thread = nullptr;
@@ -252,6 +308,10 @@ std::vector<double> benchCycles(LogBoxWindow& window, zorik::TestLog& log, std::
         pumpMessages();
     CloseHandle(starter.thread);
     pumpMessages();
+    if (summary) {
+        KillTimer(window.host(), kSummaryTimerId);
+        g_summary = nullptr;
+    }
     std::vector<double> periods;
     for (std::size_t i = 3; i < services.cycleStarts.size(); ++i)
         periods.push_back(millisBetween(services.cycleStarts[i - 1], services.cycleStarts[i]));
@@ -388,10 +448,13 @@ int main() {
     const int appends = 60;
     const std::uint32_t cycles = 10;
     const int rounds = 3;
+    const std::uint32_t summaryCycles = 12;
+    const int summaryRounds = 10;
     const int memoryLines = 4000;
-    const int moreLines = 2 * appends + 5 * rounds * static_cast<int>(cycles) * 3 + memoryLines + 1100;
+    const int moreLines = 2 * appends + 5 * rounds * static_cast<int>(cycles) * 3 + memoryLines + 1100 +
+                          2 * summaryRounds * static_cast<int>(summaryCycles) * 3;
     Subject small(100, 0, moreLines);
-    Subject large(100000, 240, moreLines);
+    Subject large(100000, 300, moreLines);
     if (!small.window.ok() || !large.window.ok()) {
         std::printf("log box bench: cannot create the edit control (error %lu)\n", GetLastError());
         return 2;
@@ -425,6 +488,15 @@ int main() {
                     2 * rounds, worst(journaled), worst(plain));
     }
     benchJournalLines();
+    // The summary line's cost to the cycle: rounds with and without it, in
+    // turn, on the short log.
+    std::vector<double> plain, summarised;
+    for (int round = 0; round < summaryRounds; ++round)
+        for (bool summary : {false, true}) {
+            const auto periods = benchCycles(small.window, small.log, summaryCycles, nullptr, summary);
+            (summary ? summarised : plain).insert((summary ? summarised : plain).end(), periods.begin(),
+                                                  periods.end());
+        }
     const std::size_t boxBytes[2] = {small.window.length(), large.window.length()};
     benchMemory(large, self, memoryLines);
 
@@ -442,5 +514,11 @@ int main() {
                     rounds);
     std::printf("ROW|cycle period from 100,000 lines / from 100 lines|%.3f|medians\n",
                 median(large.periods) / median(small.periods));
+    std::printf("ROW|cycle period with the summary line kept current|median %.1f ms (mean %.1f), without "
+                "median %.1f ms (mean %.1f): %+.2f %% (means %+.2f %%)|3 lines a cycle; %zu and %zu cycles, "
+                "%d rounds of each in turn; the summary on a %u ms timer of the window's thread\n",
+                median(summarised), mean(summarised), median(plain), mean(plain),
+                100.0 * (median(summarised) / median(plain) - 1), 100.0 * (mean(summarised) / mean(plain) - 1),
+                summarised.size(), plain.size(), summaryRounds, kSummaryPeriodMs);
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "application.h"
 
+#include "command_line.h"
 #include "framework/windows_journal_files.h"
 #include "journal_recovery.h"
 #include "main_dialog.h"
@@ -16,19 +17,37 @@ BOOL CPortTestApp::InitInstance()
     AfxEnableControlContainer();
     Enable3dControls();
 
+    // A batch file's mistake is refused before anything runs, and said
+    // once: nothing is tested, nothing written, no journal recovered.
+    const zorik::ParsedCommandLine commandLine = zorik::parseCommandLine(::GetCommandLineA());
+    if (!commandLine.accepted) {
+        AfxMessageBox(commandLine.refusal.c_str(), MB_OK | MB_ICONHAND);
+        m_nExitCode = zorik::EXIT_REFUSED_ARGUMENT;
+        return FALSE;
+    }
+
     // Results an earlier run left in its journal (killed, crashed, power
     // cut) are put where this run's journal cannot touch them, and the
-    // operator is told where.
+    // operator is told where; a bounded run, which nobody may be watching,
+    // recovers them all the same but waits for no one to read it.
     WindowsJournalFiles journalFiles;
     const std::string recovered = zorik::recoverLeftJournals(journalFiles);
-    if (!recovered.empty())
+    if (!recovered.empty() && !commandLine.options.bounds.any())
         AfxMessageBox(recovered.c_str(), MB_OK | MB_ICONINFORMATION);
 
     CPortTestDlg dlg;
+    dlg.SetBoundedRun(commandLine.options);
     m_pMainWnd = &dlg;
     dlg.DoModal();
     m_pMainWnd = nullptr;
+    if (commandLine.options.bounds.any())
+        m_nExitCode = dlg.BoundedRunExitCode();
 
     // The dialog has closed: no message loop to run, the program ends.
     return FALSE;
+}
+
+int CPortTestApp::ExitInstance()
+{
+    return m_nExitCode;
 }

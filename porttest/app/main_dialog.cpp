@@ -6,7 +6,9 @@
 #include "framework/data_exchange.h"
 #include "framework/paint_dc.h"
 #include "framework/win_app.h"
+#include "loopback_globals.h"
 #include "program_texts.h"
+#include "summary_line.h"
 
 BEGIN_MESSAGE_MAP(CPortTestDlg, CDialog)
     ON_WM_PAINT()
@@ -18,6 +20,7 @@ BEGIN_MESSAGE_MAP(CPortTestDlg, CDialog)
     ON_WM_TIMER()
     ON_MESSAGE(WM_SHOW_NEW_LOG_LINES, OnShowNewLogLines)
     ON_MESSAGE(WM_MATCH_OUTPUTS_TO_SWITCHES, OnMatchOutputsToSwitches)
+    ON_MESSAGE(WM_CTLCOLORSTATIC, OnCtlColorStatic)
     ON_MESSAGE(WM_JOURNAL_FAILED, OnJournalFailed)
 END_MESSAGE_MAP()
 
@@ -51,6 +54,7 @@ void CPortTestDlg::DoDataExchange(CDataExchange* pDX)
         m_logBytesShown = log.size();
     }
     DDX_Control(pDX, IDC_TEST, m_btnTest);
+    DDX_Control(pDX, IDC_SUMMARY, m_summary);
 }
 
 BOOL CPortTestDlg::OnInitDialog()
@@ -63,15 +67,60 @@ BOOL CPortTestDlg::OnInitDialog()
     m_strLog.append(zorik::formatLogHeader());
     UpdateData(FALSE);
 
-    if (Zorik_Open(1) != 1)
+    if (Zorik_Open(1) != 1) {
+        // A bounded run has nobody to answer a box of its own, and no test
+        // can tell anything without the port: it ends here, writing nothing.
+        if (IsBoundedRun()) {
+            m_bBoundedRunEnded = true;
+            m_nBoundedRunExit = zorik::EXIT_PORT_NOT_OPENED;
+            EndDialog(IDCANCEL);
+            return TRUE;
+        }
         AfxMessageBox("Cannot Find Port", MB_OK);
+    }
 
     SetTimer(POLL_TIMER_ID, POLL_PERIOD_MS, nullptr);
+    UpdateSummary();
+    if (IsBoundedRun())
+        StartBoundedRun();
     return TRUE;
 }
 
-void CPortTestDlg::OnTimer(UINT_PTR)
+void CPortTestDlg::UpdateSummary()
 {
+    zorik::SummaryFigures figures;
+    figures.cycles = g_nTestCount.value();
+    for (int channel = 0; channel < 3; ++channel)
+        figures.disagreements[channel] = g_testTally.disagreements(channel);
+    figures.testingSeconds = g_testTally.testingMilliseconds(::GetTickCount()) / 1000;
+    m_summary.Show(zorik::formatSummary(figures), zorik::verdictOf(figures));
+}
+
+LRESULT CPortTestDlg::OnCtlColorStatic(WPARAM wParam, LPARAM lParam)
+{
+    if (reinterpret_cast<HWND>(lParam) == m_summary.m_hWnd) {
+        if (HBRUSH brush = m_summary.Colours(reinterpret_cast<HDC>(wParam)))
+            return reinterpret_cast<LRESULT>(brush);
+    }
+    Default();
+    return 0;
+}
+
+void CPortTestDlg::OnTimer(UINT_PTR nIDEvent)
+{
+    // The summary's own timer; every other one polls the inputs. It runs
+    // from a Test press until the worker has retired, so that the line ends
+    // on the figures of the finished cycle and an idle dialog does no more
+    // work than before.
+    if (nIDEvent == SUMMARY_TIMER_ID) {
+        // Asked first: a worker that has retired has counted everything.
+        const bool workerDone = !g_bTestRunning.workerActive();
+        UpdateSummary();
+        if (workerDone)
+            KillTimer(SUMMARY_TIMER_ID);
+        CheckBoundedRunEnd();
+        return;
+    }
     for (int channel = 0; channel < 3; ++channel)
         m_btnInput[channel].SetCheck(Zorik_Read(channel) != 0 ? 1 : 0);
     Default();

@@ -5,6 +5,8 @@
 #include "framework/button.h"
 #include "framework/dialog.h"
 #include "framework/log_box.h"
+#include "framework/summary_static.h"
+#include "command_line.h"
 #include "framework/windows_journal_files.h"
 #include "loopback_dialog.h"
 #include "run_control.h"
@@ -24,6 +26,16 @@ public:
     // runs.
     static constexpr UINT_PTR POLL_TIMER_ID = 10;
     static constexpr UINT POLL_PERIOD_MS = 100;
+    // The timer that keeps the summary line current while a test runs and
+    // until its worker has finished (the poll timer stops meanwhile).
+    static constexpr UINT_PTR SUMMARY_TIMER_ID = 11;
+    static constexpr UINT SUMMARY_PERIOD_MS = 250;
+
+    // Before DoModal: run the test by itself within these bounds, then
+    // write the report and end (the command line's bounded run).
+    void SetBoundedRun(const zorik::RunOptions& options) { m_boundedRun = options; }
+    // After DoModal, for a bounded run: the program's exit code.
+    int BoundedRunExitCode() const { return m_nBoundedRunExit; }
 
     // The test worker's entry; `parameter` is the dialog.
     static UINT TestThreadEntry(LPVOID parameter);
@@ -54,6 +66,8 @@ protected:
     LRESULT OnShowNewLogLines(WPARAM, LPARAM);
     // Sent by the worker when its run is over.
     LRESULT OnMatchOutputsToSwitches(WPARAM, LPARAM);
+    // The summary line's verdict colours.
+    LRESULT OnCtlColorStatic(WPARAM wParam, LPARAM lParam);
     // Posted when the journal fails: tells the operator, once.
     LRESULT OnJournalFailed(WPARAM, LPARAM);
 
@@ -84,6 +98,14 @@ private:
     // How many bytes of m_strLog the log box has been given; UI thread only.
     std::size_t m_logBytesShown = 0;
 
+    // The summary line (IDC_SUMMARY), below the log box.
+    CSummaryStatic m_summary;
+
+    // A bounded run from the command line; no bounds: the dialog as always.
+    zorik::RunOptions m_boundedRun;
+    int m_nBoundedRunExit = zorik::EXIT_NO_DISAGREEMENT;
+    bool m_bBoundedRunEnded = false;
+
     // The journal (test_journal.h) of this run's tests.
     WindowsJournalFiles m_journalFiles;
     zorik::TestJournal m_journal;
@@ -95,6 +117,18 @@ private:
     // (kept when the report could not be saved, for the next start to
     // recover).
     void FinishRun(bool saveReport);
+    void UpdateSummary();
+
+    // main_dialog_bounded.cpp
+    bool IsBoundedRun() const { return m_boundedRun.bounds.any(); }
+    void StartBoundedRun();
+    // On the summary timer: ends the run once the worker stopped at its bound.
+    void CheckBoundedRunEnd();
+    // Stops the worker and waits for it, writes the report without asking,
+    // closes the journal as FinishRun does and ends the dialog; whoever
+    // asked (the bound, Test, the exit button, Esc, the close box) decides
+    // nothing but the exit code.
+    void EndBoundedRun();
 
     // zorik::LoopbackDialog: called on the worker thread.
     void setOutputIndicator(int channel, int checked) override;

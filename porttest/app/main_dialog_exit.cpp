@@ -12,12 +12,20 @@
 
 void CPortTestDlg::OnOK()
 {
+    if (IsBoundedRun()) {
+        EndBoundedRun();
+        return;
+    }
     FinishRun(MessageBox(zorik::kSaveQuestion, nullptr, MB_YESNO) == IDYES);
     CDialog::OnOK();
 }
 
 void CPortTestDlg::OnCancel()
 {
+    if (IsBoundedRun()) {
+        EndBoundedRun();
+        return;
+    }
     // Results of a test are never thrown away without asking. The worker
     // is stopped before the count is looked at, so that no first cycle can
     // begin between the look and the end.

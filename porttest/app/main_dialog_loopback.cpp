@@ -12,7 +12,12 @@
 
 void CPortTestDlg::OnTest()
 {
+    if (IsBoundedRun()) {
+        EndBoundedRun();
+        return;
+    }
     g_bTestRunning.onTestButton(*this);
+    SetTimer(SUMMARY_TIMER_ID, SUMMARY_PERIOD_MS, nullptr);
 }
 
 UINT CPortTestDlg::TestThreadEntry(LPVOID parameter)
@@ -23,7 +28,8 @@ UINT CPortTestDlg::TestThreadEntry(LPVOID parameter)
     TickClockKeepThreadOnOneProcessor();
     CPortTestDlg& dlg = *static_cast<CPortTestDlg*>(parameter);
     zorik::JournalingDialog journaled(dlg, dlg.m_journal);
-    return zorik::TestThreadProc(journaled, services);
+    return zorik::TestThreadProc(journaled, services, g_bTestRunning, g_nTestCount, g_testTally,
+                                 dlg.m_boundedRun.bounds);
 }
 
 bool CPortTestDlg::startWorkerThread()
@@ -86,7 +92,10 @@ void CPortTestDlg::appendToLog(const std::string& line)
 
 LRESULT CPortTestDlg::OnJournalFailed(WPARAM, LPARAM)
 {
-    if (const auto notice = m_journal.takeFailureNotice())
+    // A bounded run shows nothing that waits for an answer; without the
+    // journal its report at the end holds every result all the same.
+    const auto notice = m_journal.takeFailureNotice();
+    if (notice && !IsBoundedRun())
         AfxMessageBox(notice->c_str(), MB_OK | MB_ICONEXCLAMATION);
     return 0;
 }

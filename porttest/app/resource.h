@@ -12,6 +12,7 @@
 #define IDC_OUTPUT2 1010
 #define IDC_TEST 1017
 #define IDC_LOG 1018
+#define IDC_SUMMARY 1019
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

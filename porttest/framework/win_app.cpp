@@ -22,6 +22,11 @@ BOOL CWinApp::InitInstance()
     return FALSE;
 }
 
+int CWinApp::ExitInstance()
+{
+    return 0;
+}
+
 HICON CWinApp::LoadIconA(UINT id) const
 {
     return ::LoadIconA(m_hInstance, MAKEINTRESOURCEA(id));
@@ -57,6 +62,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         return 1;
     // The program's window is modal and has run by the time InitInstance
     // returns, so there is never a message loop to run here.
-    app->InitInstance();
-    return 0;
+    if (app->InitInstance())
+        return 0;
+    return app->ExitInstance();
 }

@@ -23,6 +23,8 @@ public:
     // FALSE: the program ends when this returns. A program whose window is
     // modal does all its work in here and always returns FALSE.
     virtual BOOL InitInstance();
+    // The program's exit code, asked once InitInstance has returned FALSE.
+    virtual int ExitInstance();
 
     // Loads an icon of the program's resources at the system's icon size.
     HICON LoadIcon(UINT id) const;

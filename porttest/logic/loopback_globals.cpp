@@ -2,3 +2,4 @@
 
 zorik::RunFlag g_bTestRunning;
 zorik::CycleCounter g_nTestCount;
+zorik::TestTally g_testTally;

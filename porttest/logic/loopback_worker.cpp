@@ -9,8 +9,8 @@ namespace {
 
 constexpr int kChannels = 3;
 
-void testChannel(LoopbackDialog& dialog, LoopbackServices& services, std::uint32_t cycle,
-                 int channel, unsigned pattern)
+void testChannel(LoopbackDialog& dialog, LoopbackServices& services, TestTally& tally,
+                 std::uint32_t cycle, int channel, unsigned pattern)
 {
     const int level = (pattern & (1u << channel)) ? 1 : 0;
     dialog.setOutputIndicator(channel, level);
@@ -27,6 +27,7 @@ void testChannel(LoopbackDialog& dialog, LoopbackServices& services, std::uint32
         const LocalTime now = services.localTime();
         const int output = dialog.outputIndicator(channel);
         const int input = dialog.inputIndicator(channel);
+        tally.countDisagreement(channel);
         dialog.appendToLog(formatLogLine(cycle, now, channel, output, input));
     }
     if (channel == kChannels - 1)
@@ -35,26 +36,34 @@ void testChannel(LoopbackDialog& dialog, LoopbackServices& services, std::uint32
         waitAtLeast(services, CHANNEL_GAP_MS);
 }
 
-void runCycle(LoopbackDialog& dialog, LoopbackServices& services, CycleCounter& counter)
+void runCycle(LoopbackDialog& dialog, LoopbackServices& services, CycleCounter& counter,
+              TestTally& tally)
 {
     const std::uint32_t cycle = counter.next();
     dialog.cycleBegun(cycle);
     const unsigned pattern = static_cast<unsigned>(services.random()) % 8u;
     for (int channel = 0; channel < kChannels; ++channel)
-        testChannel(dialog, services, cycle, channel, pattern);
+        testChannel(dialog, services, tally, cycle, channel, pattern);
 }
 
 } // namespace
 
 unsigned TestThreadProc(LoopbackDialog& dialog, LoopbackServices& services, RunFlag& run,
-                        CycleCounter& counter)
+                        CycleCounter& counter, TestTally& tally, const RunBounds& bounds)
 {
-    // The flag is looked at only between cycles, so a stop lets the running
-    // cycle finish all three channels.
+    // The flag and the bounds are looked at only between cycles, so a stop
+    // lets the running cycle finish all three channels.
     for (;;) {
         dialog.setTestCaption(kTestCaptionRunning);
-        while (run.keepCycling())
-            runCycle(dialog, services, counter);
+        tally.beginRunning(services.tickCount());
+        while (run.keepCycling()) {
+            if (bounds.reached(counter.value(), tally.advance(services.tickCount()))) {
+                run.stopAtBound();
+                break;
+            }
+            runCycle(dialog, services, counter, tally);
+        }
+        tally.endRunning(services.tickCount());
         dialog.matchOutputsToSwitches();
         dialog.setTestCaption(kTestCaptionIdle);
         // The caption is restored before retiring: once retired, a new

@@ -8,8 +8,10 @@
 #include "cycle_counter.h"
 #include "loopback_dialog.h"
 #include "loopback_services.h"
+#include "bounded_run.h"
 #include "loopback_waits.h"
 #include "run_control.h"
+#include "test_tally.h"
 #include "loopback_globals.h"
 
 namespace zorik {
@@ -20,8 +22,12 @@ namespace zorik {
 // Captions: kTestCaptionRunning on entry, kTestCaptionIdle when the test has
 // been stopped, after dialog.matchOutputsToSwitches. Log lines go through dialog.appendToLog, one call per line.
 // Once it returns (and from the moment RunFlag::retireWorker let it go) it
-// no longer touches `dialog`.
+// no longer touches `dialog`. Every line is counted in `tally` before it is
+// logged, and every running period is timed there by the tick count.
+// A run with `bounds` stops by itself (RunFlag::stopAtBound) before the
+// first cycle that would pass them.
 unsigned TestThreadProc(LoopbackDialog& dialog, LoopbackServices& services,
-                        RunFlag& run = g_bTestRunning, CycleCounter& counter = g_nTestCount);
+                        RunFlag& run = g_bTestRunning, CycleCounter& counter = g_nTestCount,
+                        TestTally& tally = g_testTally, const RunBounds& bounds = RunBounds());
 
 } // namespace zorik

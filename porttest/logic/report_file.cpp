@@ -23,7 +23,13 @@ std::string reportFileBytes(const ReportSnapshot& snapshot)
 
 bool saveErrorReport(const ReportSnapshot& snapshot, ReportFileSystem& files)
 {
-    std::unique_ptr<ReportFile> file = files.create(kReportFileName);
+    return saveErrorReport(snapshot, files, kReportFileName);
+}
+
+bool saveErrorReport(const ReportSnapshot& snapshot, ReportFileSystem& files,
+                     const std::string& fileName)
+{
+    std::unique_ptr<ReportFile> file = files.create(fileName);
     if (!file)
         return false;
     const std::string bytes = reportFileBytes(snapshot);

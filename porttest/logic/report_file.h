@@ -39,5 +39,9 @@ public:
 // Returns false when the file could not be opened, written or closed; the
 // caller then shows kSaveFailed.
 bool saveErrorReport(const ReportSnapshot& snapshot, ReportFileSystem& files);
+// The same bytes to another file (a bounded run's /report:FILE), relative
+// to the current directory unless it says otherwise.
+bool saveErrorReport(const ReportSnapshot& snapshot, ReportFileSystem& files,
+                     const std::string& fileName);
 
 } // namespace zorik

@@ -92,4 +92,17 @@ bool RunFlag::retireWorker()
     return true;
 }
 
+void RunFlag::stopAtBound()
+{
+    LockHold hold(m_lock);
+    m_running = false;
+    m_boundReached = true;
+}
+
+bool RunFlag::boundReached() const
+{
+    LockHold hold(m_lock);
+    return m_boundReached;
+}
+
 } // namespace zorik

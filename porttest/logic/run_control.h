@@ -79,12 +79,20 @@ public:
     // touch the dialog any more), false if the test was started again
     // meanwhile and it has to carry on.
     bool retireWorker();
+    // A bounded run has reached its bound: clears the flag as a stop would,
+    // and remembers why, so that the run's end is not taken for the
+    // operator's.
+    void stopAtBound();
+
+    // True once a worker has stopped at its run's bound.
+    bool boundReached() const;
 
 private:
     mutable Lock m_lock;
     bool m_running = false;
     bool m_workerActive = false;
     bool m_closing = false;
+    bool m_boundReached = false;
 };
 
 } // namespace zorik

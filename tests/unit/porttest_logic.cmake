@@ -6,6 +6,8 @@ zorik_add_test(porttest_logic_test
     porttest/loopback_log_test.cpp
     porttest/program_texts_test.cpp
     porttest/report_file_test.cpp
+    porttest/command_line_test.cpp
+    porttest/summary_test.cpp
     porttest/test_journal_test.cpp
     LIBS zorik_porttest_logic)
 target_include_directories(porttest_logic_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/porttest)

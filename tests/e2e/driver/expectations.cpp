@@ -58,18 +58,20 @@ std::string exitCodeText(DWORD code) {
                                          << timeout.count() << " ms";
 }
 
-::testing::AssertionResult endsNormally(ZorikSession& session, Millis timeout) {
+::testing::AssertionResult endsNormally(ZorikSession& session, Millis timeout, DWORD exitCode) {
     const auto code = session.process().waitForExit(timeout);
     if (!code)
         return ::testing::AssertionFailure()
                << "the process is still running " << timeout.count() << " ms later";
-    if (*code != 0)
+    if (*code != exitCode)
         return ::testing::AssertionFailure() << "the process ended with exit code "
-                                             << exitCodeText(*code);
+                                             << exitCodeText(*code) << ", expected "
+                                             << exitCodeText(exitCode);
     return ::testing::AssertionSuccess();
 }
 
-::testing::AssertionResult endsWithoutAsking(ZorikSession& session, Millis timeout) {
+::testing::AssertionResult endsWithoutAsking(ZorikSession& session, Millis timeout,
+                                             DWORD exitCode) {
     const DWORD id = session.processId();
     std::optional<std::string> boxText;
     waitUntil(
@@ -90,7 +92,7 @@ std::string exitCodeText(DWORD code) {
     if (boxText)
         return ::testing::AssertionFailure() << "the program shows a message box "
                                              << quotedText(*boxText) << " instead of ending";
-    return endsNormally(session, Millis(0));
+    return endsNormally(session, Millis(0), exitCode);
 }
 
 ::testing::AssertionResult showsMessageBox(ZorikSession& session, const std::string& utf8Caption,
@@ -149,6 +151,53 @@ std::optional<Report> parsedReport(const std::optional<std::string>& file) {
     if (!report)
         ADD_FAILURE() << problem;
     return report;
+}
+
+} // namespace zorik::e2e
+
+namespace zorik::e2e {
+
+::testing::AssertionResult showsSummary(const MainDialog& dialog, const char* utf8Verdict,
+                                        const std::vector<LogLine>& lines, std::uint64_t& cycles,
+                                        Millis timeout) {
+    std::uint64_t perChannel[3] = {0, 0, 0};
+    for (const LogLine& line : lines)
+        if (line.inputChannel >= 0 && line.inputChannel < 3)
+            ++perChannel[line.inputChannel];
+    // "V  사이클 N  불일치 T ([0] a, [1] b, [2] c)  시험 시간 H:MM:SS"
+    const std::string verdict = cp949(std::string(utf8Verdict) + "  사이클 ");
+    const std::string figures =
+        cp949("  불일치 " + std::to_string(lines.size()) + " ([0] " + std::to_string(perChannel[0]) +
+              ", [1] " + std::to_string(perChannel[1]) + ", [2] " + std::to_string(perChannel[2]) +
+              ")" + kSummaryTimeLabel);
+    // The line follows the worker on a 250 ms timer: it is final once it
+    // has kept its text for longer than that.
+    constexpr Millis kStableFor(700);
+    std::string seen;
+    auto since = std::chrono::steady_clock::now();
+    const bool shown = waitUntil(
+        [&] {
+            const std::string now = dialog.text(kSummary);
+            if (now != seen)
+                since = std::chrono::steady_clock::now();
+            seen = now;
+            const std::size_t end = seen.find(figures);
+            if (elapsedSince(since) < kStableFor)
+                return false;
+            if (seen.compare(0, verdict.size(), verdict) != 0 || end == std::string::npos)
+                return false;
+            const std::string number = seen.substr(verdict.size(), end - verdict.size());
+            if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos)
+                return false;
+            cycles = std::stoull(number);
+            return true;
+        },
+        timeout);
+    if (shown)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the summary line shows " << quotedText(seen)
+                                         << ", expected " << quotedText(verdict) << "N"
+                                         << quotedText(figures) << "...";
 }
 
 } // namespace zorik::e2e

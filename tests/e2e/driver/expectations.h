@@ -46,13 +46,14 @@ std::optional<Report> parsedReport(const std::optional<std::string>& file);
 ::testing::AssertionResult showsCheck(const MainDialog& dialog, int id, int state,
                                       Millis timeout = kReactionTimeout);
 
-// The process ends with exit code 0 within `timeout`, and shows no message
-// box on the way (a box would wait for an operator).
+// The process ends with exit code `exitCode` within `timeout`, and shows
+// no message box on the way (a box would wait for an operator).
 ::testing::AssertionResult endsWithoutAsking(ZorikSession& session,
-                                             Millis timeout = kExitTimeout);
+                                             Millis timeout = kExitTimeout, DWORD exitCode = 0);
 
-// The process ends with exit code 0 within `timeout`.
-::testing::AssertionResult endsNormally(ZorikSession& session, Millis timeout = kExitTimeout);
+// The process ends with exit code `exitCode` within `timeout`.
+::testing::AssertionResult endsNormally(ZorikSession& session, Millis timeout = kExitTimeout,
+                                        DWORD exitCode = 0);
 
 // A message box with this caption and text (UTF-8, compared as code page
 // 949 bytes) shows within `timeout`.
@@ -65,5 +66,16 @@ std::optional<Report> parsedReport(const std::optional<std::string>& file);
 // disagreement lines within `timeout`; `lines` receives them.
 ::testing::AssertionResult logShowsLines(const MainDialog& dialog, size_t count,
                                          std::vector<LogLine>& lines, Millis timeout);
+
+} // namespace zorik::e2e
+
+namespace zorik::e2e {
+
+// The summary line settles on `utf8Verdict` and, per channel, as many
+// disagreements as `lines` holds, within `timeout`; `cycles` receives the
+// cycle count it shows (the time spent testing is not compared).
+::testing::AssertionResult showsSummary(const MainDialog& dialog, const char* utf8Verdict,
+                                        const std::vector<LogLine>& lines, std::uint64_t& cycles,
+                                        Millis timeout = kReactionTimeout);
 
 } // namespace zorik::e2e

@@ -56,6 +56,8 @@ TEST(LoopbackTest, HealthyUnitCountsCyclesAndLogsNothing) {
     ASSERT_TRUE(stopLoopbackTest(zorik));
     std::printf("the caption came back %ld ms after the stop\n",
                 static_cast<long>(elapsedSince(stopPressed).count()));
+    std::uint64_t summaryCycles = 0;
+    EXPECT_TRUE(showsSummary(dialog, kVerdictPass, {}, summaryCycles));
 
     // Polling is back: a switch drives its input again.
     const int wanted = dialog.checkState(outputId(1)) == 1 ? 0 : 1;
@@ -69,6 +71,7 @@ TEST(LoopbackTest, HealthyUnitCountsCyclesAndLogsNothing) {
     EXPECT_EQ(escapedBytes(report->log), escapedBytes(kFreshLog));
     EXPECT_GE(report->count, 2u);
     EXPECT_TRUE(cycleCountFits(report->count, ranMs, 1));
+    EXPECT_EQ(summaryCycles, report->count) << "the summary line's cycles";
     std::printf("%lu cycles counted in %ld ms\n", static_cast<unsigned long>(report->count),
                 ranMs);
 }
@@ -170,11 +173,14 @@ TEST(FaultyUnit, StuckInputsAreLoggedAndCountingGoesOnAcrossRuns) {
         << "the count started again with the second run";
 
     const std::string shownLog = dialog.text(kLogBox);
+    std::uint64_t summaryCycles = 0;
+    EXPECT_TRUE(showsSummary(dialog, kVerdictFail, lines, summaryCycles));
     const auto report = parsedReport(saveAndLeave(zorik));
     ASSERT_TRUE(report);
     EXPECT_EQ(escapedBytes(report->log), escapedBytes(shownLog))
         << "the report holds another log than the box showed";
     EXPECT_GE(report->count, lines.back().count);
+    EXPECT_EQ(summaryCycles, report->count) << "the summary line's cycles";
 }
 
 TEST(FaultyUnit, AbsentUnitLogsEveryChannelDrivenOn) {

@@ -19,6 +19,7 @@ enum ControlId : int {
     kOutput0 = 1008,
     kTestButton = 1017,
     kLogBox = 1018,
+    kSummary = 1019,
 };
 
 inline int inputId(int channel) { return kInput0 + channel; }

@@ -23,6 +23,9 @@ TEST(MainDialog, OpensWithFreshLogAndEverythingOff) {
     EXPECT_TRUE(showsText(dialog, kLogBox, kFreshLog));
     EXPECT_TRUE(showsText(dialog, kTestButton, cp949(kTestIdleCaption), Millis(0)));
     EXPECT_TRUE(showsText(dialog, kExitButton, cp949(kExitCaption), Millis(0)));
+    std::uint64_t summaryCycles = 1;
+    EXPECT_TRUE(showsSummary(dialog, kVerdictWaiting, {}, summaryCycles));
+    EXPECT_EQ(summaryCycles, 0u);
     // Nothing is written before the operator asks, and the unit's inputs
     // follow its outputs, which start off.
     for (int c = 0; c < 3; ++c) {

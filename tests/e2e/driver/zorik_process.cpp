@@ -61,6 +61,8 @@ ZorikProcess::ZorikProcess(const LaunchSettings& settings) {
 
     letWineManageItsOwnWindows();
     std::string commandLine = "\"" + program + "\"";
+    if (!settings.arguments.empty())
+        commandLine += " " + settings.arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     const ScopedSimSetting sim(settings.simSettings);

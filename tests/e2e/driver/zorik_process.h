@@ -15,6 +15,7 @@ namespace zorik::e2e {
 struct LaunchSettings {
     std::string workDir;     // the child's current directory
     std::string simSettings; // ZORIK_SIM for the simulated unit; empty: healthy
+    std::string arguments;   // after the program's name on its command line
 };
 
 class ZorikProcess {

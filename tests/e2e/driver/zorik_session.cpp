@@ -9,11 +9,12 @@ namespace zorik::e2e {
 
 ZorikSession::ZorikSession(const std::string& simSettings)
     : ownDir_(std::make_unique<WorkDir>()), dir_(ownDir_.get()),
-      process_(std::make_unique<ZorikProcess>(LaunchSettings{dir_->path(), simSettings})) {}
+      process_(std::make_unique<ZorikProcess>(LaunchSettings{dir_->path(), simSettings, ""})) {}
 
-ZorikSession::ZorikSession(const WorkDir& dir, const std::string& simSettings)
+ZorikSession::ZorikSession(const WorkDir& dir, const std::string& simSettings,
+                           const std::string& arguments)
     : dir_(&dir),
-      process_(std::make_unique<ZorikProcess>(LaunchSettings{dir_->path(), simSettings})) {}
+      process_(std::make_unique<ZorikProcess>(LaunchSettings{dir_->path(), simSettings, arguments})) {}
 
 const MainDialog& ZorikSession::dialog() {
     if (dialog_)

@@ -26,8 +26,10 @@ class ZorikSession {
 public:
     // Starts Zorik.exe in a new directory; `simSettings` is ZORIK_SIM.
     explicit ZorikSession(const std::string& simSettings = "");
-    // Starts it in an existing directory, e.g. one prepared with files.
-    ZorikSession(const WorkDir& dir, const std::string& simSettings);
+    // Starts it in an existing directory, e.g. one prepared with files,
+    // with `arguments` on its command line.
+    ZorikSession(const WorkDir& dir, const std::string& simSettings,
+                 const std::string& arguments = "");
 
     const WorkDir& dir() const { return *dir_; }
     ZorikProcess& process() { return *process_; }

@@ -28,4 +28,10 @@ inline constexpr char kJournalFailedMiddle[] = " 파일에 기록할 수 없습�
 inline constexpr char kJournalFailedAfter[] =
     "\r\n\r\n시험은 계속되지만 결과는 메모리에만 있습니다. 종료할 때 저장하십시오.";
 
+// The summary line: verdict, then the figures' labels.
+inline constexpr char kVerdictWaiting[] = "대기";
+inline constexpr char kVerdictPass[] = "정상";
+inline constexpr char kVerdictFail[] = "불량";
+inline constexpr char kSummaryTimeLabel[] = "  시험 시간 ";
+
 } // namespace zorik::e2e

@@ -22,6 +22,7 @@ constexpr WORD kDialogId = 102;
 constexpr WORD kIconGroupId = 128;
 constexpr WORD kButtonClass = 0x0080;
 constexpr WORD kEditClass = 0x0081;
+constexpr WORD kStaticClass = 0x0082;
 constexpr DWORD kNoId = static_cast<DWORD>(-1);
 
 struct Bytes {
@@ -136,7 +137,7 @@ TEST_F(MainDialogTemplate, Header)
                                             | DS_MODALFRAME | DS_SETFONT));
     EXPECT_EQ(dlg.exStyle, static_cast<DWORD>(WS_EX_APPWINDOW));
     EXPECT_EQ(dlg.helpId, 0u);
-    EXPECT_EQ(std::make_tuple(dlg.x, dlg.y, dlg.cx, dlg.cy), std::make_tuple(0, 0, 270, 265));
+    EXPECT_EQ(std::make_tuple(dlg.x, dlg.y, dlg.cx, dlg.cy), std::make_tuple(0, 0, 270, 291));
     EXPECT_FALSE(dlg.menu.ordinal);
     EXPECT_EQ(dlg.menu.name, L"");
     EXPECT_FALSE(dlg.windowClass.ordinal);
@@ -175,9 +176,11 @@ const ExpectedControl kControls[] = {
      kChild | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP,
      14, 87, 241, 130},
     {kNoId, kButtonClass, L"입출력 에러 체크", kGroup, 7, 72, 256, 153},
+    // The summary line, below the twelve, which keep their places.
+    {1019, kStaticClass, L"", kChild | SS_CENTER | SS_NOPREFIX | SS_CENTERIMAGE, 7, 264, 256, 20},
 };
 
-TEST_F(MainDialogTemplate, TwelveControlsInTabOrder)
+TEST_F(MainDialogTemplate, TwelveControlsInTabOrderThenTheSummaryLine)
 {
     ASSERT_EQ(dlg.items.size(), std::size(kControls));
     for (std::size_t i = 0; i < dlg.items.size(); ++i) {

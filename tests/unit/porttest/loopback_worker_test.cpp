@@ -352,3 +352,38 @@ TEST(LoopbackCycle, CounterSteppingBackDoesNotEndTheWait)
     waitAtLeast(clock, SETTLE_DELAY_MS);
     EXPECT_EQ(clock.sleeps, (std::vector<unsigned>{10, 10, 1}));
 }
+
+// A bounded run stops by itself before the first cycle past its bound: the
+// cycle under way always completes, cycle N + 1 never begins. Each cycle
+// takes 330 ms of the fake clock; every channel disagrees every cycle.
+TEST(LoopbackCycle, BoundedRunStopsByItselfAtWhicheverBoundComesFirst)
+{
+    const struct {
+        RunBounds bounds;
+        std::uint32_t cycles;
+    } rows[] = {
+        {{5, 0}, 5},     // cycles
+        {{1, 0}, 1},
+        {{0, 1}, 4},     // seconds: cycles begin at 0, 330, 660 and 990 ms
+        {{0, 3}, 10},
+        {{5, 3}, 5},     // both: the first reached
+        {{12, 1}, 4},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.bounds.cycles) + " cycles, " + std::to_string(row.bounds.seconds) + " s");
+        Worker worker(unwiredUnit);
+        worker.services.setRandomValues({7});
+        TestTally tally;
+        ASSERT_EQ(worker.flag.onTestButton(worker.button), TestButtonResult::Started);
+        EXPECT_EQ(TestThreadProc(worker.dialog, worker.services, worker.flag, worker.counter, tally, row.bounds), 0u);
+
+        EXPECT_EQ(worker.counter.value(), row.cycles);
+        EXPECT_TRUE(worker.flag.boundReached());
+        EXPECT_FALSE(worker.flag.workerActive());
+        EXPECT_EQ(worker.dialog.captions().back(), kTestCaptionIdle);
+        EXPECT_EQ(worker.dialog.lines().size(), 3u * row.cycles);
+        for (int channel = 0; channel < 3; ++channel)
+            EXPECT_EQ(tally.disagreements(channel), row.cycles);
+        EXPECT_EQ(tally.testingMilliseconds(0), 330u * row.cycles);
+    }
+}

@@ -1,0 +1,50 @@
+// A bounded run from the command line: the test starts by itself, stops at
+// its bound, and the report is written without a question before the
+// dialog ends. Nothing here ever waits for an answer: a batch file may be
+// the only one watching.
+#include "main_dialog.h"
+
+#include "loopback_globals.h"
+#include "program_texts.h"
+#include "report_file.h"
+#include "stdio_report_file.h"
+
+void CPortTestDlg::StartBoundedRun()
+{
+    // As if the operator pressed Test at once. Without a thread there is no
+    // run to wait for; it ends as an interrupted one.
+    if (g_bTestRunning.onTestButton(*this) != zorik::TestButtonResult::Started) {
+        EndBoundedRun();
+        return;
+    }
+    SetTimer(SUMMARY_TIMER_ID, SUMMARY_PERIOD_MS, nullptr);
+}
+
+void CPortTestDlg::CheckBoundedRunEnd()
+{
+    if (IsBoundedRun() && g_bTestRunning.boundReached() && !g_bTestRunning.workerActive())
+        EndBoundedRun();
+}
+
+void CPortTestDlg::EndBoundedRun()
+{
+    // Test, Esc and a timer may all come before the dialog has gone.
+    if (m_bBoundedRunEnded)
+        return;
+    m_bBoundedRunEnded = true;
+    KillTimer(SUMMARY_TIMER_ID);
+    StopTestAndWait();
+    UpdateSummary();
+
+    zorik::StdioReportFileSystem files;
+    const std::string name =
+        m_boundedRun.reportFile.empty() ? std::string(zorik::kReportFileName) : m_boundedRun.reportFile;
+    const bool written =
+        zorik::saveErrorReport(zorik::takeReportSnapshot(m_strLog, g_nTestCount), files, name);
+    // As on every way out: the journal goes, unless the report could not be
+    // written, when it is all there is and the next start recovers it.
+    m_journal.finish(!written);
+    m_nBoundedRunExit =
+        zorik::boundedRunExitCode(written, g_bTestRunning.boundReached(), g_testTally.disagreements());
+    EndDialog(IDCANCEL);
+}

@@ -1,0 +1,36 @@
+// The program's command line: nothing at all for the operator's dialog as
+// it always was, or a bounded run for a batch file:
+//   Zorik.exe [/cycles:N] [/seconds:S] [/report:FILE]
+// Option names in any case, after "/" or "-"; at least one of /cycles and
+// /seconds; each option at most once. Anything else is refused as a whole,
+// before anything runs, with a message naming the argument as written.
+#pragma once
+
+#include "bounded_run.h"
+
+#include <string>
+
+namespace zorik {
+
+constexpr std::uint32_t MAX_RUN_CYCLES = 4294967295u;
+constexpr std::uint32_t MAX_RUN_SECONDS = 2678400u; // 31 days
+
+struct RunOptions {
+    RunBounds bounds;           // none: the dialog as always
+    std::string reportFile;     // empty: the report's usual name
+};
+
+struct ParsedCommandLine {
+    bool accepted = true;
+    RunOptions options;
+    std::string refusal; // when not accepted: the message box's text
+};
+
+// `commandLine` as GetCommandLineA gives it: the program's name (quoted or
+// not) and then the arguments. A double quote starts or ends a quoted
+// stretch in which blanks do not split; the quotes themselves are dropped.
+// Code page 949 text splits safely byte by byte: no trail byte is a blank,
+// a quote, "/", "-" or ":".
+ParsedCommandLine parseCommandLine(const char* commandLine);
+
+} // namespace zorik

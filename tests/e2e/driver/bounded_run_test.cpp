@@ -1,0 +1,138 @@
+// Bounded runs from the command line, as a batch file makes them: the test
+// runs by itself, the report is written without a question, and the exit
+// code gives the verdict. Nothing may wait for an answer of the program's
+// own.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+
+#include "cp949_text.h"
+#include "expectations.h"
+#include "log_text.h"
+#include "operator_steps.h"
+#include "zorik_texts.h"
+
+namespace zorik::e2e {
+namespace {
+
+// Start-up and exit on top of the run itself, on a loaded machine.
+constexpr Millis kBoundedRunSlack(15000);
+
+TEST(BoundedRun, EndsByItselfWithTheVerdictAsExitCode) {
+    const struct {
+        const char* arguments;
+        const char* sim;
+        const char* takenName; // made a directory first, so no file can take it
+        DWORD exitCode;
+        const char* report;    // where the report lands; nullptr: nowhere
+        std::uint64_t fewestCycles, mostCycles;
+        long fewestMs;         // from start to exit
+    } rows[] = {
+        {"/cycles:5", "", nullptr, 0, kReportName, 5, 5, 5 * kShortestCycleMs},
+        {"-CYCLES:5", "stuck-off=1", nullptr, 1, kReportName, 5, 5, 5 * kShortestCycleMs},
+        // Cycles begin while less than 3 s have been spent testing.
+        {"/seconds:3", "", nullptr, 0, kReportName, 3000 / 400, 3000 / kShortestCycleMs + 1, 3000},
+        {"/cycles:2 /report:\"run 1.txt\"", "", nullptr, 0, "run 1.txt", 2, 2, 2 * kShortestCycleMs},
+        {"/cycles:1 /report:taken", "", "taken", 3, nullptr, 0, 0, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.arguments) + ", ZORIK_SIM=" + row.sim);
+        WorkDir dir;
+        if (row.takenName)
+            dir.makeDirectory(row.takenName);
+        const auto started = std::chrono::steady_clock::now();
+        ZorikSession zorik(dir, row.sim, row.arguments);
+        const Millis bound(row.mostCycles * 3 / 2 * kShortestCycleMs + kBoundedRunSlack.count());
+        ASSERT_TRUE(endsWithoutAsking(zorik, bound, row.exitCode));
+        const long ranMs = static_cast<long>(elapsedSince(started).count());
+        std::printf("%s: exit code %lu after %ld ms\n", row.arguments,
+                    static_cast<unsigned long>(row.exitCode), ranMs);
+        // The journal goes as on every way out, unless the report is missing.
+        EXPECT_EQ(dir.exists(kJournalName), row.report == nullptr);
+        if (!row.report) {
+            EXPECT_FALSE(dir.exists(kReportName));
+            continue;
+        }
+        if (std::string(row.report) != kReportName) {
+            EXPECT_FALSE(dir.exists(kReportName));
+        }
+        const auto report = parsedReport(dir.readFile(row.report));
+        ASSERT_TRUE(report);
+        EXPECT_GE(report->count, row.fewestCycles);
+        EXPECT_LE(report->count, row.mostCycles);
+        EXPECT_GE(ranMs, row.fewestMs);
+        std::string problem;
+        const auto lines = parseLog(report->log, problem);
+        ASSERT_TRUE(lines) << problem;
+        EXPECT_EQ(!lines->empty(), row.exitCode == 1) << lines->size() << " lines";
+        for (const LogLine& line : *lines) {
+            EXPECT_EQ(line.inputChannel, 1);
+            EXPECT_LE(line.count, report->count);
+        }
+    }
+}
+
+TEST(BoundedRun, RefusedArgumentIsSaidOnceAndNothingRuns) {
+    WorkDir dir;
+    ZorikSession zorik(dir, "", "/cycles:5 /Seconds:0");
+    std::optional<MessageBoxWindow> box = MessageBoxWindow::waitFor(zorik.processId(), kStartTimeout);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->caption(), kDialogCaption);
+    const std::string text = box->text();
+    EXPECT_EQ(text.substr(0, text.find("\r\n")),
+              "Bad argument \"/Seconds:0\": the number of seconds must be a whole number from 1 to 2678400.");
+    EXPECT_NE(text.find("/cycles:N     end after N cycles, N from 1 to 4294967295"), std::string::npos) << text;
+    EXPECT_FALSE(box->hasButton(IDCANCEL));
+    EXPECT_FALSE(MainDialog::waitFor(zorik.processId(), Millis(0))) << "the dialog opened";
+    ASSERT_TRUE(box->answer(IDOK, kReactionTimeout));
+    EXPECT_TRUE(endsWithoutAsking(zorik, kExitTimeout, 64));
+    EXPECT_FALSE(dir.exists(kReportName));
+}
+
+// The library's own box is the library's and waits as it always does; the
+// program adds none ("Cannot Find Port" is left out) and ends with 2.
+TEST(BoundedRun, PortThatCannotBeOpenedEndsWithoutTesting) {
+    WorkDir dir;
+    ZorikSession zorik(dir, "no-giveio", "/cycles:5");
+    std::optional<MessageBoxWindow> box;
+    ASSERT_TRUE(showsMessageBox(zorik, kLibraryFatalCaption, kGiveioMissing, box, kStartTimeout));
+    ASSERT_TRUE(box->answer(IDOK, kReactionTimeout));
+    EXPECT_TRUE(endsWithoutAsking(zorik, kExitTimeout, 2));
+    EXPECT_FALSE(dir.exists(kReportName));
+}
+
+// Every way an operator can end a bounded run early: no question, the
+// report of what was found, exit code 4.
+TEST(BoundedRun, OperatorEndingItEarlyGetsTheReportAndExitCode4) {
+    const struct {
+        const char* name;
+        void (*end)(const MainDialog& dialog);
+    } ways[] = {
+        {"Test", [](const MainDialog& dialog) { dialog.click(kTestButton); }},
+        {"exit button", [](const MainDialog& dialog) { dialog.click(kExitButton); }},
+        {kQuietExits[0].name, kQuietExits[0].leave},
+        {kQuietExits[1].name, kQuietExits[1].leave},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        WorkDir dir;
+        ZorikSession zorik(dir, "stuck-off=1", "/seconds:600");
+        const MainDialog& dialog = zorik.dialog();
+        ASSERT_TRUE(showsText(dialog, kTestButton, cp949(kTestRunningCaption)));
+        std::vector<LogLine> lines;
+        ASSERT_TRUE(logShowsLines(dialog, 1, lines, Millis(8000)));
+        way.end(dialog);
+        ASSERT_TRUE(endsWithoutAsking(zorik, kExitTimeout, 4));
+        const auto report = parsedReport(dir.readFile(kReportName));
+        ASSERT_TRUE(report);
+        std::string problem;
+        const auto saved = parseLog(report->log, problem);
+        ASSERT_TRUE(saved) << problem;
+        EXPECT_GE(saved->size(), lines.size());
+        EXPECT_GE(report->count, lines.back().count);
+    }
+}
+
+} // namespace
+} // namespace zorik::e2e
