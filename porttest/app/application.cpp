@@ -19,7 +19,10 @@ BOOL CPortTestApp::InitInstance()
 
     // A batch file's mistake is refused before anything runs, and said
     // once: nothing is tested, nothing written, no journal recovered.
-    const zorik::ParsedCommandLine commandLine = zorik::parseCommandLine(::GetCommandLineA());
+    char programPath[MAX_PATH + 1] = "";
+    if (::GetModuleFileNameA(nullptr, programPath, MAX_PATH) == 0)
+        programPath[0] = '\0';
+    const zorik::ParsedCommandLine commandLine = zorik::parseCommandLine(::GetCommandLineA(), programPath);
     if (!commandLine.accepted) {
         AfxMessageBox(commandLine.refusal.c_str(), MB_OK | MB_ICONHAND);
         m_nExitCode = zorik::EXIT_REFUSED_ARGUMENT;

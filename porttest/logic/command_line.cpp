@@ -24,7 +24,24 @@ bool isBlank(char c)
     return c == ' ' || c == '\t';
 }
 
-const char* skipProgramName(const char* p)
+char lowerCase(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The program's path written without quotes, blanks and all, as a launcher
+// may hand it to CreateProcess; file names compare without regard to case.
+const char* skipUnquotedPath(const char* p, const char* programPath)
+{
+    if (programPath == nullptr || *programPath == '\0')
+        return nullptr;
+    for (; *programPath != '\0'; ++p, ++programPath)
+        if (lowerCase(*p) != lowerCase(*programPath))
+            return nullptr;
+    return *p == '\0' || isBlank(*p) ? p : nullptr;
+}
+
+const char* skipProgramName(const char* p, const char* programPath)
 {
     if (*p == '"') {
         ++p;
@@ -32,6 +49,8 @@ const char* skipProgramName(const char* p)
             ++p;
         if (*p == '"')
             ++p;
+    } else if (const char* afterPath = skipUnquotedPath(p, programPath)) {
+        p = afterPath;
     } else {
         while (*p != '\0' && !isBlank(*p))
             ++p;
@@ -58,11 +77,6 @@ std::vector<Argument> splitArguments(const char* p)
         }
         arguments.push_back(argument);
     }
-}
-
-char lowerCase(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 // "/name:rest" or "-name:rest" with `name` in any case; `rest` receives
@@ -117,14 +131,14 @@ ParsedCommandLine refuse(const char* before, const std::string& written, const c
 
 } // namespace
 
-ParsedCommandLine parseCommandLine(const char* commandLine)
+ParsedCommandLine parseCommandLine(const char* commandLine, const char* programPath)
 {
     ParsedCommandLine parsed;
     if (commandLine == nullptr)
         return parsed;
     bool given[3] = {false, false, false};
     std::string reportWritten;
-    for (const Argument& argument : splitArguments(skipProgramName(commandLine))) {
+    for (const Argument& argument : splitArguments(skipProgramName(commandLine, programPath))) {
         static const char* const kNames[3] = {"cycles", "seconds", "report"};
         static const char* const kTwice[3] = {" gives /cycles a second time.", " gives /seconds a second time.",
                                               " gives /report a second time."};

@@ -30,7 +30,10 @@ struct ParsedCommandLine {
 // not) and then the arguments. A double quote starts or ends a quoted
 // stretch in which blanks do not split; the quotes themselves are dropped.
 // Code page 949 text splits safely byte by byte: no trail byte is a blank,
-// a quote, "/", "-" or ":".
-ParsedCommandLine parseCommandLine(const char* commandLine);
+// a quote, "/", "-" or ":". `programPath` (GetModuleFileNameA's, or null)
+// is what an unquoted program name may hold blanks and all: a launcher may
+// start "C:\Program Files\Zorik\Zorik.exe" without quotes, and the rest
+// of that path must not be taken for arguments.
+ParsedCommandLine parseCommandLine(const char* commandLine, const char* programPath);
 
 } // namespace zorik

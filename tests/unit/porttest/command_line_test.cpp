@@ -22,6 +22,8 @@ struct Row {
 const char kCyclesRange[] = ": the number of cycles must be a whole number from 1 to 4294967295.";
 const char kSecondsRange[] = ": the number of seconds must be a whole number from 1 to 2678400.";
 
+const char kProgramPath[] = "C:\\Program Files\\Zorik\\Zorik.exe";
+
 const Row kRows[] = {
     // accepted
     {"Zorik.exe", 0, 0, "", nullptr},
@@ -32,6 +34,10 @@ const Row kRows[] = {
     {"Zorik.exe\t/cycles:4294967295\t-report:\"C:\\My Reports\\run 1.txt\"", 4294967295u, 0,
      "C:\\My Reports\\run 1.txt", nullptr},
     {"\"Zorik.exe\"/cycles:007", 7, 0, "", nullptr},
+    // the program's own path unquoted, blanks and all
+    {"C:\\Program Files\\Zorik\\Zorik.exe", 0, 0, "", nullptr},
+    {"c:\\program files\\zorik\\ZORIK.EXE /seconds:3", 0, 3, "", nullptr},
+    {"C:\\Program Files\\Zorik\\Zorik.exe2 /seconds:3", 0, 0, "", "Unknown argument \"Files\\Zorik\\Zorik.exe2\"."},
     // refused
     {"Zorik.exe /cycles:0", 0, 0, "", "Bad argument \"/cycles:0\"%C"},
     {"Zorik.exe /cycles:4294967296", 0, 0, "", "Bad argument \"/cycles:4294967296\"%C"},
@@ -75,7 +81,7 @@ TEST(CommandLine, AcceptedAndRefusedArguments)
 {
     for (const Row& row : kRows) {
         SCOPED_TRACE(row.commandLine);
-        const ParsedCommandLine parsed = parseCommandLine(row.commandLine);
+        const ParsedCommandLine parsed = parseCommandLine(row.commandLine, kProgramPath);
         if (row.refusal == nullptr) {
             ASSERT_TRUE(parsed.accepted) << parsed.refusal;
             EXPECT_EQ(parsed.options.bounds.cycles, row.cycles);
