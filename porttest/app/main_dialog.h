@@ -113,10 +113,13 @@ private:
     void WriteOutput(int channel);
     void StopTestAndWait();
     // Every way out ends here: stops the worker, so the report holds every
-    // line; saves the report when `saveReport`; then removes the journal
-    // (kept when the report could not be saved, for the next start to
-    // recover).
-    void FinishRun(bool saveReport);
+    // line; saves the report as `reportName` unless that is null; then
+    // removes the journal (kept when the report could not be saved, for the
+    // next start to recover). False when the report could not be saved.
+    bool FinishRun(const char* reportName);
+    // The exit button's question, then FinishRun; a report that could not
+    // be saved is said.
+    void AskAndFinishRun();
     void UpdateSummary();
 
     // main_dialog_bounded.cpp
@@ -124,8 +127,8 @@ private:
     void StartBoundedRun();
     // On the summary timer: ends the run once the worker stopped at its bound.
     void CheckBoundedRunEnd();
-    // Stops the worker and waits for it, writes the report without asking,
-    // closes the journal as FinishRun does and ends the dialog; whoever
+    // FinishRun with the report written without asking, then ends the
+    // dialog; whoever
     // asked (the bound, Test, the exit button, Esc, the close box) decides
     // nothing but the exit code.
     void EndBoundedRun();

@@ -6,8 +6,6 @@
 
 #include "loopback_globals.h"
 #include "program_texts.h"
-#include "report_file.h"
-#include "stdio_report_file.h"
 
 void CPortTestDlg::StartBoundedRun()
 {
@@ -33,17 +31,9 @@ void CPortTestDlg::EndBoundedRun()
         return;
     m_bBoundedRunEnded = true;
     KillTimer(SUMMARY_TIMER_ID);
-    StopTestAndWait();
+    const bool written = FinishRun(m_boundedRun.reportFile.empty() ? zorik::kReportFileName
+                                                                   : m_boundedRun.reportFile.c_str());
     UpdateSummary();
-
-    zorik::StdioReportFileSystem files;
-    const std::string name =
-        m_boundedRun.reportFile.empty() ? std::string(zorik::kReportFileName) : m_boundedRun.reportFile;
-    const bool written =
-        zorik::saveErrorReport(zorik::takeReportSnapshot(m_strLog, g_nTestCount), files, name);
-    // As on every way out: the journal goes, unless the report could not be
-    // written, when it is all there is and the next start recovers it.
-    m_journal.finish(!written);
     m_nBoundedRunExit =
         zorik::boundedRunExitCode(written, g_bTestRunning.boundReached(), g_testTally.disagreements());
     EndDialog(IDCANCEL);

@@ -16,7 +16,7 @@ void CPortTestDlg::OnOK()
         EndBoundedRun();
         return;
     }
-    FinishRun(MessageBox(zorik::kSaveQuestion, nullptr, MB_YESNO) == IDYES);
+    AskAndFinishRun();
     CDialog::OnOK();
 }
 
@@ -32,26 +32,32 @@ void CPortTestDlg::OnCancel()
     if (g_nTestCount.value() == 0) {
         StopTestAndWait();
         if (g_nTestCount.value() == 0) {
-            FinishRun(false);
+            FinishRun(nullptr);
             CDialog::OnCancel();
             return;
         }
     }
-    FinishRun(MessageBox(zorik::kSaveQuestion, nullptr, MB_YESNO) == IDYES);
+    AskAndFinishRun();
     CDialog::OnCancel();
 }
 
-void CPortTestDlg::FinishRun(bool saveReport)
+void CPortTestDlg::AskAndFinishRun()
+{
+    const bool save = MessageBox(zorik::kSaveQuestion, nullptr, MB_YESNO) == IDYES;
+    if (!FinishRun(save ? zorik::kReportFileName : nullptr))
+        AfxMessageBox(zorik::kSaveFailed, MB_ICONHAND);
+}
+
+bool CPortTestDlg::FinishRun(const char* reportName)
 {
     StopTestAndWait();
     bool saved = true;
-    if (saveReport) {
+    if (reportName != nullptr) {
         zorik::StdioReportFileSystem files;
-        saved = zorik::saveErrorReport(zorik::takeReportSnapshot(m_strLog, g_nTestCount), files);
-        if (!saved)
-            AfxMessageBox(zorik::kSaveFailed, MB_ICONHAND);
+        saved = zorik::saveErrorReport(zorik::takeReportSnapshot(m_strLog, g_nTestCount), files, reportName);
     }
     m_journal.finish(!saved);
+    return saved;
 }
 
 void CPortTestDlg::StopTestAndWait()
