@@ -28,7 +28,8 @@
 #include "framework/summary_static.h"
 #include "framework/tick_clock.h"
 #include "framework/windows_journal_files.h"
-#include "journaling_dialog.h"
+#include "log_listener.h"
+#include "reading.h"
 #include "loopback_log.h"
 #include "loopback_worker.h"
 #include "program_texts.h"
@@ -46,7 +47,7 @@ constexpr UINT WM_SHOW_NEW_LOG_LINES = WM_APP + 1;
 
 struct HostState {
     CLogBox* box;
-    const zorik::TestLog* log = nullptr;
+    zorik::TestLog* log = nullptr;
     std::size_t shown = 0;
 };
 constexpr UINT_PTR kSummaryTimerId = 11;
@@ -108,10 +109,15 @@ LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
             return reinterpret_cast<LRESULT>(brush);
     }
     if (message == WM_SHOW_NEW_LOG_LINES) {
+        // As the dialog does: the lines waiting for the box, one by one.
         auto* state = reinterpret_cast<HostState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-        const std::string added = state->log->textFrom(state->shown);
-        state->shown += added.size();
-        state->box->AppendLine(added); // one line: each message follows one append
+        bool dropped = false;
+        const std::string added = state->log->takeForBox(dropped);
+        for (std::size_t start = 0; start < added.size();) {
+            const std::size_t end = added.find('\n', start) + 1;
+            state->box->AppendLine(added.substr(start, end - start));
+            start = end;
+        }
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -157,10 +163,7 @@ public:
     HWND summary() const { return summary_; }
     CLogBox& box() { return box_; }
     // The worker's lines come from `log`, of which the box shows all so far.
-    void follow(const zorik::TestLog& log) {
-        state_.log = &log;
-        state_.shown = log.size();
-    }
+    void follow(zorik::TestLog& log) { state_.log = &log; }
     void paint() const { UpdateWindow(box_.m_hWnd); }
     std::size_t length() const { return static_cast<std::size_t>(GetWindowTextLengthA(box_.m_hWnd)); }
 
@@ -227,8 +230,9 @@ private:
     NoButton noButton_;
 };
 
-// The dialog as the worker sees it: indicators held here, log lines to
-// m_strLog and, through a message to the window's thread, to the box.
+// The dialog as the worker sees it: indicators held here. Log lines reach
+// m_strLog and, through a posted message to the window's thread, the box,
+// as in the program (benchCycles' stream).
 class BenchDialog : public zorik::LoopbackDialog {
 public:
     BenchDialog(zorik::TestLog& log, HWND host) : log_(log), host_(host) {}
@@ -237,10 +241,6 @@ public:
     void setInputIndicator(int channel, int checked) override { input_[channel] = checked; }
     int inputIndicator(int channel) override { return input_[channel]; }
     void setTestCaption(const std::string&) override {}
-    void appendToLog(const std::string& line) override {
-        log_.append(line);
-        SendMessageA(host_, WM_SHOW_NEW_LOG_LINES, 0, 0);
-    }
     void matchOutputsToSwitches() override {}
 
 private:
@@ -252,6 +252,7 @@ private:
 
 struct Worker {
     zorik::LoopbackDialog* dialog;
+    zorik::ReadingListener* readings;
     DisagreeingServices* services;
     zorik::RunFlag* flag;
     zorik::CycleCounter* counter;
@@ -260,8 +261,8 @@ struct Worker {
 
 DWORD WINAPI workerEntry(LPVOID parameter) {
     const Worker& worker = *static_cast<Worker*>(parameter);
-    return zorik::TestThreadProc(*worker.dialog, *worker.services, *worker.flag, *worker.counter,
-                                 *worker.tally);
+    return zorik::TestThreadProc(*worker.dialog, *worker.services, *worker.readings, *worker.flag,
+                                 *worker.counter, *worker.tally);
 }
 
 // Single cycle periods (ms) of `cycles` cycles of the real worker, the
@@ -275,12 +276,14 @@ std::vector<double> benchCycles(LogBoxWindow& window, zorik::TestLog& log, std::
     zorik::TestTally tally;
     window.follow(log);
     BenchDialog dialog(log, window.host());
-    std::optional<zorik::JournalingDialog> journaled;
+    const HWND host = window.host();
+    zorik::LogListener logListener(log, journal, [host] { PostMessageA(host, WM_SHOW_NEW_LOG_LINES, 0, 0); });
+    zorik::ReadingStream readings;
     if (journal)
-        journaled.emplace(dialog, *journal);
+        readings.add(*journal);
+    readings.add(logListener);
     DisagreeingServices services(flag, counter, cycles);
-    Worker worker{journaled ? static_cast<zorik::LoopbackDialog*>(&*journaled) : &dialog, &services, &flag,
-                  &counter, &tally};
+    Worker worker{&dialog, &readings, &services, &flag, &counter, &tally};
     SummaryKeeper keeper;
     keeper.line.m_hWnd = window.summary();
     keeper.counter = &counter;
@@ -410,15 +413,18 @@ void benchJournalLines() {
     zorik::TestJournal* journals[2] = {&small, &large};
     for (int i = 0; i < 100; ++i)
         for (int j = 0; j < 2; ++j) {
-            std::string lines[batch];
-            for (int k = 0; k < batch; ++k)
-                lines[k] = logLine(static_cast<std::uint32_t>(i * batch + k));
+            zorik::Reading lines[batch];
+            for (int k = 0; k < batch; ++k) {
+                lines[k].cycle = static_cast<std::uint32_t>(i * batch + k);
+                lines[k].disagreement = true;
+                lines[k].lineOutput = 1;
+            }
             const auto start = Clock::now();
-            for (const std::string& line : lines)
-                journals[j]->lineLogged(line);
+            for (const zorik::Reading& reading : lines)
+                journals[j]->reading(reading);
             perLine[j].push_back(millisBetween(start, Clock::now()) * 1000.0 / batch);
             const auto flushStart = Clock::now();
-            journals[j]->cycleLogged();
+            journals[j]->cycleEnded(0);
             flushes.push_back(millisBetween(flushStart, Clock::now()));
         }
     std::printf("ROW|journal: one line written, 100 lines in it|median %.2f us, worst %.2f us|"

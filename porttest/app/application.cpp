@@ -39,12 +39,13 @@ BOOL CPortTestApp::InitInstance()
         AfxMessageBox(recovered.c_str(), MB_OK | MB_ICONINFORMATION);
 
     CPortTestDlg dlg;
-    dlg.SetBoundedRun(commandLine.options);
+    dlg.SetRunOptions(commandLine.options);
     m_pMainWnd = &dlg;
-    dlg.DoModal();
+    // A dialog that could not be made (-1) has tested nothing; its exit
+    // code says "no verdict" (the dialog's own, until a run has ended).
+    const INT_PTR result = dlg.DoModal();
     m_pMainWnd = nullptr;
-    if (commandLine.options.bounds.any())
-        m_nExitCode = dlg.BoundedRunExitCode();
+    m_nExitCode = result == -1 ? zorik::EXIT_NO_VERDICT : dlg.ExitCode();
 
     // The dialog has closed: no message loop to run, the program ends.
     return FALSE;

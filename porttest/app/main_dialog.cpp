@@ -28,9 +28,14 @@ CPortTestDlg::CPortTestDlg(CWnd* pParent)
     : CDialog(IDD_PORTTEST_DIALOG, pParent),
       m_strLog(zorik::kLogInitialText),
       m_hIcon(AfxGetApp()->LoadIcon(IDR_MAINFRAME)),
-      m_journal(m_strLog, m_journalFiles)
+      m_journal(m_strLog, m_journalFiles, [] { return static_cast<std::uint32_t>(::GetTickCount()); }),
+      m_logListener(m_strLog, &m_journal, [this] { ::PostMessageA(m_hWnd, WM_SHOW_NEW_LOG_LINES, 0, 0); })
 {
     m_journal.onFailure = [this] { ::PostMessageA(m_hWnd, WM_JOURNAL_FAILED, 0, 0); };
+    // The journal first: the log holds a line only where the journal could
+    // not take it.
+    m_readings.add(m_journal);
+    m_readings.add(m_logListener);
 }
 
 CPortTestDlg::~CPortTestDlg() = default;
@@ -48,11 +53,8 @@ void CPortTestDlg::DoDataExchange(CDataExchange* pDX)
     // out it receives the log's header and its newest lines (the report
     // holds them all); coming back there is nothing to take.
     DDX_Control(pDX, IDC_LOG, m_logBox);
-    if (!pDX->m_bSaveAndValidate) {
-        const std::string log = m_strLog.text();
-        m_logBox.Show(log);
-        m_logBytesShown = log.size();
-    }
+    if (!pDX->m_bSaveAndValidate)
+        m_logBox.Show(m_strLog.text());
     DDX_Control(pDX, IDC_TEST, m_btnTest);
     DDX_Control(pDX, IDC_SUMMARY, m_summary);
 }
@@ -71,8 +73,7 @@ BOOL CPortTestDlg::OnInitDialog()
         // A bounded run has nobody to answer a box of its own, and no test
         // can tell anything without the port: it ends here, writing nothing.
         if (IsBoundedRun()) {
-            m_bBoundedRunEnded = true;
-            m_nBoundedRunExit = zorik::EXIT_PORT_NOT_OPENED;
+            m_unattended.endWithoutTest(zorik::EXIT_PORT_NOT_OPENED);
             EndDialog(IDCANCEL);
             return TRUE;
         }
@@ -116,8 +117,12 @@ void CPortTestDlg::OnTimer(UINT_PTR nIDEvent)
         // Asked first: a worker that has retired has counted everything.
         const bool workerDone = !g_bTestRunning.workerActive();
         UpdateSummary();
+        // Should a posted message have been lost (a full queue), the box
+        // catches up here.
+        OnShowNewLogLines(0, 0);
         if (workerDone)
             KillTimer(SUMMARY_TIMER_ID);
+        CheckOutOfMemory();
         CheckBoundedRunEnd();
         return;
     }
@@ -171,10 +176,15 @@ HICON CPortTestDlg::OnQueryDragIcon()
 
 LRESULT CPortTestDlg::OnShowNewLogLines(WPARAM, LPARAM)
 {
-    // The log takes whole lines only, so what it holds past the box's part
-    // is whole lines.
-    const std::string added = m_strLog.textFrom(m_logBytesShown);
-    m_logBytesShown += added.size();
+    // The log takes whole lines only, so what waits for the box is whole
+    // lines. When more waited than the box shows, it starts again from the
+    // head with the newest of them.
+    bool dropped = false;
+    const std::string added = m_strLog.takeForBox(dropped);
+    if (dropped) {
+        m_logBox.Show(m_strLog.head() + added);
+        return 0;
+    }
     for (std::size_t start = 0; start < added.size();) {
         const std::size_t lf = added.find('\n', start);
         const std::size_t end = lf == std::string::npos ? added.size() : lf + 1;

@@ -8,10 +8,13 @@
 #include "framework/summary_static.h"
 #include "command_line.h"
 #include "framework/windows_journal_files.h"
+#include "log_listener.h"
 #include "loopback_dialog.h"
-#include "run_control.h"
 #include "loopback_log.h"
+#include "reading.h"
+#include "run_control.h"
 #include "test_journal.h"
+#include "unattended_run.h"
 
 #include "resource.h"
 
@@ -31,11 +34,12 @@ public:
     static constexpr UINT_PTR SUMMARY_TIMER_ID = 11;
     static constexpr UINT SUMMARY_PERIOD_MS = 250;
 
-    // Before DoModal: run the test by itself within these bounds, then
-    // write the report and end (the command line's bounded run).
-    void SetBoundedRun(const zorik::RunOptions& options) { m_boundedRun = options; }
-    // After DoModal, for a bounded run: the program's exit code.
-    int BoundedRunExitCode() const { return m_nBoundedRunExit; }
+    // Before DoModal: the command line's options. With bounds, the test
+    // runs by itself within them, then the report is written and the
+    // dialog ends (a bounded run).
+    void SetRunOptions(const zorik::RunOptions& options) { m_unattended.setOptions(options); }
+    // After DoModal: the program's exit code (bounded_run.h).
+    int ExitCode() const;
 
     // The test worker's entry; `parameter` is the dialog.
     static UINT TestThreadEntry(LPVOID parameter);
@@ -62,7 +66,7 @@ protected:
     void OnOutput1();
     void OnOutput2();
     void OnTest();
-    // Sent by the worker once it has logged a line.
+    // Posted by the worker when lines wait for the log box.
     LRESULT OnShowNewLogLines(WPARAM, LPARAM);
     // Sent by the worker when its run is over.
     LRESULT OnMatchOutputsToSwitches(WPARAM, LPARAM);
@@ -74,14 +78,15 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    // The worker appends a line to m_strLog, then sends this message, so
-    // that the log box grows on the UI thread alone and placing the caret
-    // at the end and inserting there happen in one piece, whatever the
-    // operator does with the box meanwhile. Any program can send WM_APP + 1
-    // (broadcasts of the WM_APP range happen), so the message carries
-    // nothing: its handler shows what the log holds beyond what the box has
-    // been given, and a message from elsewhere can neither add a line nor
-    // make the program read anything but its own log.
+    // The worker appends a line to m_strLog, then posts this message when
+    // the box had nothing waiting, so that the log box grows on the UI
+    // thread alone (placing the caret at the end and inserting there
+    // happen in one piece, whatever the operator does with the box
+    // meanwhile) and the worker's cycle never waits for the box. Any
+    // program can send WM_APP + 1 (broadcasts of the WM_APP range happen),
+    // so the message carries nothing: its handler shows the lines the log
+    // has waiting for the box, and a message from elsewhere can neither
+    // add a line nor make the program read anything but its own log.
     static constexpr UINT WM_SHOW_NEW_LOG_LINES = WM_APP + 1;
 
     // Carries nothing either: from anywhere it only writes each output as
@@ -95,20 +100,24 @@ private:
 
     // The log box (IDC_LOG): the log's header and its newest lines.
     CLogBox m_logBox;
-    // How many bytes of m_strLog the log box has been given; UI thread only.
-    std::size_t m_logBytesShown = 0;
 
     // The summary line (IDC_SUMMARY), below the log box.
     CSummaryStatic m_summary;
 
-    // A bounded run from the command line; no bounds: the dialog as always.
-    zorik::RunOptions m_boundedRun;
-    int m_nBoundedRunExit = zorik::EXIT_NO_DISAGREEMENT;
-    bool m_bBoundedRunEnded = false;
+    // The command line's options; a bounded run when they give bounds.
+    zorik::UnattendedRun m_unattended;
 
     // The journal (test_journal.h) of this run's tests.
     WindowsJournalFiles m_journalFiles;
     zorik::TestJournal m_journal;
+    // Keeps the journal when leaving: memory ran out, so it is the record.
+    bool m_keepJournal = false;
+    bool m_outOfMemoryTold = false;
+
+    // Where each reading goes after the tally (reading.h): the journal,
+    // then the log.
+    zorik::LogListener m_logListener;
+    zorik::ReadingStream m_readings;
 
     void WriteOutput(int channel);
     void StopTestAndWait();
@@ -122,8 +131,11 @@ private:
     void AskAndFinishRun();
     void UpdateSummary();
 
+    // On the summary timer: memory ran out in the worker; says so once.
+    void CheckOutOfMemory();
+
     // main_dialog_bounded.cpp
-    bool IsBoundedRun() const { return m_boundedRun.bounds.any(); }
+    bool IsBoundedRun() const { return m_unattended.active(); }
     void StartBoundedRun();
     // On the summary timer: ends the run once the worker stopped at its bound.
     void CheckBoundedRunEnd();
@@ -140,7 +152,6 @@ private:
     int inputIndicator(int channel) override;
     void matchOutputsToSwitches() override;
     void setTestCaption(const std::string& text) override;
-    void appendToLog(const std::string& line) override;
 
     // zorik::TestButtonActions: called on the UI thread.
     bool startWorkerThread() override;

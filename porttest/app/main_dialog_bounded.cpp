@@ -12,7 +12,9 @@ void CPortTestDlg::StartBoundedRun()
     // As if the operator pressed Test at once. Without a thread there is no
     // run to wait for; it ends as an interrupted one.
     if (g_bTestRunning.onTestButton(*this) != zorik::TestButtonResult::Started) {
-        EndBoundedRun();
+        m_unattended.endWithoutTest(zorik::EXIT_TEST_NOT_STARTED);
+        FinishRun(nullptr);
+        EndDialog(IDCANCEL);
         return;
     }
     SetTimer(SUMMARY_TIMER_ID, SUMMARY_PERIOD_MS, nullptr);
@@ -20,21 +22,19 @@ void CPortTestDlg::StartBoundedRun()
 
 void CPortTestDlg::CheckBoundedRunEnd()
 {
-    if (IsBoundedRun() && g_bTestRunning.boundReached() && !g_bTestRunning.workerActive())
+    if (m_unattended.due(g_bTestRunning))
         EndBoundedRun();
 }
 
 void CPortTestDlg::EndBoundedRun()
 {
-    // Test, Esc and a timer may all come before the dialog has gone.
-    if (m_bBoundedRunEnded)
+    if (!m_unattended.beginEnding())
         return;
-    m_bBoundedRunEnded = true;
     KillTimer(SUMMARY_TIMER_ID);
-    const bool written = FinishRun(m_boundedRun.reportFile.empty() ? zorik::kReportFileName
-                                                                   : m_boundedRun.reportFile.c_str());
+    CheckOutOfMemory();
+    const bool written = FinishRun(m_unattended.reportName());
     UpdateSummary();
-    m_nBoundedRunExit =
-        zorik::boundedRunExitCode(written, g_bTestRunning.boundReached(), g_testTally.disagreements());
+    m_unattended.end({written, g_bTestRunning.boundReached(), g_bTestRunning.outOfMemory(),
+                      g_testTally.disagreements()});
     EndDialog(IDCANCEL);
 }

@@ -53,11 +53,34 @@ bool CPortTestDlg::FinishRun(const char* reportName)
     StopTestAndWait();
     bool saved = true;
     if (reportName != nullptr) {
+        // The worker has stopped: the count and the log stand still.
         zorik::StdioReportFileSystem files;
-        saved = zorik::saveErrorReport(zorik::takeReportSnapshot(m_strLog, g_nTestCount), files, reportName);
+        saved = m_journal.writeReport(g_nTestCount.value(), files, reportName);
     }
-    m_journal.finish(!saved);
+    const std::string journal = m_journal.fileName();
+    const zorik::FileResult removed = m_journal.finish(!saved || m_keepJournal);
+    // Left in place, it would be taken for a crashed run's at the next
+    // start: the operator hears why it is there.
+    if (!removed.done() && removed.status != zorik::FileStatus::Missing && !IsBoundedRun())
+        AfxMessageBox(m_journal.removalNotice(journal, removed).c_str(), MB_OK | MB_ICONEXCLAMATION);
     return saved;
+}
+
+void CPortTestDlg::CheckOutOfMemory()
+{
+    if (!g_bTestRunning.outOfMemory() || g_bTestRunning.workerActive() || m_outOfMemoryTold)
+        return;
+    m_outOfMemoryTold = true;
+    m_keepJournal = true;
+    if (!IsBoundedRun())
+        AfxMessageBox(zorik::formatOutOfMemory(m_journal.fileName()).c_str(), MB_OK | MB_ICONHAND);
+}
+
+int CPortTestDlg::ExitCode() const
+{
+    if (IsBoundedRun())
+        return m_unattended.exitCode();
+    return m_outOfMemoryTold ? zorik::EXIT_OUT_OF_MEMORY : zorik::EXIT_NO_DISAGREEMENT;
 }
 
 void CPortTestDlg::StopTestAndWait()

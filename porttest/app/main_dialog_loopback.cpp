@@ -5,7 +5,6 @@
 #include "framework/tick_clock.h"
 #include "framework/win_app.h"
 #include "framework/worker_thread.h"
-#include "journaling_dialog.h"
 #include "loopback_worker.h"
 #include "loopback_globals.h"
 #include "windows_loopback_services.h"
@@ -27,9 +26,8 @@ UINT CPortTestDlg::TestThreadEntry(LPVOID parameter)
     // counter against the tick count.
     TickClockKeepThreadOnOneProcessor();
     CPortTestDlg& dlg = *static_cast<CPortTestDlg*>(parameter);
-    zorik::JournalingDialog journaled(dlg, dlg.m_journal);
-    return zorik::TestThreadProc(journaled, services, g_bTestRunning, g_nTestCount, g_testTally,
-                                 dlg.m_boundedRun.bounds);
+    return zorik::TestThreadProc(dlg, services, dlg.m_readings, g_bTestRunning, g_nTestCount, g_testTally,
+                                 dlg.m_unattended.options().bounds);
 }
 
 bool CPortTestDlg::startWorkerThread()
@@ -82,12 +80,6 @@ LRESULT CPortTestDlg::OnMatchOutputsToSwitches(WPARAM, LPARAM)
 void CPortTestDlg::setTestCaption(const std::string& text)
 {
     SetDlgItemText(IDC_TEST, text.c_str());
-}
-
-void CPortTestDlg::appendToLog(const std::string& line)
-{
-    m_strLog.append(line);
-    SendMessage(WM_SHOW_NEW_LOG_LINES, 0, 0);
 }
 
 LRESULT CPortTestDlg::OnJournalFailed(WPARAM, LPARAM)

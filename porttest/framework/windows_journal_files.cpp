@@ -37,14 +37,9 @@ public:
 
     FileResult write(std::uint64_t offset, const char* data, std::size_t size) override
     {
-        LONG high = static_cast<LONG>(offset >> 32);
-        // A low part of 0xFFFFFFFF is also the failure value: only the
-        // error code tells them apart.
-        ::SetLastError(NO_ERROR);
-        if (::SetFilePointer(m_file, static_cast<LONG>(offset & 0xFFFFFFFFu), &high, FILE_BEGIN) ==
-                INVALID_SET_FILE_POINTER &&
-            ::GetLastError() != NO_ERROR)
-            return lastFailure();
+        const FileResult placed = seek(offset);
+        if (!placed.done())
+            return placed;
         DWORD written = 0;
         if (!::WriteFile(m_file, data, static_cast<DWORD>(size), &written, nullptr))
             return lastFailure();
@@ -61,7 +56,33 @@ public:
         return {};
     }
 
+    FileResult read(std::uint64_t offset, char* data, std::size_t size) override
+    {
+        const FileResult placed = seek(offset);
+        if (!placed.done())
+            return placed;
+        DWORD got = 0;
+        if (!::ReadFile(m_file, data, static_cast<DWORD>(size), &got, nullptr))
+            return lastFailure();
+        if (got != size)
+            return {FileStatus::Failed, ERROR_HANDLE_EOF};
+        return {};
+    }
+
 private:
+    FileResult seek(std::uint64_t offset)
+    {
+        LONG high = static_cast<LONG>(offset >> 32);
+        // A low part of 0xFFFFFFFF is also the failure value: only the
+        // error code tells them apart.
+        ::SetLastError(NO_ERROR);
+        if (::SetFilePointer(m_file, static_cast<LONG>(offset & 0xFFFFFFFFu), &high, FILE_BEGIN) ==
+                INVALID_SET_FILE_POINTER &&
+            ::GetLastError() != NO_ERROR)
+            return lastFailure();
+        return {};
+    }
+
     HANDLE m_file;
 };
 
@@ -75,7 +96,7 @@ std::unique_ptr<zorik::JournalFile> WindowsJournalFiles::create(const std::strin
     // (sharing violation) and a folder of that name (access denied) from a
     // file that is simply there.
     ::SetLastError(NO_ERROR);
-    const HANDLE file = ::CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+    const HANDLE file = ::CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         result = lastFailure();

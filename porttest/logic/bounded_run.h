@@ -23,27 +23,44 @@ struct RunBounds {
     }
 };
 
-// The program's exit codes. Without arguments it always ends with 0.
+// The program's exit codes. Without arguments it ends with 0, or with
+// EXIT_OUT_OF_MEMORY / EXIT_NO_VERDICT when it could not go on.
 enum ExitCode : int {
     EXIT_NO_DISAGREEMENT = 0,
     EXIT_DISAGREEMENT = 1,
     EXIT_PORT_NOT_OPENED = 2,  // Zorik_Open returned 0: no test ran, no report
     EXIT_REPORT_NOT_WRITTEN = 3,
     EXIT_ENDED_EARLY = 4,      // Test, the exit button, Esc or the close box
+    // What a bounded run holds until it reaches a verdict: it ends with
+    // this when it never got as far (no dialog could be made, or the
+    // program failed on its way).
+    EXIT_NO_VERDICT = 5,
+    EXIT_TEST_NOT_STARTED = 6, // no thread for the test: no report
+    EXIT_OUT_OF_MEMORY = 7,    // the test stopped; report written if it could be, journal kept
     EXIT_REFUSED_ARGUMENT = 64,
 };
 
-// How a bounded run that got as far as testing ends. A missing report
-// outranks everything, since the batch file cannot read what was found;
-// an early end outranks the verdict, which then covers only part of the run.
-inline ExitCode boundedRunExitCode(bool reportWritten, bool boundReached,
-                                   std::uint64_t disagreements)
+// How a bounded run that got as far as testing ended.
+struct BoundedRunEnd {
+    bool reportWritten;
+    bool boundReached;
+    bool outOfMemory;
+    std::uint64_t disagreements;
+};
+
+// Memory running out outranks everything (the run could not go on); a
+// missing report outranks the rest, since the batch file cannot read what
+// was found; an early end outranks the verdict, which then covers only
+// part of the run.
+inline ExitCode boundedRunExitCode(const BoundedRunEnd& end)
 {
-    if (!reportWritten)
+    if (end.outOfMemory)
+        return EXIT_OUT_OF_MEMORY;
+    if (!end.reportWritten)
         return EXIT_REPORT_NOT_WRITTEN;
-    if (!boundReached)
+    if (!end.boundReached)
         return EXIT_ENDED_EARLY;
-    return disagreements != 0 ? EXIT_DISAGREEMENT : EXIT_NO_DISAGREEMENT;
+    return end.disagreements != 0 ? EXIT_DISAGREEMENT : EXIT_NO_DISAGREEMENT;
 }
 
 } // namespace zorik

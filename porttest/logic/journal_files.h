@@ -40,6 +40,8 @@ public:
     virtual FileResult write(std::uint64_t offset, const char* data, std::size_t size) = 0;
     // Everything written so far onto the disk itself, past every cache.
     virtual FileResult flush() = 0;
+    // All `size` bytes at `offset` back from the file.
+    virtual FileResult read(std::uint64_t offset, char* data, std::size_t size) = 0;
 };
 
 class JournalFileSystem {

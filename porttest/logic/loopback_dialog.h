@@ -3,7 +3,6 @@
 // fake. Every call may come from the worker thread.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 namespace zorik {
@@ -28,20 +27,6 @@ public:
 
     // Caption of the Test button, code page 949 bytes.
     virtual void setTestCaption(const std::string& text) = 0;
-
-    // Appends one code page 949 line to m_strLog (a zorik::TestLog, so the
-    // report's snapshot sees whole lines) and appends the same text to the
-    // log box, scrolled into view; the box is never refilled from scratch,
-    // its oldest lines leave it when it is full (log_box_lines.h).
-    virtual void appendToLog(const std::string& line) = 0;
-
-    // The journal's moments (test_journal.h); nothing by default.
-    // Cycle `count` has begun; its lines come after this call.
-    virtual void cycleBegun(std::uint32_t count) { static_cast<void>(count); }
-    // Every line of the cycle is logged. Called at the start of the cycle's
-    // last wait, which counts the time spent here, so the cycle lasts no
-    // longer for it.
-    virtual void cycleLogged() {}
 };
 
 } // namespace zorik

@@ -1,5 +1,6 @@
 #include "loopback_log.h"
 
+#include "log_box_lines.h"
 #include "program_texts.h"
 
 #include <utility>
@@ -14,6 +15,44 @@ void TestLog::append(const std::string& text)
 {
     LockHold hold(m_lock);
     m_text += text;
+}
+
+bool TestLog::appendLine(const std::string& line, bool onDisk)
+{
+    LockHold hold(m_lock);
+    if (!onDisk)
+        m_text += line;
+    const bool boxWasIdle = m_forBox.empty();
+    m_forBox += line;
+    if (m_forBox.size() > LOG_BOX_BUDGET_BYTES) {
+        // Whole lines leave, oldest first; the box could not show them.
+        std::size_t keepFrom = 0;
+        while (m_forBox.size() - keepFrom > LOG_BOX_BUDGET_BYTES) {
+            const std::size_t lf = m_forBox.find('\n', keepFrom);
+            if (lf == std::string::npos || lf + 1 == m_forBox.size())
+                break; // the newest line stays, whatever its length
+            keepFrom = lf + 1;
+        }
+        m_forBox.erase(0, keepFrom);
+        m_boxDropped = true;
+    }
+    return boxWasIdle;
+}
+
+std::string TestLog::takeForBox(bool& dropped)
+{
+    LockHold hold(m_lock);
+    dropped = m_boxDropped;
+    m_boxDropped = false;
+    std::string lines;
+    lines.swap(m_forBox);
+    return lines;
+}
+
+std::string TestLog::head() const
+{
+    LockHold hold(m_lock);
+    return m_text.substr(0, logHeaderLength(m_text));
 }
 
 std::string TestLog::text() const

@@ -54,33 +54,39 @@ std::uint64_t ticksPassed(WaitClock& clock, std::uint64_t start, const TickRate&
 
 } // namespace
 
-void waitAtLeast(WaitClock& clock, unsigned milliseconds)
+WaitStart beginWait(WaitClock& clock)
 {
-    waitAtLeast(clock, milliseconds, nullptr);
+    const bool counter = clock.tickRate().perSecond != 0;
+    const std::uint64_t ticks = counter ? clock.ticks() : 0;
+    return {ticks, clock.tickCount()};
 }
 
-void waitAtLeast(WaitClock& clock, unsigned milliseconds, const std::function<void()>& meanwhile)
+void waitAtLeast(WaitClock& clock, unsigned milliseconds)
+{
+    waitAtLeast(clock, milliseconds, beginWait(clock));
+}
+
+void waitAtLeast(WaitClock& clock, unsigned milliseconds, const WaitStart& begun)
 {
     const TickRate rate = clock.tickRate();
     const bool counter = rate.perSecond != 0;
-    const std::uint64_t start = counter ? clock.ticks() : 0;
+    const std::uint64_t start = begun.ticks;
     const std::uint64_t wanted = counter ? ticksIn(milliseconds, rate.perSecond) : 0;
-    TickCountProof proof(clock.tickCount());
+    TickCountProof proof(begun.tickCount);
     const std::uint64_t sleepLimit =
         static_cast<std::uint64_t>(milliseconds) * STALLED_CLOCK_FACTOR + STALLED_CLOCK_EXTRA_MS;
 
     // Without a counter, short sleeps until the tick count's first step, so
     // that the proof starts right at it. With a counter, the first sleep is
-    // the whole wait, less the whole milliseconds `meanwhile` took.
-    std::uint64_t next = counter ? milliseconds : 1;
-    if (meanwhile) {
-        meanwhile();
-        if (counter) {
-            const std::uint64_t passed = ticksPassed(clock, start, rate);
-            if (passed >= wanted)
-                return;
-            next -= passed / rate.perSecond * 1000u + (passed % rate.perSecond) * 1000u / rate.perSecond;
-        }
+    // the whole wait, less the whole milliseconds that have passed since
+    // the start (the work done before the call); never less than nothing.
+    std::uint64_t next = 1;
+    if (counter) {
+        const std::uint64_t passed = ticksPassed(clock, start, rate);
+        if (passed >= wanted)
+            return;
+        const std::uint64_t passedMs = passed / rate.perSecond * 1000u + (passed % rate.perSecond) * 1000u / rate.perSecond;
+        next = passedMs < milliseconds ? milliseconds - passedMs : 1;
     }
     std::uint64_t asked = 0;
     while (asked < sleepLimit) {

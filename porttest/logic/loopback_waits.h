@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 
 namespace zorik {
 
@@ -55,9 +54,17 @@ public:
 // be stopped.
 void waitAtLeast(WaitClock& clock, unsigned milliseconds);
 
-// The same wait with `meanwhile` run at its start: its time counts towards
-// the wait, which then sleeps only for what is left.
-void waitAtLeast(WaitClock& clock, unsigned milliseconds, const std::function<void()>& meanwhile);
+// Where a wait began: the counter and the tick count at that moment.
+struct WaitStart {
+    std::uint64_t ticks;      // 0 without a counter
+    std::uint32_t tickCount;
+};
+WaitStart beginWait(WaitClock& clock);
+
+// The same wait, counted from `start` rather than from the call: the work
+// done since `start` counts towards it, and the wait sleeps only for what
+// is left (not at all when the work took the whole time).
+void waitAtLeast(WaitClock& clock, unsigned milliseconds, const WaitStart& start);
 
 constexpr unsigned STALLED_CLOCK_FACTOR = 10;
 constexpr unsigned STALLED_CLOCK_EXTRA_MS = 100;

@@ -13,6 +13,7 @@
 #include "run_control.h"
 #include "test_tally.h"
 #include "loopback_globals.h"
+#include "reading.h"
 
 namespace zorik {
 
@@ -20,13 +21,15 @@ namespace zorik {
 // thread entry calls it with the dialog and the Windows services, leaving
 // `run` and `counter` to the process-wide g_bTestRunning and g_nTestCount.
 // Captions: kTestCaptionRunning on entry, kTestCaptionIdle when the test has
-// been stopped, after dialog.matchOutputsToSwitches. Log lines go through dialog.appendToLog, one call per line.
-// Once it returns (and from the moment RunFlag::retireWorker let it go) it
-// no longer touches `dialog`. Every line is counted in `tally` before it is
-// logged, and every running period is timed there by the tick count.
-// A run with `bounds` stops by itself (RunFlag::stopAtBound) before the
-// first cycle that would pass them.
-unsigned TestThreadProc(LoopbackDialog& dialog, LoopbackServices& services,
+// been stopped, after dialog.matchOutputsToSwitches. Every reading goes to
+// `tally` and then to `listener` (reading.h), which hears each cycle's
+// beginning and end too. Once it returns (and from the moment
+// RunFlag::retireWorker let it go) it no longer touches `dialog`; every
+// running period is timed in `tally` by the tick count. A run with
+// `bounds` stops by itself (RunFlag::stopAtBound) before the first cycle
+// that would pass them; memory that runs out stops it too
+// (RunFlag::stopOutOfMemory).
+unsigned TestThreadProc(LoopbackDialog& dialog, LoopbackServices& services, ReadingListener& listener,
                         RunFlag& run = g_bTestRunning, CycleCounter& counter = g_nTestCount,
                         TestTally& tally = g_testTally, const RunBounds& bounds = RunBounds());
 

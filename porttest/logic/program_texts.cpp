@@ -75,6 +75,20 @@ std::string formatJournalFailure(const std::string& fileName, const std::string&
            "\r\n\r\n시험은 계속되지만 결과는 메모리에만 있습니다. 종료할 때 저장하십시오.";
 }
 
+std::string formatJournalNotRemoved(const std::string& fileName, const std::string& reason)
+{
+    return "임시 기록 파일 " + fileName + "을(를) 지우지 못했습니다.\r\n이유: " + reason +
+           "\r\n\r\n다음에 시작할 때 이 파일은 끝나지 않은 실행의 결과로 복구됩니다. 필요 없으면 지우십시오.";
+}
+
+std::string formatOutOfMemory(const std::string& journalName)
+{
+    std::string text = "메모리가 부족하여 시험을 멈췄습니다.";
+    if (!journalName.empty())
+        text += "\r\n지금까지의 결과는 " + journalName + " 파일에 남겨 두며, 다음에 시작할 때 복구됩니다.";
+    return text;
+}
+
 std::string formatRecoveryMessage(const std::vector<std::string>& recoveredFiles,
                                   const std::vector<JournalLeftInPlace>& leftInPlace)
 {

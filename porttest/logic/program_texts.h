@@ -50,6 +50,14 @@ std::string errorReason(const std::string& systemText, unsigned long error);
 // that the test goes on with the results in memory only.
 std::string formatJournalFailure(const std::string& fileName, const std::string& reason);
 
+// Told when leaving: the journal could not be removed, so the next start
+// will take it for the results of a run that ended badly.
+std::string formatJournalNotRemoved(const std::string& fileName, const std::string& reason);
+
+// Told when memory ran out during a test: the test stopped, and the
+// journal `journalName` (empty: none) is kept with the results.
+std::string formatOutOfMemory(const std::string& journalName);
+
 // Told at start-up: the files the left journals were renamed to, and any
 // journal that could not be renamed, with the reason (pairs of name and
 // reason). Empty when there is nothing to tell.

@@ -99,6 +99,19 @@ void RunFlag::stopAtBound()
     m_boundReached = true;
 }
 
+void RunFlag::stopOutOfMemory()
+{
+    LockHold hold(m_lock);
+    m_running = false;
+    m_outOfMemory = true;
+}
+
+bool RunFlag::outOfMemory() const
+{
+    LockHold hold(m_lock);
+    return m_outOfMemory;
+}
+
 bool RunFlag::boundReached() const
 {
     LockHold hold(m_lock);

@@ -84,8 +84,14 @@ public:
     // operator's.
     void stopAtBound();
 
+    // Memory ran out in a cycle: clears the flag as a stop would, and
+    // remembers why.
+    void stopOutOfMemory();
+
     // True once a worker has stopped at its run's bound.
     bool boundReached() const;
+    // True once a worker has stopped because memory ran out.
+    bool outOfMemory() const;
 
 private:
     mutable Lock m_lock;
@@ -93,6 +99,7 @@ private:
     bool m_workerActive = false;
     bool m_closing = false;
     bool m_boundReached = false;
+    bool m_outOfMemory = false;
 };
 
 } // namespace zorik

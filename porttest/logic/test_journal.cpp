@@ -1,68 +1,118 @@
 #include "test_journal.h"
 
 #include "program_texts.h"
-#include "report_file.h"
+
+#include <utility>
+#include <vector>
 
 namespace zorik {
 
-TestJournal::TestJournal(const TestLog& log, JournalFileSystem& files) : m_log(log), m_files(files) {}
+namespace {
+
+// What the report copies from the journal at a time: small beside a 9x
+// PC's memory, large enough that a 70 MB journal takes a thousand reads.
+constexpr std::size_t kCopyPieceBytes = 64 * 1024;
+
+// The count header's bytes on the disk, before the log.
+constexpr std::uint64_t kHeaderBytes = 35;
+
+} // namespace
+
+TestJournal::TestJournal(const TestLog& log, JournalFileSystem& files, std::function<std::uint32_t()> tickCount)
+    : m_log(log), m_files(files), m_tickCount(std::move(tickCount))
+{
+}
 
 void TestJournal::cycleBegun(std::uint32_t count)
 {
-    bool failedNow = false;
-    {
-        LockHold hold(m_lock);
-        if (!m_begun) {
-            m_begun = true;
-            create(count);
-        } else if (m_file) {
-            write(0, toTextMode(formatReportHeader(count)));
-        }
-        failedNow = announceFailure();
+    LockHold hold(m_lock);
+    const bool wasFailed = m_failed;
+    if (!m_begun) {
+        m_begun = true;
+        create(count);
+    } else if (m_file && !m_failed && write(0, toTextMode(formatReportHeader(count)))) {
+        m_countUnflushed = true;
     }
-    if (failedNow && onFailure)
-        onFailure();
+    announceIfFailedNow(wasFailed);
 }
 
-void TestJournal::lineLogged(const std::string& line)
+void TestJournal::reading(const Reading& reading)
 {
-    bool failedNow = false;
-    {
-        LockHold hold(m_lock);
-        if (!m_file)
-            return;
-        const std::string bytes = toTextMode(line);
-        if (write(m_size, bytes))
-            m_size += bytes.size();
-        failedNow = announceFailure();
+    if (!reading.disagreement)
+        return;
+    LockHold hold(m_lock);
+    if (!m_file || m_failed)
+        return;
+    const std::string bytes = toTextMode(
+        formatLogLine(reading.cycle, reading.time, reading.channel, reading.lineOutput, reading.lineInput));
+    if (write(m_size, bytes)) {
+        m_size += bytes.size();
+        m_linesUnflushed = true;
     }
-    if (failedNow && onFailure)
-        onFailure();
+    announceIfFailedNow(false);
 }
 
-void TestJournal::cycleLogged()
+void TestJournal::cycleEnded(std::uint32_t)
 {
-    bool failedNow = false;
-    {
-        LockHold hold(m_lock);
-        if (!m_file)
-            return;
-        const FileResult flushed = m_file->flush();
-        if (!flushed.done())
-            fail(m_name, flushed);
-        failedNow = announceFailure();
+    LockHold hold(m_lock);
+    if (!m_file || m_failed)
+        return;
+    const std::uint32_t now = m_tickCount ? m_tickCount() : 0;
+    const bool countDue = m_countUnflushed && (!m_tickCount || now - m_lastFlushMs >= kCountFlushMs);
+    if (m_linesUnflushed || countDue) {
+        flush();
+        m_lastFlushMs = now;
     }
-    if (failedNow && onFailure)
-        onFailure();
+    announceIfFailedNow(false);
 }
 
-void TestJournal::finish(bool keep)
+bool TestJournal::holdsLines() const
+{
+    LockHold hold(m_lock);
+    return m_file && !m_failed && m_size != 0;
+}
+
+bool TestJournal::writeReport(std::uint32_t count, ReportFileSystem& files, const std::string& name)
+{
+    LockHold hold(m_lock);
+    // Nothing intact on the disk: the log holds every line.
+    if (!m_file || m_size == 0)
+        return saveErrorReport({count, m_log.text()}, files, name);
+    std::unique_ptr<ReportFile> report = files.create(name);
+    if (!report)
+        return false;
+    const std::string header = toTextMode(formatReportHeader(count));
+    bool written = report->write(header.data(), header.size()) && copyIntactPart(*report);
+    if (written) {
+        const std::string held = toTextMode(m_log.textFrom(m_logBytesAtStart));
+        written = report->write(held.data(), held.size());
+    }
+    const bool closed = report->close();
+    return written && closed;
+}
+
+bool TestJournal::copyIntactPart(ReportFile& report)
+{
+    std::vector<char> piece(kCopyPieceBytes);
+    for (std::uint64_t offset = kHeaderBytes; offset < m_size;) {
+        const std::size_t size = m_size - offset < kCopyPieceBytes ? static_cast<std::size_t>(m_size - offset)
+                                                                   : kCopyPieceBytes;
+        if (!m_file->read(offset, piece.data(), size).done() || !report.write(piece.data(), size))
+            return false;
+        offset += size;
+    }
+    return true;
+}
+
+FileResult TestJournal::finish(bool keep)
 {
     LockHold hold(m_lock);
     m_file.reset();
+    FileResult removed;
     if (!keep && !m_name.empty())
-        m_files.remove(m_name);
+        removed = m_files.remove(m_name);
     m_name.clear();
+    return removed;
 }
 
 std::optional<std::string> TestJournal::takeFailureNotice()
@@ -78,10 +128,15 @@ std::optional<std::string> TestJournal::takeFailureNotice()
     return formatJournalFailure(failure->first, errorReason(m_files.describe(error), error));
 }
 
+std::string TestJournal::removalNotice(const std::string& fileName, const FileResult& result)
+{
+    return formatJournalNotRemoved(fileName, errorReason(m_files.describe(result.error), result.error));
+}
+
 std::string TestJournal::fileName() const
 {
     LockHold hold(m_lock);
-    return m_file ? m_name : std::string();
+    return m_file && !m_failed ? m_name : std::string();
 }
 
 void TestJournal::create(std::uint32_t count)
@@ -101,11 +156,15 @@ void TestJournal::create(std::uint32_t count)
         return;
     }
     m_name = name;
-    // Only this thread appends to the log, so it holds exactly the lines
-    // of the cycles before `count`.
-    const std::string bytes = reportFileBytes({count, m_log.text()});
-    if (write(0, bytes))
+    // Only this thread appends lines to the log, so it holds exactly the
+    // lines of the cycles before `count`.
+    const std::string log = m_log.text();
+    const std::string bytes = reportFileBytes({count, log});
+    if (write(0, bytes)) {
         m_size = bytes.size();
+        m_logBytesAtStart = log.size();
+        m_countUnflushed = true;
+    }
 }
 
 bool TestJournal::write(std::uint64_t offset, const std::string& bytes)
@@ -117,18 +176,28 @@ bool TestJournal::write(std::uint64_t offset, const std::string& bytes)
     return false;
 }
 
-bool TestJournal::announceFailure()
+void TestJournal::flush()
 {
-    if (!m_failed || m_announced)
-        return false;
-    m_announced = true;
-    return true;
+    const FileResult flushed = m_file->flush();
+    if (!flushed.done()) {
+        fail(m_name, flushed);
+        return;
+    }
+    m_linesUnflushed = false;
+    m_countUnflushed = false;
+}
+
+void TestJournal::announceIfFailedNow(bool wasFailed)
+{
+    // Called with the lock held; onFailure only posts a message.
+    if (m_failed && !wasFailed && onFailure)
+        onFailure();
 }
 
 void TestJournal::fail(const std::string& name, const FileResult& result)
 {
-    // The file stays, as far as it got, until finish removes it: it is ours.
-    m_file.reset();
+    // The file stays open as far as it got, written no more, until finish
+    // removes it: it is ours, and no other program may take it meanwhile.
     if (!m_failed)
         m_failure.emplace(name, result);
     m_failed = true;

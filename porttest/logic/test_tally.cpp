@@ -2,11 +2,13 @@
 
 namespace zorik {
 
-void TestTally::countDisagreement(int channel)
+void TestTally::reading(const Reading& reading)
 {
+    if (!reading.disagreement)
+        return;
     LockHold hold(m_lock);
-    if (channel >= 0 && channel < 3)
-        ++m_disagreements[channel];
+    if (reading.channel >= 0 && reading.channel < 3)
+        ++m_disagreements[reading.channel];
 }
 
 void TestTally::beginRunning(std::uint32_t nowMs)

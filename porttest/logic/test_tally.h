@@ -11,19 +11,21 @@
 #pragma once
 
 #include "lock.h"
+#include "reading.h"
 
 #include <cstdint>
 
 namespace zorik {
 
-class TestTally {
+class TestTally final : public ReadingListener {
 public:
     TestTally() = default;
     TestTally(const TestTally&) = delete;
     TestTally& operator=(const TestTally&) = delete;
 
     // --- worker thread; `nowMs` is the tick count ---
-    void countDisagreement(int channel);
+    // Counts the reading's disagreement, if it is one.
+    void reading(const Reading& reading) override;
     void beginRunning(std::uint32_t nowMs);
     // Adds the time since the last reading; returns the time spent testing.
     // Called before every cycle, a few hundred milliseconds apart.

@@ -7,6 +7,8 @@
 #include "lock.h"
 #include "loopback_dialog.h"
 #include "loopback_services.h"
+#include "program_texts.h"
+#include "reading.h"
 #include "run_control.h"
 
 #include <functional>
@@ -38,7 +40,9 @@ private:
     std::vector<std::string> m_events;
 };
 
-class FakeDialog : public LoopbackDialog {
+// Also the log's listener: every disagreement's line is kept and recorded
+// as "log", as the program's log would take it.
+class FakeDialog : public LoopbackDialog, public ReadingListener {
 public:
     explicit FakeDialog(EventList* events = nullptr) : m_events(events) {}
 
@@ -82,7 +86,13 @@ public:
         if (onCaption)
             onCaption(text);
     }
-    void appendToLog(const std::string& line) override
+    void reading(const Reading& reading) override
+    {
+        if (reading.disagreement)
+            appendToLog(formatLogLine(reading.cycle, reading.time, reading.channel, reading.lineOutput,
+                                      reading.lineInput));
+    }
+    virtual void appendToLog(const std::string& line)
     {
         {
             std::lock_guard<Lock> hold(m_lock);
@@ -235,6 +245,12 @@ public:
         std::lock_guard<Lock> hold(m_lock);
         m_tickCountStart = start;
         m_tickMs = tickMs;
+    }
+    // Time passing without a sleep: work the worker does (a listener's).
+    void spendUs(unsigned long long microseconds)
+    {
+        std::lock_guard<Lock> hold(m_lock);
+        m_elapsedUs += microseconds;
     }
     unsigned long long elapsedMs() const
     {

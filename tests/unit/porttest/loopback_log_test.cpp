@@ -147,7 +147,7 @@ TEST(ReportSnapshot, CountAndLogAgreeWhileTheWorkerRuns)
     FakeButtonActions button;
     zorik::test::TestThread worker;
     button.startWorker = [&] {
-        worker = zorik::test::TestThread([&] { TestThreadProc(dialog, services, flag, counter); });
+        worker = zorik::test::TestThread([&] { TestThreadProc(dialog, services, dialog, flag, counter); });
         return true;
     };
     const std::uint32_t cycles = 1500;

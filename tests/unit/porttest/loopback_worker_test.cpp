@@ -54,7 +54,7 @@ public:
             }
         };
         ASSERT_EQ(flag.onTestButton(button), TestButtonResult::Started);
-        EXPECT_EQ(TestThreadProc(dialog, services, flag, counter), 0u);
+        EXPECT_EQ(TestThreadProc(dialog, services, dialog, flag, counter), 0u);
         EXPECT_FALSE(flag.workerActive());
     }
 
@@ -131,6 +131,58 @@ TEST(LoopbackCycle, ChannelStepsRunInOrderWithSettleAndGap)
     EXPECT_EQ(worker.services.elapsedMs(), 330u);
 }
 
+// Whatever the readings' listeners spend (a line formatted and journaled, a
+// flush) falls inside the gap, which is timed from the reading: a failing
+// unit's cycle is as long as a healthy one's, and work that takes longer
+// than the gap leaves no sleep, never a wrapped-around one.
+TEST(LoopbackCycle, ListenersTimeFallsInsideTheGap)
+{
+    struct SpendingListener : ReadingListener {
+        FakeServices* services = nullptr;
+        unsigned long long perLineUs = 0, perCycleEndUs = 0;
+        void reading(const Reading& reading) override
+        {
+            if (reading.disagreement)
+                services->spendUs(perLineUs);
+        }
+        void cycleEnded(std::uint32_t) override { services->spendUs(perCycleEndUs); }
+    };
+    const struct {
+        const char* what;
+        UnitAnswer unit;
+        unsigned long long perLineUs, perCycleEndUs;
+        std::vector<std::string> gapSleeps; // channels 0, 1, 2
+        unsigned long long cycleMs;
+    } rows[] = {
+        {"healthy, nothing spent", healthyUnit, 0, 0, {"sleep 100", "sleep 100", "sleep 100"}, 330},
+        {"every channel logs, 12 ms a line", unwiredUnit, 12000, 0, {"sleep 88", "sleep 88", "sleep 88"}, 330},
+        {"a flush of 30 ms at the cycle's end", unwiredUnit, 0, 30000, {"sleep 100", "sleep 100", "sleep 70"}, 330},
+        {"a flush longer than the gap", unwiredUnit, 0, 1100000, {"sleep 100", "sleep 100"}, 1330},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        Worker worker(row.unit);
+        worker.services.setRandomValues({7});
+        SpendingListener listener;
+        listener.services = &worker.services;
+        listener.perLineUs = row.perLineUs;
+        listener.perCycleEndUs = row.perCycleEndUs;
+        const std::uint32_t last = worker.counter.value() + 1;
+        worker.services.onSleep = [&](unsigned) {
+            if (worker.counter.value() == last && worker.flag.value() == 1)
+                worker.flag.onTestButton(worker.button);
+        };
+        worker.flag.onTestButton(worker.button);
+        TestThreadProc(worker.dialog, worker.services, listener, worker.flag, worker.counter);
+        std::vector<std::string> gaps;
+        for (const auto& event : worker.events.events())
+            if (event.rfind("sleep", 0) == 0 && event != "sleep 10")
+                gaps.push_back(event);
+        EXPECT_EQ(gaps, row.gapSleeps);
+        EXPECT_EQ(worker.services.elapsedMs(), row.cycleMs);
+    }
+}
+
 TEST(LoopbackCycle, PatternIsRandomValueModulo8)
 {
     Worker worker(healthyUnit);
@@ -168,7 +220,7 @@ TEST(LoopbackCycle, StopDuringACycleStillTestsAllThreeChannels)
         }
     };
     ASSERT_EQ(worker.flag.onTestButton(worker.button), TestButtonResult::Started);
-    TestThreadProc(worker.dialog, worker.services, worker.flag, worker.counter);
+    TestThreadProc(worker.dialog, worker.services, worker.dialog, worker.flag, worker.counter);
 
     EXPECT_TRUE(stopped);
     EXPECT_EQ(writesIn(worker.events.events()),
@@ -375,7 +427,7 @@ TEST(LoopbackCycle, BoundedRunStopsByItselfAtWhicheverBoundComesFirst)
         worker.services.setRandomValues({7});
         TestTally tally;
         ASSERT_EQ(worker.flag.onTestButton(worker.button), TestButtonResult::Started);
-        EXPECT_EQ(TestThreadProc(worker.dialog, worker.services, worker.flag, worker.counter, tally, row.bounds), 0u);
+        EXPECT_EQ(TestThreadProc(worker.dialog, worker.services, worker.dialog, worker.flag, worker.counter, tally, row.bounds), 0u);
 
         EXPECT_EQ(worker.counter.value(), row.cycles);
         EXPECT_TRUE(worker.flag.boundReached());

@@ -21,6 +21,7 @@ public:
     int writes = 0, flushes = 0;
     int failWrite = 0;      // this write (1, 2, ...) finds the disk full; 0: none
     bool failFlush = false; // every flush fails, as on removed media
+    bool failRead = false;  // every read back fails
     std::optional<FileResult> failRename;
 
     std::unique_ptr<JournalFile> create(const std::string& name, FileResult& result) override
@@ -88,6 +89,13 @@ private:
             if (m_files.failFlush)
                 return {FileStatus::Failed, 21};
             m_entry.flushed = m_entry.bytes;
+            return {};
+        }
+        FileResult read(std::uint64_t offset, char* data, std::size_t size) override
+        {
+            if (m_files.failRead || offset + size > m_entry.bytes.size())
+                return {FileStatus::Failed, 38};
+            m_entry.bytes.copy(data, size, offset);
             return {};
         }
 

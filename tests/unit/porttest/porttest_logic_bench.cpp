@@ -22,7 +22,7 @@ double secondsSince(Clock::time_point start)
 }
 
 // A dialog and a unit that cost nothing, so that only the worker is timed.
-class NullDialog : public LoopbackDialog {
+class NullDialog : public LoopbackDialog, public ReadingListener {
 public:
     explicit NullDialog(TestLog& log) : m_log(log) {}
     void setOutputIndicator(int channel, int checked) override { m_output[channel] = checked; }
@@ -31,7 +31,12 @@ public:
     int inputIndicator(int channel) override { return m_input[channel]; }
     void matchOutputsToSwitches() override {}
     void setTestCaption(const std::string&) override {}
-    void appendToLog(const std::string& line) override { m_log.append(line); }
+    void reading(const Reading& reading) override
+    {
+        if (reading.disagreement)
+            m_log.append(formatLogLine(reading.cycle, reading.time, reading.channel, reading.lineOutput,
+                                       reading.lineInput));
+    }
 
 private:
     TestLog& m_log;
@@ -87,7 +92,7 @@ double timeCycles(std::uint32_t cycles, int answer, TestLog& log)
     NoButton button;
     flag.onTestButton(button);
     const auto start = Clock::now();
-    TestThreadProc(dialog, services, flag, counter);
+    TestThreadProc(dialog, services, dialog, flag, counter);
     return secondsSince(start);
 }
 

@@ -74,7 +74,7 @@ TEST(TestButton, PressDuringTheLastCycleKeepsTheSameWorkerGoing)
         }
     };
     ASSERT_EQ(flag.onTestButton(button), TestButtonResult::Started);
-    TestThreadProc(dialog, services, flag, counter);
+    TestThreadProc(dialog, services, dialog, flag, counter);
 
     EXPECT_EQ(counter.value(), 4u);
     EXPECT_EQ(button.threadsStarted, 1);
@@ -105,7 +105,7 @@ TEST(TestButton, PressAfterTheWorkerLeftItsLoopBringsItBack)
         }
     };
     ASSERT_EQ(flag.onTestButton(button), TestButtonResult::Started);
-    TestThreadProc(dialog, services, flag, counter);
+    TestThreadProc(dialog, services, dialog, flag, counter);
 
     EXPECT_EQ(counter.value(), 2u);
     EXPECT_EQ(button.threadsStarted, 1);
@@ -131,8 +131,9 @@ namespace {
 
 // A dialog whose controls belong to the test thread, as the real one's
 // belong to the UI thread: a call from any other thread is queued and
-// blocks until the test thread pumps it, like SendMessage.
-class UiThreadDialog : public LoopbackDialog {
+// blocks until the test thread pumps it, like SendMessage. Readings go
+// nowhere: the log is not the dialog's.
+class UiThreadDialog : public LoopbackDialog, public ReadingListener {
 public:
     void setOutputIndicator(int channel, int checked) override
     {
@@ -162,11 +163,6 @@ public:
     {
         send([&] { m_controls.setTestCaption(text); });
     }
-    void appendToLog(const std::string& line) override
-    {
-        send([&] { m_controls.appendToLog(line); });
-    }
-
     // Runs the calls waiting for the test thread, waiting up to `timeout`
     // for the first.
     void pump(std::chrono::milliseconds timeout)
@@ -238,7 +234,7 @@ TEST(DialogClose, WaitKeepsServicingTheWorkerUntilItIsDone)
     test::TestThread worker;
     FakeButtonActions button;
     button.startWorker = [&] {
-        worker = test::TestThread([&] { TestThreadProc(dialog, services, flag, counter); });
+        worker = test::TestThread([&] { TestThreadProc(dialog, services, dialog, flag, counter); });
         return true;
     };
 
@@ -319,7 +315,7 @@ TEST(TestButtonStress, RapidPressesNeverRunTwoWorkersNorLoseTheRestart)
     std::vector<test::TestThread> workers;
     FakeButtonActions button;
     button.startWorker = [&] {
-        workers.emplace_back([&] { TestThreadProc(dialog, services, flag, counter); });
+        workers.emplace_back([&] { TestThreadProc(dialog, services, dialog, flag, counter); });
         return true;
     };
 

@@ -2,7 +2,7 @@
 // worker runs, which name it takes beside other programs' files, what a
 // failure leaves, and the recovery of left journals at start-up.
 #include "journal_recovery.h"
-#include "journaling_dialog.h"
+#include "log_listener.h"
 #include "loopback_fakes.h"
 #include "loopback_worker.h"
 #include "memory_journal_files.h"
@@ -11,34 +11,48 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 using namespace zorik;
 using namespace zorik::testing;
 
 namespace {
 
 const std::string kJournal = "ErrorInfo.unsaved.txt";
+const std::string kHead = "Error Check  -  10ms\r\n\r\n";
 
-// The dialog's side: each line joins the log (m_strLog) as in the program.
-class LogAppendingDialog : public FakeDialog {
+// Writes reports into memory, as the exit button would to a file.
+class MemoryReportFiles : public ReportFileSystem {
 public:
-    explicit LogAppendingDialog(TestLog& log) : m_log(log) {}
-    void appendToLog(const std::string& line) override
+    std::unique_ptr<ReportFile> create(const std::string& name) override
     {
-        m_log.append(line);
-        FakeDialog::appendToLog(line);
+        struct File : ReportFile {
+            explicit File(std::string& bytes) : m_bytes(bytes) {}
+            bool write(const char* data, std::size_t size) override
+            {
+                m_bytes.append(data, size);
+                return true;
+            }
+            bool close() override { return true; }
+            std::string& m_bytes;
+        };
+        files[name].clear();
+        return std::make_unique<File>(files[name]);
     }
-
-private:
-    TestLog& m_log;
+    std::map<std::string, std::string> files;
 };
 
 // The real worker on this thread against a unit with nothing wired (every
-// output driven on logs a line), its lines journaled.
+// output driven on logs a line), its readings going to the journal and then
+// the log, as in the program.
 struct JournaledRun {
     JournaledRun()
     {
         services.setRandomValues({7, 2, 5, 0}); // 3, 1, 2 and 0 lines
         journal.onFailure = [this] { ++failuresAnnounced; };
+        readings.add(journal);
+        readings.add(logListener);
+        readings.add(dialog);
     }
     // `cycles` cycles; `atSleep` runs at every wait of the worker.
     void run(std::uint32_t cycles, std::function<void()> atSleep = {})
@@ -51,16 +65,30 @@ struct JournaledRun {
                 flag.onTestButton(button);
         };
         flag.onTestButton(button);
-        TestThreadProc(journaled, services, flag, counter);
+        TestThreadProc(dialog, services, readings, flag, counter);
     }
-    std::string reportNow() const { return reportFileBytes({counter.value(), log.text()}); }
+    // The report as the log would give it, every line held in memory.
+    std::string reportNow() const
+    {
+        std::string log = kHead;
+        for (const std::string& line : dialog.lines())
+            log += line;
+        return reportFileBytes({counter.value(), log});
+    }
+    std::string reportWritten()
+    {
+        MemoryReportFiles reports;
+        EXPECT_TRUE(journal.writeReport(counter.value(), reports, "ErrorInfo.txt"));
+        return reports.files["ErrorInfo.txt"];
+    }
 
     MemoryJournalFiles files;
-    TestLog log{"Error Check  -  10ms\r\n\r\n"};
-    TestJournal journal{log, files};
-    LogAppendingDialog dialog{log};
-    JournalingDialog journaled{dialog, journal};
+    TestLog log{kHead};
     FakeServices services{unwiredUnit};
+    TestJournal journal{log, files, [this] { return services.tickCount(); }};
+    LogListener logListener{log, &journal, {}};
+    FakeDialog dialog;
+    ReadingStream readings;
     RunFlag flag;
     CycleCounter counter;
     FakeButtonActions button;
@@ -82,9 +110,11 @@ TEST(TestJournal, HoldsTheReportAtEveryWaitAndEachCycleIsOnDiskBeforeTheNext)
         }
     });
     EXPECT_EQ(run.dialog.lines().size(), 12u);
-    EXPECT_EQ(run.files.flushes, 8) << "one flush a cycle";
-    EXPECT_EQ(run.files.entries[kJournal].flushed, run.reportNow());
+    EXPECT_EQ(run.files.flushes, 6) << "one flush a cycle that logged";
+    EXPECT_EQ(run.files.entries[kJournal].flushed.substr(35), run.reportNow().substr(35));
     EXPECT_FALSE(run.journal.takeFailureNotice());
+    EXPECT_EQ(run.log.text(), kHead) << "lines on disk are not held in memory";
+    EXPECT_EQ(run.reportWritten(), run.reportNow());
 
     // A second test of the same run goes on in the same file.
     run.run(4);
@@ -143,6 +173,8 @@ TEST(TestJournal, AFailureIsToldOnceAndTheTestGoesOnInMemory)
         run.run(4);
         EXPECT_EQ(run.files.writes, writes) << "nothing written once failed";
         EXPECT_EQ(run.dialog.lines().size(), 12u + 6u) << "the log goes on";
+        EXPECT_EQ(run.reportWritten(), run.reportNow()) << "the journal's intact part, then memory";
+        EXPECT_EQ(run.journal.fileName(), "") << "no journal being written";
         EXPECT_EQ(run.failuresAnnounced, 1);
         const auto notice = run.journal.takeFailureNotice();
         ASSERT_TRUE(notice);
