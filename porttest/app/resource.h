@@ -13,6 +13,7 @@
 #define IDC_TEST 1017
 #define IDC_LOG 1018
 #define IDC_SUMMARY 1019
+#define IDC_FINDINGS 1020
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

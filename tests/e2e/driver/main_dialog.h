@@ -20,6 +20,7 @@ enum ControlId : int {
     kTestButton = 1017,
     kLogBox = 1018,
     kSummary = 1019,
+    kFindings = 1020,
 };
 
 inline int inputId(int channel) { return kInput0 + channel; }

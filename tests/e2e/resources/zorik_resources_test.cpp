@@ -137,7 +137,7 @@ TEST_F(MainDialogTemplate, Header)
                                             | DS_MODALFRAME | DS_SETFONT));
     EXPECT_EQ(dlg.exStyle, static_cast<DWORD>(WS_EX_APPWINDOW));
     EXPECT_EQ(dlg.helpId, 0u);
-    EXPECT_EQ(std::make_tuple(dlg.x, dlg.y, dlg.cx, dlg.cy), std::make_tuple(0, 0, 270, 291));
+    EXPECT_EQ(std::make_tuple(dlg.x, dlg.y, dlg.cx, dlg.cy), std::make_tuple(0, 0, 270, 305));
     EXPECT_FALSE(dlg.menu.ordinal);
     EXPECT_EQ(dlg.menu.name, L"");
     EXPECT_FALSE(dlg.windowClass.ordinal);
@@ -178,6 +178,8 @@ const ExpectedControl kControls[] = {
     {kNoId, kButtonClass, L"입출력 에러 체크", kGroup, 7, 72, 256, 153},
     // The summary line, below the twelve, which keep their places.
     {1019, kStaticClass, L"", kChild | SS_CENTER | SS_NOPREFIX | SS_CENTERIMAGE, 7, 264, 256, 20},
+    // The diagnosis's words under it.
+    {1020, kStaticClass, L"", kChild | SS_CENTER | SS_NOPREFIX | SS_CENTERIMAGE, 7, 286, 256, 14},
 };
 
 TEST_F(MainDialogTemplate, TwelveControlsInTabOrderThenTheSummaryLine)

@@ -30,6 +30,36 @@ TEST(TestLog, StartsWithErrorCheckAndOnlyGrows)
     EXPECT_EQ(log.size(), log.text().size());
 }
 
+// What the box is given: each line once and whole, in order; lines on disk
+// are not held; more than a box's worth waiting lets the oldest go, and the
+// box, refilled from the head, still gets the newest line whole.
+TEST(TestLog, LinesWaitWholeForTheBoxAndOnlyUnjournaledOnesAreHeld)
+{
+    const std::string head = "Error Check  -  10ms\r\n\r\n";
+    TestLog log(head);
+    const std::string line = " 0000000000000001 : 12\xBD\xC3 00\xBA\xD0 00\xC3\xCA - x\r\n";
+    EXPECT_TRUE(log.appendLine(line, true)) << "the box had nothing waiting: tell it";
+    EXPECT_FALSE(log.appendLine(line, false)) << "told already";
+    bool dropped = true;
+    EXPECT_EQ(log.takeForBox(dropped), line + line);
+    EXPECT_FALSE(dropped);
+    EXPECT_EQ(log.takeForBox(dropped), "");
+    EXPECT_EQ(log.text(), head + line) << "the journaled line is not held";
+    EXPECT_EQ(log.head(), head);
+
+    const std::size_t lines = LOG_BOX_BUDGET_BYTES / line.size() + 10;
+    for (std::size_t i = 0; i < lines; ++i)
+        log.appendLine(line, true);
+    const std::string newest = " 0000000000000002 : newest\r\n";
+    log.appendLine(newest, true);
+    const std::string waiting = log.takeForBox(dropped);
+    EXPECT_TRUE(dropped);
+    EXPECT_LE(waiting.size(), LOG_BOX_BUDGET_BYTES);
+    EXPECT_EQ(waiting.rfind(newest), waiting.size() - newest.size());
+    EXPECT_EQ(waiting.substr(0, line.size()), line) << "starts with a whole line";
+    EXPECT_EQ(log.text(), head + line);
+}
+
 namespace {
 
 // A worker reduced to its effect on the counter and the log, advanced by

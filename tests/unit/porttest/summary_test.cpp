@@ -3,6 +3,7 @@
 // (the disagreements per channel are counted in the worker's tests).
 #include "summary_line.h"
 #include "test_tally.h"
+#include "unattended_run.h"
 
 #include <gtest/gtest.h>
 
@@ -33,6 +34,8 @@ TEST(SummaryLine, VerdictAndFigures)
         // Stopped before the first second passed: cycles ran, so a verdict.
         {{1, {0, 0, 0}, 0}, Verdict::Pass, kPass + kCycles + "1" + kLines + "0 ([0] 0, [1] 0, [2] 0)" + kTime + "0:00:00"},
         {{7, {0, 1, 0}, 3599}, Verdict::Fail, kFail + kCycles + "7" + kLines + "1 ([0] 0, [1] 1, [2] 0)" + kTime + "0:59:59"},
+        // Failing on the last input alone still fails.
+        {{3, {0, 0, 2}, 1}, Verdict::Fail, kFail + kCycles + "3" + kLines + "2 ([0] 0, [1] 0, [2] 2)" + kTime + "0:00:01"},
         {{4294967295u, {4294967295u, 4294967295u, 4294967295u}, 2678400}, Verdict::Fail,
          kFail + kCycles + "4294967295" + kLines + "12884901885 ([0] 4294967295, [1] 4294967295, [2] 4294967295)" +
              kTime + "744:00:00"},
@@ -61,4 +64,54 @@ TEST(TestTally, SumsRunningPeriodsByTheTickCount)
     EXPECT_EQ(tally.testingMilliseconds(0x3E0u), 4000u);
     tally.endRunning(0x7D0u);
     EXPECT_EQ(tally.testingMilliseconds(0), 5000u);
+}
+
+// Readings reach the tally one by one: only disagreements count, each on
+// its own channel.
+TEST(TestTally, CountsDisagreementsOnly)
+{
+    TestTally tally;
+    Reading agreed;
+    agreed.channel = 2;
+    for (int i = 0; i < 5; ++i)
+        tally.reading(agreed);
+    Reading disagreed = agreed;
+    disagreed.disagreement = true;
+    tally.reading(disagreed);
+    disagreed.channel = 0;
+    tally.reading(disagreed);
+    EXPECT_EQ(tally.disagreements(), 2u);
+    EXPECT_EQ(tally.disagreements(0), 1u);
+    EXPECT_EQ(tally.disagreements(1), 0u);
+    EXPECT_EQ(tally.disagreements(2), 1u);
+}
+
+// A bounded run's exit code: "no verdict" until it ends; then memory,
+// a missing report and an early end each outrank what comes after them.
+TEST(BoundedRunExitCode, OnlyAFinishedTestGivesAVerdict)
+{
+    EXPECT_EQ(UnattendedRun().exitCode(), EXIT_NO_VERDICT);
+    const struct {
+        BoundedRunEnd end;
+        int code;
+    } rows[] = {
+        {{true, true, false, 0}, EXIT_NO_DISAGREEMENT},
+        {{true, true, false, 1}, EXIT_DISAGREEMENT},
+        {{true, false, false, 0}, EXIT_ENDED_EARLY},
+        {{true, false, false, 5}, EXIT_ENDED_EARLY},
+        {{false, true, false, 0}, EXIT_REPORT_NOT_WRITTEN},
+        {{false, false, false, 5}, EXIT_REPORT_NOT_WRITTEN},
+        {{true, false, true, 0}, EXIT_OUT_OF_MEMORY},
+        {{false, false, true, 5}, EXIT_OUT_OF_MEMORY},
+    };
+    for (const auto& row : rows) {
+        UnattendedRun run;
+        run.end(row.end);
+        EXPECT_EQ(run.exitCode(), row.code) << row.end.reportWritten << row.end.boundReached
+                                            << row.end.outOfMemory << row.end.disagreements;
+    }
+    UnattendedRun noThread;
+    noThread.endWithoutTest(EXIT_TEST_NOT_STARTED);
+    EXPECT_FALSE(noThread.beginEnding()) << "nothing more to end";
+    EXPECT_EQ(noThread.exitCode(), EXIT_TEST_NOT_STARTED);
 }
