@@ -10,6 +10,7 @@
 #include "sim_settings.h"
 #include "simulated_unit.h"
 #include "split_mix.h"
+#include "test_thread.h"
 
 #include <gtest/gtest.h>
 
@@ -246,7 +247,7 @@ TEST(Diagnosis, IntermittentInputIsNamedWithAnIntervalThatHoldsItsRate)
                 continue;
             }
             ++named;
-            EXPECT_EQ(input.errorRate, 100.0 * input.disagreements / 300);
+            EXPECT_NEAR(input.errorRate, 100.0 * input.disagreements / 300, 1e-9);
             held += input.errorRateLow <= row.percent && row.percent <= input.errorRateHigh;
         }
         EXPECT_EQ(wrong, 0);
@@ -258,6 +259,39 @@ TEST(Diagnosis, IntermittentInputIsNamedWithAnIntervalThatHoldsItsRate)
             EXPECT_GT(named, row.seeds / 2);
         }
     }
+}
+
+// The worker feeds the diagnosis while the UI thread reads it for the
+// summary and the result file.
+TEST(Diagnosis, ReadFromAnotherThreadWhileTheWorkerFeedsIt)
+{
+    Bench bench("cross=0:1,flaky=2:20%", 5);
+    bool done = false;
+    zorik::Lock doneLock;
+    zorik::test::TestThread worker([&] {
+        for (int cycle = 0; cycle < 2000; ++cycle)
+            bench.runCycle();
+        zorik::LockHold hold(doneLock);
+        done = true;
+    });
+    std::uint64_t lastReadings = 0;
+    for (;;) {
+        {
+            zorik::LockHold hold(doneLock);
+            if (done)
+                break;
+        }
+        const std::string file = zorik::formatResultFile(zorik::SummaryFigures{}, bench.diagnosis);
+        EXPECT_EQ(file.rfind("[Result]\r\n", 0), 0u);
+        const std::uint64_t readings = bench.diagnosis.input(2).readings;
+        EXPECT_GE(readings, lastReadings);
+        lastReadings = readings;
+        static_cast<void>(zorik::formatFindingLine(bench.diagnosis));
+    }
+    worker.join();
+    EXPECT_EQ(bench.diagnosis.input(2).readings, 2000u);
+    EXPECT_EQ(bench.diagnosis.input(2).finding, Finding::Intermittent);
+    EXPECT_EQ(bench.diagnosis.input(0).output, 1);
 }
 
 namespace {
