@@ -4,11 +4,7 @@
 
 namespace zorik {
 
-namespace {
-
-// Decimal digits without the runtime's formatter: msvcrt.dll before XP
-// knows no 64-bit conversion that the host's printf also knows.
-void appendDecimal(std::string& text, std::uint64_t value, int width = 1)
+void appendDecimal(std::string& text, std::uint64_t value, int width)
 {
     char digits[20];
     int count = 0;
@@ -19,8 +15,6 @@ void appendDecimal(std::string& text, std::uint64_t value, int width = 1)
     while (count > 0)
         text += digits[--count];
 }
-
-} // namespace
 
 Verdict verdictOf(const SummaryFigures& figures)
 {

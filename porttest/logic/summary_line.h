@@ -27,4 +27,9 @@ Verdict verdictOf(const SummaryFigures& figures);
 // bounded: 31 days read 744:00:00.
 std::string formatSummary(const SummaryFigures& figures);
 
+// Appends `value` in decimal, zero-padded to `width` digits, without the
+// runtime's formatter: msvcrt.dll before XP knows no 64-bit conversion
+// that the host's printf also knows.
+void appendDecimal(std::string& text, std::uint64_t value, int width = 1);
+
 } // namespace zorik

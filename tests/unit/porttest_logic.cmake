@@ -12,6 +12,13 @@ zorik_add_test(porttest_logic_test
     LIBS zorik_porttest_logic)
 target_include_directories(porttest_logic_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/porttest)
 
+# The diagnosis against the simulated unit's model, driven with the test's
+# own cycle on a fake clock.
+zorik_add_test(diagnosis_test
+    porttest/diagnosis_test.cpp
+    LIBS zorik_porttest_logic zorik_simunit zorik_portcore)
+target_include_directories(diagnosis_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/sim)
+
 # Figures only, not a test: run it by hand.
 add_executable(porttest_logic_bench porttest/porttest_logic_bench.cpp)
 target_link_libraries(porttest_logic_bench PRIVATE zorik_porttest_logic)

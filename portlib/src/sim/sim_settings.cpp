@@ -13,8 +13,8 @@ SimSettings::SimSettings()
 namespace {
 
 // The ways one input can be faulted; each may be given once per input.
-enum Kind { STUCK, CROSSED, FLAKY, SLOW, KIND_COUNT };
-constexpr const char* KIND_WORD[KIND_COUNT] = {"stuck", "crossed", "flaky", "slow"};
+enum Kind { STUCK, CROSSED, FLAKY, SLOW, INVERTED, KIND_COUNT };
+constexpr const char* KIND_WORD[KIND_COUNT] = {"stuck", "crossed", "flaky", "slow", "inverted"};
 
 std::string_view trim(std::string_view s)
 {
@@ -136,6 +136,7 @@ public:
     bool cross(std::string_view text, std::string_view value);
     bool flaky(std::string_view text, std::string_view value);
     bool slow(std::string_view text, std::string_view value);
+    bool invert(std::string_view text, std::string_view value);
     bool seed(std::string_view text, std::string_view value);
 
 private:
@@ -181,6 +182,7 @@ constexpr Keyword KEYWORDS[] = {
      &Parser::flaky},
     {"slow=C:MS", "with C 0, 1 or 2 and MS whole milliseconds from 0 to 60000, e.g. slow=1:25",
      &Parser::slow},
+    {"invert=C", "with C 0, 1 or 2, e.g. invert=1", &Parser::invert},
     {"seed=N", "with N a whole number from 0 to 18446744073709551615, e.g. seed=42", &Parser::seed},
 };
 
@@ -342,6 +344,17 @@ bool Parser::slow(std::string_view text, std::string_view value)
     if (!channelFault(text, channel, SLOW))
         return false;
     settings_.inputs[channel].delayMs = static_cast<std::uint32_t>(ms);
+    return true;
+}
+
+bool Parser::invert(std::string_view text, std::string_view value)
+{
+    int channel = 0;
+    if (!parseChannel(value, channel))
+        return malformed(text);
+    if (!channelFault(text, channel, INVERTED))
+        return false;
+    settings_.inputs[channel].inverted = true;
     return true;
 }
 

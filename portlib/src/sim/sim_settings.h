@@ -24,6 +24,7 @@ enum class Stuck { No, On, Off };
 struct InputBehaviour {
     int source = 0;                    // the output channel this input follows
     std::uint32_t delayMs = 0;         // it shows that output's level this late
+    bool inverted = false;             // it shows the opposite level
     std::uint32_t errorRatePpm = 0;    // chance, per read, that it reads wrong
     Stuck stuck = Stuck::No;           // overrides all of the above
 };

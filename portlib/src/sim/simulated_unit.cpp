@@ -46,6 +46,8 @@ std::uint8_t SimulatedUnit::sampleStatus(std::uint64_t now)
             on = input.stuck == Stuck::On;
         } else {
             on = (dataSeenWithDelay(now, input.delayMs) >> input.source) & 1u;
+            if (input.inverted)
+                on = !on;
             if (input.errorRatePpm != 0 && random_.below(ERROR_RATE_SCALE) < input.errorRatePpm)
                 on = !on;
         }

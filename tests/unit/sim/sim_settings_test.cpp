@@ -26,6 +26,7 @@ void expectHealthyInputs(const SimSettings& settings)
         EXPECT_EQ(settings.inputs[c].stuck, Stuck::No);
         EXPECT_EQ(settings.inputs[c].errorRatePpm, 0u);
         EXPECT_EQ(settings.inputs[c].delayMs, 0u);
+        EXPECT_FALSE(settings.inputs[c].inverted);
     }
 }
 
@@ -69,6 +70,11 @@ TEST(SimSettings, EachItemSetsItsOwnFaultOnly)
     settings.inputs[1].delayMs = 0;
     expectHealthyInputs(settings);
     EXPECT_EQ(parsed("slow=0:60000").inputs[0].delayMs, 60000u);
+
+    settings = parsed("invert=2");
+    EXPECT_TRUE(settings.inputs[2].inverted);
+    settings.inputs[2].inverted = false;
+    expectHealthyInputs(settings);
 }
 
 TEST(SimSettings, ErrorRatesAreExactInPartsPerMillion)
@@ -107,9 +113,12 @@ TEST(SimSettings, ItemsCombine)
     EXPECT_EQ(settings.seed, 3u);
 
     // Every kind of fault once on each input.
-    settings = parsed("stuck-on=0,flaky=1:1%,flaky=2:2%,slow=1:5,slow=2:6,cross=1:2");
+    settings = parsed("stuck-on=0,flaky=1:1%,flaky=2:2%,slow=1:5,slow=2:6,cross=1:2,invert=1,invert=0");
     EXPECT_EQ(settings.inputs[2].source, 1);
     EXPECT_EQ(settings.inputs[2].delayMs, 6u);
+    EXPECT_TRUE(settings.inputs[1].inverted);
+    EXPECT_TRUE(settings.inputs[0].inverted);
+    EXPECT_FALSE(settings.inputs[2].inverted);
 }
 
 namespace {
@@ -162,6 +171,10 @@ TEST(SimSettings, RefusedItemsAreNamedWithWhatIsAccepted)
         {"slow=1:25ms", {"expected slow=C:MS"}},
         {"slow=1:", {"expected slow=C:MS"}},
         {"slow=1", {"expected slow=C:MS"}},
+        {"invert=3", {"bad item \"invert=3\"", "expected invert=C with C 0, 1 or 2"}},
+        {"invert", {"expected invert=C"}},
+        {"invert=0:1", {"expected invert=C"}},
+        {"inverted=0", {"unknown item \"inverted=0\"", "slow=C:MS, invert=C, seed=N"}},
         {"seed=18446744073709551616", {"bad item \"seed=18446744073709551616\"", "expected seed=N"}},
         {"seed=-1", {"expected seed=N"}},
         {"seed=0x10", {"expected seed=N"}},
@@ -176,6 +189,10 @@ TEST(SimSettings, RefusedItemsAreNamedWithWhatIsAccepted)
          {"item \"cross=1:2\" conflicts with \"cross=0:1\"", "input 1 can be crossed only once"}},
         {"flaky=0:1%,flaky=0:2%", {"input 0 can be flaky only once"}},
         {"slow=2:1,slow=2:2", {"input 2 can be slow only once"}},
+        {"invert=1,invert=1",
+         {"item \"invert=1\" conflicts with \"invert=1\"", "input 1 can be inverted only once"}},
+        {"absent,invert=0", {"item \"invert=0\" conflicts with \"absent\"", "an absent unit"}},
+        {"invert=2,healthy", {"item \"healthy\" conflicts with \"invert=2\"", "a healthy unit"}},
         {"absent,stuck-on=1", {"item \"stuck-on=1\" conflicts with \"absent\"", "an absent unit"}},
         {"stuck-on=1,absent", {"item \"absent\" conflicts with \"stuck-on=1\"", "an absent unit"}},
         {"healthy,slow=0:5", {"item \"slow=0:5\" conflicts with \"healthy\"", "a healthy unit"}},

@@ -81,6 +81,12 @@ TEST(SimulatedUnit, EachSettingReturnsItsPatternOnTheInputs)
         // Crossed inputs follow each other's outputs.
         {"cross=0:2", [](int p) { return routed(p, {2, 1, 0}); }, nullptr},
         {"cross=1:0", [](int p) { return routed(p, {1, 0, 2}); }, nullptr},
+        // An inverted input shows the opposite of its output.
+        {"invert=1", [](int p) { return p ^ 2; }, nullptr},
+        // Inversion comes after crossing and before the stuck level.
+        {"cross=0:2,invert=0", [](int p) { return routed(p, {2, 1, 0}) ^ 1; }, nullptr},
+        {"invert=2,stuck-off=2", [](int p) { return p & 3; }, nullptr},
+        {"invert=0,stuck-on=0", [](int p) { return p | 1; }, nullptr},
     };
     for (const auto& setting : cases) {
         Rig rig(setting.settings);
@@ -192,6 +198,9 @@ TEST(SimulatedUnit, IntermittentInputErrsAtItsRate)
     EXPECT_EQ(wrongReads(never, 2, 5000), 0);
     Rig always("flaky=2:100%");
     EXPECT_EQ(wrongReads(always, 2, 5000), 5000);
+    // Flaky comes after inversion: always wrong flips an inverted input back.
+    Rig invertedAlways("invert=2,flaky=2:100%");
+    EXPECT_EQ(wrongReads(invertedAlways, 2, 5000), 0);
 
     constexpr int READS = 40000;
     Rig five("flaky=2:5%,seed=12345");
@@ -261,6 +270,15 @@ TEST(SimulatedUnit, SlowCrossedInputFollowsTheOtherOutputLate)
     EXPECT_EQ(rig.readPattern(), 0) << "nothing has arrived on input 0 yet";
     rig.clock.advance(20);
     EXPECT_EQ(rig.readPattern(), 1);
+}
+
+TEST(SimulatedUnit, SlowInvertedInputShowsTheOppositeOfTheOldLevel)
+{
+    Rig rig("slow=1:25,invert=1");
+    rig.writePattern(2);
+    EXPECT_EQ(rig.registers.read(1), 1) << "the old level, off, inverted";
+    rig.clock.advance(25);
+    EXPECT_EQ(rig.registers.read(1), 0);
 }
 
 // The test program's UI thread and worker share the DLL; the model must

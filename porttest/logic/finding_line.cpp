@@ -1,0 +1,169 @@
+// Compiled with -fexec-charset=CP949: the literals below are code page 949
+// bytes although this file is UTF-8.
+#include "finding_line.h"
+
+#include "result_file.h"
+#include "summary_line.h"
+
+namespace zorik {
+
+namespace {
+
+// The digits are read 영, 일, 이: only 2 ends in a vowel, which decides the
+// particle after it.
+bool endsInVowel(int digit)
+{
+    return digit == 2;
+}
+
+void appendDigit(std::string& text, int digit)
+{
+    text += static_cast<char>('0' + digit);
+}
+
+const char* subject(int digit)
+{
+    return endsInVowel(digit) ? "가" : "이";
+}
+
+const char* object(int digit)
+{
+    return endsInVowel(digit) ? "를" : "을";
+}
+
+const char* with(int digit)
+{
+    return endsInVowel(digit) ? "와" : "과";
+}
+
+// "입력 1 항상 꺼짐" and, in full, ": 1번 배선 확인".
+void appendPlain(std::string& text, int c, const char* what, const char* where, bool full)
+{
+    text += "입력 ";
+    appendDigit(text, c);
+    text += ' ';
+    text += what;
+    if (full) {
+        text += ": ";
+        appendDigit(text, c);
+        text += where;
+    }
+}
+
+void appendFinding(std::string& text, const InputFinding& input, int c, bool pairedWithLower,
+                   bool full)
+{
+    switch (input.finding) {
+    case Finding::StuckOn:
+        appendPlain(text, c, "항상 켜짐", "번 배선 확인", full);
+        break;
+    case Finding::StuckOff:
+        appendPlain(text, c, "항상 꺼짐", "번 배선 확인", full);
+        break;
+    case Finding::Inverted:
+        appendPlain(text, c, "반대로 읽힘", "번 입력 회로 확인", full);
+        break;
+    case Finding::Slow:
+        appendPlain(text, c, "느림(10ms 넘음)", "번 입력 회로 확인", full);
+        break;
+    case Finding::Intermittent:
+        text += "입력 ";
+        appendDigit(text, c);
+        text += " 간헐 불량 ";
+        appendPercent(text, input.errorRate, 2);
+        text += '%';
+        if (full) {
+            text += " (95%: ";
+            appendPercent(text, input.errorRateLow, 1);
+            text += '-';
+            appendPercent(text, input.errorRateHigh, 1);
+            text += "%)";
+        }
+        break;
+    case Finding::Crossed: {
+        const int k = input.output;
+        const int low = c < k ? c : k;
+        const int high = c < k ? k : c;
+        text += "입력 ";
+        if (pairedWithLower) {
+            // Two inputs on each other's outputs: one swap, said once.
+            appendDigit(text, low);
+            text += with(low);
+            text += ' ';
+            appendDigit(text, high);
+            text += subject(high);
+            text += " 서로 바뀜";
+        } else {
+            appendDigit(text, c);
+            text += subject(c);
+            text += " 출력 ";
+            appendDigit(text, k);
+            text += object(k);
+            text += " 따름";
+        }
+        if (full) {
+            text += ": ";
+            appendDigit(text, low);
+            text += "번과 ";
+            appendDigit(text, high);
+            text += pairedWithLower ? "번 배선 확인" : "번 배선이 바뀜";
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+bool isFault(Finding finding)
+{
+    return finding != Finding::Ok && finding != Finding::Undetermined;
+}
+
+std::string lineOf(const InputFinding (&inputs)[Diagnosis::kInputs], bool full)
+{
+    std::string text;
+    for (int c = 0; c < Diagnosis::kInputs; ++c) {
+        const InputFinding& input = inputs[c];
+        if (!isFault(input.finding))
+            continue;
+        bool paired = false;
+        if (input.finding == Finding::Crossed) {
+            const InputFinding& other = inputs[input.output];
+            paired = other.finding == Finding::Crossed && other.output == c;
+            if (paired && input.output < c)
+                continue; // said with the lower input
+        }
+        if (!text.empty())
+            text += "  ";
+        appendFinding(text, input, c, paired, full);
+    }
+    return text;
+}
+
+} // namespace
+
+std::size_t cp949Characters(const std::string& text)
+{
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i, ++characters) {
+        if (static_cast<unsigned char>(text[i]) >= 0x81 && i + 1 < text.size())
+            ++i;
+    }
+    return characters;
+}
+
+std::string formatFindingLine(const Diagnosis& diagnosis)
+{
+    if (diagnosis.unit() == UnitPresence::Absent)
+        return "유닛 없음 또는 전원 꺼짐: 연결과 전원 확인";
+    InputFinding inputs[Diagnosis::kInputs];
+    for (int c = 0; c < Diagnosis::kInputs; ++c)
+        inputs[c] = diagnosis.input(c);
+    std::string line = lineOf(inputs, true);
+    if (cp949Characters(line) > kFindingLineCharacters)
+        line = lineOf(inputs, false);
+    return line;
+}
+
+} // namespace zorik

@@ -1,0 +1,100 @@
+#include "result_file.h"
+
+namespace zorik {
+
+namespace {
+
+void appendLine(std::string& text, const char* key, const char* value)
+{
+    text += key;
+    text += '=';
+    text += value;
+    text += "\r\n";
+}
+
+void appendNumberLine(std::string& text, const char* key, std::uint64_t value)
+{
+    text += key;
+    text += '=';
+    appendDecimal(text, value);
+    text += "\r\n";
+}
+
+void appendPercentLine(std::string& text, const char* key, double percent)
+{
+    text += key;
+    text += '=';
+    appendPercent(text, percent);
+    text += "\r\n";
+}
+
+const char* unitWord(UnitPresence unit)
+{
+    switch (unit) {
+    case UnitPresence::Present:
+        return "present";
+    case UnitPresence::Absent:
+        return "absent";
+    default:
+        return "undetermined";
+    }
+}
+
+} // namespace
+
+const char* findingWord(Finding finding)
+{
+    static const char* const kWords[] = {"undetermined", "ok",      "stuck-on", "stuck-off",
+                                         "inverted",     "crossed", "slow",     "intermittent"};
+    const int index = static_cast<int>(finding);
+    return index >= 0 && index < 8 ? kWords[index] : kWords[0];
+}
+
+void appendPercent(std::string& text, double percent, int decimals)
+{
+    std::uint32_t scale = 1;
+    for (int i = 0; i < decimals; ++i)
+        scale *= 10;
+    if (!(percent > 0))
+        percent = 0;
+    if (percent > 100)
+        percent = 100;
+    const std::uint32_t scaled = static_cast<std::uint32_t>(percent * scale + 0.5);
+    appendDecimal(text, scaled / scale);
+    if (decimals > 0) {
+        text += '.';
+        appendDecimal(text, scaled % scale, decimals);
+    }
+}
+
+std::string formatResultFile(const SummaryFigures& figures, const Diagnosis& diagnosis)
+{
+    const std::uint64_t* const d = figures.disagreements;
+    std::string text;
+    text.reserve(512);
+    text += "[Result]\r\n";
+    appendLine(text, "Verdict", verdictOf(figures) == Verdict::Fail ? "FAIL" : "PASS");
+    appendNumberLine(text, "Cycles", figures.cycles);
+    appendNumberLine(text, "Disagreements", d[0] + d[1] + d[2]);
+    appendNumberLine(text, "Seconds", figures.testingSeconds);
+    appendLine(text, "Unit", unitWord(diagnosis.unit()));
+    for (int c = 0; c < Diagnosis::kInputs; ++c) {
+        const InputFinding input = diagnosis.input(c);
+        text += "[Input";
+        appendDecimal(text, static_cast<std::uint64_t>(c));
+        text += "]\r\n";
+        appendLine(text, "Finding", findingWord(input.finding));
+        if (input.finding == Finding::Crossed)
+            appendNumberLine(text, "Output", static_cast<std::uint64_t>(input.output));
+        appendNumberLine(text, "Readings", input.readings);
+        appendNumberLine(text, "Disagreements", d[c]);
+        if (input.finding == Finding::Intermittent) {
+            appendPercentLine(text, "ErrorRate", input.errorRate);
+            appendPercentLine(text, "ErrorRateLow", input.errorRateLow);
+            appendPercentLine(text, "ErrorRateHigh", input.errorRateHigh);
+        }
+    }
+    return text;
+}
+
+} // namespace zorik
