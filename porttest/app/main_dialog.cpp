@@ -8,6 +8,7 @@
 #include "framework/win_app.h"
 #include "loopback_globals.h"
 #include "program_texts.h"
+#include "finding_line.h"
 #include "summary_line.h"
 
 BEGIN_MESSAGE_MAP(CPortTestDlg, CDialog)
@@ -36,6 +37,7 @@ CPortTestDlg::CPortTestDlg(CWnd* pParent)
     // not take it.
     m_readings.add(m_journal);
     m_readings.add(m_logListener);
+    m_readings.add(m_diagnosis);
 }
 
 CPortTestDlg::~CPortTestDlg() = default;
@@ -57,6 +59,7 @@ void CPortTestDlg::DoDataExchange(CDataExchange* pDX)
         m_logBox.Show(m_strLog.text());
     DDX_Control(pDX, IDC_TEST, m_btnTest);
     DDX_Control(pDX, IDC_SUMMARY, m_summary);
+    DDX_Control(pDX, IDC_FINDINGS, m_findings);
 }
 
 BOOL CPortTestDlg::OnInitDialog()
@@ -87,14 +90,26 @@ BOOL CPortTestDlg::OnInitDialog()
     return TRUE;
 }
 
-void CPortTestDlg::UpdateSummary()
+zorik::SummaryFigures CPortTestDlg::SummaryNow() const
 {
     zorik::SummaryFigures figures;
     figures.cycles = g_nTestCount.value();
     for (int channel = 0; channel < 3; ++channel)
         figures.disagreements[channel] = g_testTally.disagreements(channel);
     figures.testingSeconds = g_testTally.testingMilliseconds(::GetTickCount()) / 1000;
+    return figures;
+}
+
+void CPortTestDlg::UpdateSummary()
+{
+    const zorik::SummaryFigures figures = SummaryNow();
     m_summary.Show(zorik::formatSummary(figures), zorik::verdictOf(figures));
+    // Set only when it changes: a static repaints on every new text.
+    std::string findings = zorik::formatFindingLine(m_diagnosis);
+    if (findings != m_findingsShown && m_findings.m_hWnd != nullptr) {
+        m_findingsShown.swap(findings);
+        ::SetWindowTextA(m_findings.m_hWnd, m_findingsShown.c_str());
+    }
 }
 
 LRESULT CPortTestDlg::OnCtlColorStatic(WPARAM wParam, LPARAM lParam)

@@ -9,6 +9,7 @@
 #include "command_line.h"
 #include "framework/windows_journal_files.h"
 #include "log_listener.h"
+#include "diagnosis.h"
 #include "loopback_dialog.h"
 #include "loopback_log.h"
 #include "reading.h"
@@ -103,6 +104,9 @@ private:
 
     // The summary line (IDC_SUMMARY), below the log box.
     CSummaryStatic m_summary;
+    // The diagnosis in words (IDC_FINDINGS), under the summary line.
+    CWnd m_findings;
+    std::string m_findingsShown;
 
     // The command line's options; a bounded run when they give bounds.
     zorik::UnattendedRun m_unattended;
@@ -115,8 +119,9 @@ private:
     bool m_outOfMemoryTold = false;
 
     // Where each reading goes after the tally (reading.h): the journal,
-    // then the log.
+    // the log, the diagnosis.
     zorik::LogListener m_logListener;
+    zorik::Diagnosis m_diagnosis;
     zorik::ReadingStream m_readings;
 
     void WriteOutput(int channel);
@@ -129,7 +134,13 @@ private:
     // The exit button's question, then FinishRun; a report that could not
     // be saved is said.
     void AskAndFinishRun();
+    // The summary line and the finding line from the tally, the counter
+    // and the diagnosis as they stand.
+    zorik::SummaryFigures SummaryNow() const;
     void UpdateSummary();
+    // /result: the diagnosis as an INI file, once a cycle has run. False
+    // when it could not be written.
+    bool WriteResultFile();
 
     // On the summary timer: memory ran out in the worker; says so once.
     void CheckOutOfMemory();

@@ -6,6 +6,7 @@
 #include "framework/message_wait.h"
 #include "framework/win_app.h"
 #include "report_file.h"
+#include "result_file.h"
 #include "stdio_report_file.h"
 #include "loopback_globals.h"
 #include "program_texts.h"
@@ -57,6 +58,8 @@ bool CPortTestDlg::FinishRun(const char* reportName)
         zorik::StdioReportFileSystem files;
         saved = m_journal.writeReport(g_nTestCount.value(), files, reportName);
     }
+    if (!WriteResultFile())
+        saved = false;
     const std::string journal = m_journal.fileName();
     const zorik::FileResult removed = m_journal.finish(!saved || m_keepJournal);
     // Left in place, it would be taken for a crashed run's at the next
@@ -64,6 +67,20 @@ bool CPortTestDlg::FinishRun(const char* reportName)
     if (!removed.done() && removed.status != zorik::FileStatus::Missing && !IsBoundedRun())
         AfxMessageBox(m_journal.removalNotice(journal, removed).c_str(), MB_OK | MB_ICONEXCLAMATION);
     return saved;
+}
+
+bool CPortTestDlg::WriteResultFile()
+{
+    const std::string& name = m_unattended.options().resultFile;
+    if (name.empty() || g_nTestCount.value() == 0)
+        return true;
+    const std::string bytes = zorik::formatResultFile(SummaryNow(), m_diagnosis);
+    zorik::StdioReportFileSystem files;
+    std::unique_ptr<zorik::ReportFile> file = files.create(name);
+    if (!file)
+        return false;
+    const bool written = file->write(bytes.data(), bytes.size());
+    return file->close() && written;
 }
 
 void CPortTestDlg::CheckOutOfMemory()

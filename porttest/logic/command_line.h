@@ -18,6 +18,7 @@ constexpr std::uint32_t MAX_RUN_SECONDS = 2678400u; // 31 days
 struct RunOptions {
     RunBounds bounds;           // none: the dialog as always
     std::string reportFile;     // empty: the report's usual name
+    std::string resultFile;     // empty: no result file
 };
 
 struct ParsedCommandLine {

@@ -34,7 +34,8 @@ TEST(BoundedRun, EndsByItselfWithTheVerdictAsExitCode) {
         // Cycles begin while less than 3 s have been spent testing.
         {"/seconds:3", "", nullptr, 0, kReportName, 3000 / 400, 3000 / kShortestCycleMs + 1, 3000},
         {"/cycles:2 /report:\"run 1.txt\"", "", nullptr, 0, "run 1.txt", 2, 2, 2 * kShortestCycleMs},
-        {"/cycles:1 /report:taken", "", "taken", 3, nullptr, 0, 0, 0},
+        // A folder that is not there: the report cannot be made.
+        {"/cycles:1 /report:missing\\r.txt", "", nullptr, 3, nullptr, 0, 0, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.arguments) + ", ZORIK_SIM=" + row.sim);
@@ -69,6 +70,51 @@ TEST(BoundedRun, EndsByItselfWithTheVerdictAsExitCode) {
         for (const LogLine& line : *lines) {
             EXPECT_EQ(line.inputChannel, 1);
             EXPECT_LE(line.count, report->count);
+        }
+    }
+}
+
+// The result file as a batch file's tools read it, through
+// GetPrivateProfileString: the verdict, the report's figures and each
+// input's finding after 40 cycles of a simulated fault.
+TEST(BoundedRun, ResultFileNamesTheFault) {
+    const struct {
+        const char* sim;
+        const char* verdict;
+        const char* unit;
+        const char* findings[3];
+        const char* crossedOutput[3]; // "" where there is no Output key
+    } rows[] = {
+        {"", "PASS", "present", {"ok", "ok", "ok"}, {"", "", ""}},
+        {"stuck-off=1", "FAIL", "present", {"ok", "stuck-off", "ok"}, {"", "", ""}},
+        {"cross=0:2", "FAIL", "present", {"crossed", "ok", "crossed"}, {"2", "", "0"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string("ZORIK_SIM=") + row.sim);
+        WorkDir dir;
+        ZorikSession zorik(dir, row.sim, "/cycles:40 /result:result.ini");
+        ASSERT_TRUE(endsWithoutAsking(zorik, Millis(60 * kShortestCycleMs + kBoundedRunSlack.count()),
+                                      std::string(row.verdict) == "PASS" ? 0 : 1));
+        const std::string ini = dir.path() + "\\result.ini";
+        const auto key = [&](const char* section, const char* name) {
+            char value[64] = "";
+            GetPrivateProfileStringA(section, name, "(none)", value, sizeof value, ini.c_str());
+            return std::string(value);
+        };
+        EXPECT_EQ(key("Result", "Verdict"), row.verdict);
+        EXPECT_EQ(key("Result", "Cycles"), "40");
+        EXPECT_EQ(key("Result", "Unit"), row.unit);
+        const auto report = parsedReport(dir.readFile(kReportName));
+        ASSERT_TRUE(report);
+        std::string problem;
+        const auto lines = parseLog(report->log, problem);
+        ASSERT_TRUE(lines) << problem;
+        EXPECT_EQ(key("Result", "Disagreements"), std::to_string(lines->size()));
+        for (int input = 0; input < 3; ++input) {
+            const std::string section = "Input" + std::to_string(input);
+            EXPECT_EQ(key(section.c_str(), "Finding"), row.findings[input]) << section;
+            EXPECT_EQ(key(section.c_str(), "Output"), *row.crossedOutput[input] ? row.crossedOutput[input] : "(none)");
+            EXPECT_EQ(key(section.c_str(), "Readings"), "40") << section;
         }
     }
 }
