@@ -89,8 +89,11 @@ void CPortTestDlg::CheckOutOfMemory()
         return;
     m_outOfMemoryTold = true;
     m_keepJournal = true;
-    if (!IsBoundedRun())
-        AfxMessageBox(zorik::formatOutOfMemory(m_journal.fileName()).c_str(), MB_OK | MB_ICONHAND);
+    if (IsBoundedRun())
+        return;
+    // Stopped as by the Test button: the inputs are polled again.
+    setPollTimer();
+    AfxMessageBox(zorik::formatOutOfMemory(m_journal.fileName()).c_str(), MB_OK | MB_ICONHAND);
 }
 
 int CPortTestDlg::ExitCode() const

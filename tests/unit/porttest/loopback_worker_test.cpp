@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -181,6 +182,29 @@ TEST(LoopbackCycle, ListenersTimeFallsInsideTheGap)
         EXPECT_EQ(gaps, row.gapSleeps);
         EXPECT_EQ(worker.services.elapsedMs(), row.cycleMs);
     }
+}
+
+// Memory that runs out in a listener ends the run as a stop would, so that
+// the dialog can save what there is: the worker retires, restores the
+// caption, and the flag says why.
+TEST(LoopbackCycle, MemoryRunningOutStopsTheRun)
+{
+    struct Exhausted : ReadingListener {
+        void reading(const Reading& reading) override
+        {
+            if (reading.cycle == 2 && reading.channel == 1)
+                throw std::bad_alloc();
+        }
+    } listener;
+    Worker worker(healthyUnit);
+    ASSERT_EQ(worker.flag.onTestButton(worker.button), TestButtonResult::Started);
+    EXPECT_EQ(TestThreadProc(worker.dialog, worker.services, listener, worker.flag, worker.counter), 0u);
+    EXPECT_TRUE(worker.flag.outOfMemory());
+    EXPECT_FALSE(worker.flag.boundReached());
+    EXPECT_FALSE(worker.flag.workerActive());
+    EXPECT_EQ(worker.flag.value(), 0);
+    EXPECT_EQ(worker.counter.value(), 2u) << "no cycle after";
+    EXPECT_EQ(worker.dialog.captions().back(), kTestCaptionIdle);
 }
 
 TEST(LoopbackCycle, PatternIsRandomValueModulo8)
