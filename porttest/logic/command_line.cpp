@@ -1,5 +1,7 @@
 #include "command_line.h"
 
+#include "program_texts.h"
+
 #include <cstddef>
 #include <vector>
 
@@ -12,7 +14,11 @@ const char kAccepted[] =
     "  /cycles:N     end after N cycles, N from 1 to 4294967295\r\n"
     "  /seconds:S    end after S seconds of testing, S from 1 to 2678400 (31 days)\r\n"
     "  /report:FILE  write the report to FILE instead of ErrorInfo.txt\r\n"
-    "/report needs /cycles or /seconds beside it.";
+    "  /result:FILE  write the diagnosis to FILE (an INI file) when the program ends after a test\r\n"
+    "/report needs /cycles or /seconds beside it. FILE is a file's name, not a folder nor a device\r\n"
+    "(CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, CONIN$, CONOUT$, CLOCK$) nor a name the\r\n"
+    "program keeps for itself (ErrorInfo.unsaved*.txt, ErrorInfo.recovered-*.txt); /report and\r\n"
+    "/result name two different files.";
 
 struct Argument {
     std::string written; // as on the command line, quotes and all
@@ -116,7 +122,7 @@ bool parseCount(const std::string& text, std::uint32_t most, std::uint32_t& valu
 }
 
 // "<before> "<argument as written>"<after>", then what is accepted.
-ParsedCommandLine refuse(const char* before, const std::string& written, const char* after)
+ParsedCommandLine refuse(const char* before, const std::string& written, const std::string& after)
 {
     ParsedCommandLine refused;
     refused.accepted = false;
@@ -129,52 +135,181 @@ ParsedCommandLine refuse(const char* before, const std::string& written, const c
     return refused;
 }
 
+// --- file names as Windows reads them ---
+// Code page 949 trail bytes are never "\", "/", ":", "." or a blank, so
+// those split a name safely byte by byte; only case folding must step over
+// a double-byte character, whose trail byte may be an ASCII letter.
+
+bool isSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+bool isLeadByte(char c)
+{
+    const unsigned char byte = static_cast<unsigned char>(c);
+    return byte >= 0x81 && byte <= 0xFE;
+}
+
+// Lower-case ASCII letters, "/" as "\"; double-byte characters as they are.
+std::string folded(const std::string& name)
+{
+    std::string result;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (isLeadByte(name[i]) && i + 1 < name.size()) {
+            result += name[i];
+            result += name[++i];
+        } else {
+            result += name[i] == '/' ? '\\' : lowerCase(name[i]);
+        }
+    }
+    return result;
+}
+
+// Windows drops a name's trailing dots and blanks: "NUL." is NUL.
+std::string withoutTrailingDotsAndBlanks(std::string name)
+{
+    while (!name.empty() && (name.back() == '.' || isBlank(name.back())))
+        name.pop_back();
+    return name;
+}
+
+// Where the name's last component starts: after the last separator, or
+// after a drive ("C:con" is CON in drive C's current folder).
+std::size_t lastComponentStart(const std::string& name)
+{
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < name.size(); ++i)
+        if (isSeparator(name[i]))
+            start = i + 1;
+    if (start == 0 && name.size() >= 2 && name[1] == ':')
+        start = 2;
+    return start;
+}
+
+// The name with every leading ".\" dropped, folded: what a name in the
+// current folder compares as.
+std::string comparable(const std::string& name)
+{
+    std::size_t start = 0;
+    while (name.size() >= start + 2 && name[start] == '.' && isSeparator(name[start + 1]))
+        start += 2;
+    return folded(withoutTrailingDotsAndBlanks(name.substr(start)));
+}
+
+// Opening any of these opens the device whatever the folder and extension:
+// a report written there is lost, or sent to a printer or a modem.
+const char* deviceNamed(const std::string& name)
+{
+    static const char* const kDevices[] = {"CON",  "PRN",  "AUX",  "NUL",  "COM1",   "COM2",    "COM3",
+                                           "COM4", "COM5", "COM6", "COM7", "COM8",   "COM9",    "LPT1",
+                                           "LPT2", "LPT3", "LPT4", "LPT5", "LPT6",   "LPT7",    "LPT8",
+                                           "LPT9", "CONIN$", "CONOUT$", "CLOCK$"};
+    std::string stem = name.substr(lastComponentStart(name));
+    stem = stem.substr(0, stem.find_first_of(".:"));
+    stem = folded(withoutTrailingDotsAndBlanks(stem));
+    for (const char* device : kDevices)
+        if (stem == folded(device))
+            return device;
+    return nullptr;
+}
+
+// The journal's names and those recovery renames left journals to
+// (recoveredFileName), in the current folder: a report there would write
+// over results, or be written over by the running test's journal.
+bool isJournalName(const std::string& name)
+{
+    const std::string key = comparable(name);
+    if (key.find_first_of("\\:") != std::string::npos)
+        return false;
+    for (int number = 1; number <= kJournalNames; ++number)
+        if (key == folded(journalFileName(number)))
+            return true;
+    static const char kRecovered[] = "errorinfo.recovered-";
+    static const char kText[] = ".txt";
+    return key.compare(0, sizeof kRecovered - 1, kRecovered) == 0 && key.size() >= sizeof kRecovered - 1 + 4 &&
+           key.compare(key.size() - (sizeof kText - 1), sizeof kText - 1, kText) == 0;
+}
+
+// A folder without asking the file system: "sub\", ".", "..", "C:".
+bool namesFolder(const std::string& name)
+{
+    return withoutTrailingDotsAndBlanks(name.substr(lastComponentStart(name))).empty();
+}
+
+// Why `value` (given to /report or /result) cannot hold a report; empty
+// when it can.
+std::string unusableFileName(const std::string& value, const std::function<bool(const std::string&)>& isFolder)
+{
+    const std::string quoted = " \"" + value + "\"";
+    if (const char* device = deviceNamed(value))
+        return ":" + quoted + " names the device " + device + ", not a file.";
+    if (isJournalName(value))
+        return ":" + quoted + " is a name the program keeps for its journals, which hold test results.";
+    if (namesFolder(value) || (isFolder && isFolder(value)))
+        return ":" + quoted + " is a folder, not a file.";
+    return std::string();
+}
+
 } // namespace
 
-ParsedCommandLine parseCommandLine(const char* commandLine, const char* programPath)
+ParsedCommandLine parseCommandLine(const char* commandLine, const char* programPath,
+                                   const std::function<bool(const std::string&)>& isFolder)
 {
     ParsedCommandLine parsed;
     if (commandLine == nullptr)
         return parsed;
-    bool given[3] = {false, false, false};
-    std::string reportWritten;
+    enum { CYCLES, SECONDS, REPORT, RESULT, OPTIONS };
+    bool given[OPTIONS] = {false, false, false, false};
+    std::string reportWritten, resultWritten;
     for (const Argument& argument : splitArguments(skipProgramName(commandLine, programPath))) {
-        static const char* const kNames[3] = {"cycles", "seconds", "report"};
-        static const char* const kTwice[3] = {" gives /cycles a second time.", " gives /seconds a second time.",
-                                              " gives /report a second time."};
+        static const char* const kNames[OPTIONS] = {"cycles", "seconds", "report", "result"};
         std::string rest;
         bool colon = false;
         int option = 0;
-        while (option < 3 && !isOption(argument.value, kNames[option], rest, colon))
+        while (option < OPTIONS && !isOption(argument.value, kNames[option], rest, colon))
             ++option;
         const std::string& written = argument.written;
-        if (option == 3)
+        if (option == OPTIONS)
             return refuse("Unknown argument", written, ".");
+        const std::string name = kNames[option];
         if (given[option])
-            return refuse("Argument", written, kTwice[option]);
+            return refuse("Argument", written, " gives /" + name + " a second time.");
         given[option] = true;
         switch (option) {
-        case 0:
+        case CYCLES:
             if (!parseCount(rest, MAX_RUN_CYCLES, parsed.options.bounds.cycles))
                 return refuse("Bad argument", written,
                               ": the number of cycles must be a whole number from 1 to 4294967295.");
             break;
-        case 1:
+        case SECONDS:
             if (!parseCount(rest, MAX_RUN_SECONDS, parsed.options.bounds.seconds))
                 return refuse("Bad argument", written,
                               ": the number of seconds must be a whole number from 1 to 2678400.");
             break;
-        default:
+        default: {
             if (rest.empty())
-                return refuse("Bad argument", written, ": no file name after /report:.");
-            parsed.options.reportFile = rest;
-            reportWritten = written;
+                return refuse("Bad argument", written, ": no file name after /" + name + ":.");
+            const std::string why = unusableFileName(rest, isFolder);
+            if (!why.empty())
+                return refuse("Bad argument", written, why);
+            (option == REPORT ? parsed.options.reportFile : parsed.options.resultFile) = rest;
+            (option == REPORT ? reportWritten : resultWritten) = written;
             break;
         }
+        }
     }
-    if (given[2] && !parsed.options.bounds.any())
+    if (given[REPORT] && !parsed.options.bounds.any())
         return refuse("Argument", reportWritten,
                       " needs /cycles or /seconds beside it: only a bounded run writes its report by itself.");
+    if (given[RESULT]) {
+        const std::string report = given[REPORT] ? parsed.options.reportFile : kReportFileName;
+        if (comparable(parsed.options.resultFile) == comparable(report))
+            return refuse("Argument", resultWritten,
+                          (given[REPORT] ? " names the same file as \"" + reportWritten + "\""
+                                         : " names the report's own file \"" + report + "\"") +
+                              ": the report and the diagnosis would overwrite each other.");
+    }
     return parsed;
 }
 
