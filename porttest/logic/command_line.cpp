@@ -3,6 +3,8 @@
 #include "program_texts.h"
 
 #include <cstddef>
+#include <initializer_list>
+#include <string_view>
 #include <vector>
 
 namespace zorik {
@@ -121,22 +123,19 @@ bool parseCount(const std::string& text, std::uint32_t most, std::uint32_t& valu
     return true;
 }
 
-// "<before> "<argument as written>"<after>", then what is accepted.
-ParsedCommandLine refuse(const char* before, const std::string& written, const std::string& after)
+// The pieces one after the other, then what is accepted.
+ParsedCommandLine refuse(std::initializer_list<std::string_view> pieces)
 {
     ParsedCommandLine refused;
     refused.accepted = false;
-    refused.refusal += before;
-    refused.refusal += " \"";
-    refused.refusal += written;
-    refused.refusal += '"';
-    refused.refusal += after;
+    for (std::string_view piece : pieces)
+        refused.refusal.append(piece.data(), piece.size());
     refused.refusal += kAccepted;
     return refused;
 }
 
 // --- file names as Windows reads them ---
-// Code page 949 trail bytes are never "\", "/", ":", "." or a blank, so
+// Code page 949 trail bytes are never "\\", "/", ":", "." or a blank, so
 // those split a name safely byte by byte; only case folding must step over
 // a double-byte character, whose trail byte may be an ASCII letter.
 
@@ -151,32 +150,40 @@ bool isLeadByte(char c)
     return byte >= 0x81 && byte <= 0xFE;
 }
 
-// Lower-case ASCII letters, "/" as "\"; double-byte characters as they are.
-std::string folded(const std::string& name)
+char folded(char c)
 {
-    std::string result;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        if (isLeadByte(name[i]) && i + 1 < name.size()) {
-            result += name[i];
-            result += name[++i];
-        } else {
-            result += name[i] == '/' ? '\\' : lowerCase(name[i]);
+    return c == '/' ? '\\' : lowerCase(c);
+}
+
+// The same name to Windows: ASCII letters in any case, "/" and "\\" alike,
+// a double-byte character's two bytes exactly.
+bool sameName(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (isLeadByte(a[i]) && i + 1 < a.size()) {
+            if (a[i] != b[i] || a[i + 1] != b[i + 1])
+                return false;
+            ++i;
+        } else if (folded(a[i]) != folded(b[i])) {
+            return false;
         }
     }
-    return result;
+    return true;
 }
 
 // Windows drops a name's trailing dots and blanks: "NUL." is NUL.
-std::string withoutTrailingDotsAndBlanks(std::string name)
+std::string_view withoutTrailingDotsAndBlanks(std::string_view name)
 {
     while (!name.empty() && (name.back() == '.' || isBlank(name.back())))
-        name.pop_back();
+        name.remove_suffix(1);
     return name;
 }
 
-// Where the name's last component starts: after the last separator, or
-// after a drive ("C:con" is CON in drive C's current folder).
-std::size_t lastComponentStart(const std::string& name)
+// The name's last component: after the last separator, or after a drive
+// ("C:con" is CON in drive C's current folder).
+std::string_view lastComponent(std::string_view name)
 {
     std::size_t start = 0;
     for (std::size_t i = 0; i < name.size(); ++i)
@@ -184,32 +191,30 @@ std::size_t lastComponentStart(const std::string& name)
             start = i + 1;
     if (start == 0 && name.size() >= 2 && name[1] == ':')
         start = 2;
-    return start;
+    return name.substr(start);
 }
 
-// The name with every leading ".\" dropped, folded: what a name in the
-// current folder compares as.
-std::string comparable(const std::string& name)
+// The name without its leading ".\\" and trailing dots and blanks: what a
+// name in the current folder compares as.
+std::string_view comparable(std::string_view name)
 {
-    std::size_t start = 0;
-    while (name.size() >= start + 2 && name[start] == '.' && isSeparator(name[start + 1]))
-        start += 2;
-    return folded(withoutTrailingDotsAndBlanks(name.substr(start)));
+    while (name.size() >= 2 && name[0] == '.' && isSeparator(name[1]))
+        name.remove_prefix(2);
+    return withoutTrailingDotsAndBlanks(name);
 }
 
 // Opening any of these opens the device whatever the folder and extension:
 // a report written there is lost, or sent to a printer or a modem.
-const char* deviceNamed(const std::string& name)
+const char* deviceNamed(std::string_view name)
 {
     static const char* const kDevices[] = {"CON",  "PRN",  "AUX",  "NUL",  "COM1",   "COM2",    "COM3",
                                            "COM4", "COM5", "COM6", "COM7", "COM8",   "COM9",    "LPT1",
                                            "LPT2", "LPT3", "LPT4", "LPT5", "LPT6",   "LPT7",    "LPT8",
                                            "LPT9", "CONIN$", "CONOUT$", "CLOCK$"};
-    std::string stem = name.substr(lastComponentStart(name));
-    stem = stem.substr(0, stem.find_first_of(".:"));
-    stem = folded(withoutTrailingDotsAndBlanks(stem));
+    std::string_view stem = lastComponent(name);
+    stem = withoutTrailingDotsAndBlanks(stem.substr(0, stem.find_first_of(".:")));
     for (const char* device : kDevices)
-        if (stem == folded(device))
+        if (sameName(stem, device))
             return device;
     return nullptr;
 }
@@ -217,38 +222,23 @@ const char* deviceNamed(const std::string& name)
 // The journal's names and those recovery renames left journals to
 // (recoveredFileName), in the current folder: a report there would write
 // over results, or be written over by the running test's journal.
-bool isJournalName(const std::string& name)
+bool isJournalName(std::string_view name)
 {
-    const std::string key = comparable(name);
-    if (key.find_first_of("\\:") != std::string::npos)
+    name = comparable(name);
+    if (name.find_first_of("\\/:") != std::string_view::npos)
         return false;
     for (int number = 1; number <= kJournalNames; ++number)
-        if (key == folded(journalFileName(number)))
+        if (sameName(name, journalFileName(number)))
             return true;
-    static const char kRecovered[] = "errorinfo.recovered-";
-    static const char kText[] = ".txt";
-    return key.compare(0, sizeof kRecovered - 1, kRecovered) == 0 && key.size() >= sizeof kRecovered - 1 + 4 &&
-           key.compare(key.size() - (sizeof kText - 1), sizeof kText - 1, kText) == 0;
+    const std::string_view recovered = "ErrorInfo.recovered-", text = ".txt";
+    return name.size() >= recovered.size() + text.size() && sameName(name.substr(0, recovered.size()), recovered) &&
+           sameName(name.substr(name.size() - text.size()), text);
 }
 
-// A folder without asking the file system: "sub\", ".", "..", "C:".
-bool namesFolder(const std::string& name)
+// A folder without asking the file system: "sub\\", ".", "..", "C:".
+bool namesFolder(std::string_view name)
 {
-    return withoutTrailingDotsAndBlanks(name.substr(lastComponentStart(name))).empty();
-}
-
-// Why `value` (given to /report or /result) cannot hold a report; empty
-// when it can.
-std::string unusableFileName(const std::string& value, const std::function<bool(const std::string&)>& isFolder)
-{
-    const std::string quoted = " \"" + value + "\"";
-    if (const char* device = deviceNamed(value))
-        return ":" + quoted + " names the device " + device + ", not a file.";
-    if (isJournalName(value))
-        return ":" + quoted + " is a name the program keeps for its journals, which hold test results.";
-    if (namesFolder(value) || (isFolder && isFolder(value)))
-        return ":" + quoted + " is a folder, not a file.";
-    return std::string();
+    return withoutTrailingDotsAndBlanks(lastComponent(name)).empty();
 }
 
 } // namespace
@@ -271,44 +261,46 @@ ParsedCommandLine parseCommandLine(const char* commandLine, const char* programP
             ++option;
         const std::string& written = argument.written;
         if (option == OPTIONS)
-            return refuse("Unknown argument", written, ".");
-        const std::string name = kNames[option];
+            return refuse({"Unknown argument \"", written, "\"."});
+        const char* const name = kNames[option];
         if (given[option])
-            return refuse("Argument", written, " gives /" + name + " a second time.");
+            return refuse({"Argument \"", written, "\" gives /", name, " a second time."});
         given[option] = true;
         switch (option) {
         case CYCLES:
             if (!parseCount(rest, MAX_RUN_CYCLES, parsed.options.bounds.cycles))
-                return refuse("Bad argument", written,
-                              ": the number of cycles must be a whole number from 1 to 4294967295.");
+                return refuse({"Bad argument \"", written,
+                               "\": the number of cycles must be a whole number from 1 to 4294967295."});
             break;
         case SECONDS:
             if (!parseCount(rest, MAX_RUN_SECONDS, parsed.options.bounds.seconds))
-                return refuse("Bad argument", written,
-                              ": the number of seconds must be a whole number from 1 to 2678400.");
+                return refuse({"Bad argument \"", written,
+                               "\": the number of seconds must be a whole number from 1 to 2678400."});
             break;
-        default: {
+        default:
             if (rest.empty())
-                return refuse("Bad argument", written, ": no file name after /" + name + ":.");
-            const std::string why = unusableFileName(rest, isFolder);
-            if (!why.empty())
-                return refuse("Bad argument", written, why);
+                return refuse({"Bad argument \"", written, "\": no file name after /", name, ":."});
+            if (const char* device = deviceNamed(rest))
+                return refuse({"Bad argument \"", written, "\": \"", rest, "\" names the device ", device, ", not a file."});
+            if (isJournalName(rest))
+                return refuse({"Bad argument \"", written, "\": \"", rest,
+                               "\" is a name the program keeps for its journals, which hold test results."});
+            if (namesFolder(rest) || (isFolder && isFolder(rest)))
+                return refuse({"Bad argument \"", written, "\": \"", rest, "\" is a folder, not a file."});
             (option == REPORT ? parsed.options.reportFile : parsed.options.resultFile) = rest;
             (option == REPORT ? reportWritten : resultWritten) = written;
             break;
         }
-        }
     }
     if (given[REPORT] && !parsed.options.bounds.any())
-        return refuse("Argument", reportWritten,
-                      " needs /cycles or /seconds beside it: only a bounded run writes its report by itself.");
+        return refuse({"Argument \"", reportWritten,
+                       "\" needs /cycles or /seconds beside it: only a bounded run writes its report by itself."});
     if (given[RESULT]) {
-        const std::string report = given[REPORT] ? parsed.options.reportFile : kReportFileName;
-        if (comparable(parsed.options.resultFile) == comparable(report))
-            return refuse("Argument", resultWritten,
-                          (given[REPORT] ? " names the same file as \"" + reportWritten + "\""
-                                         : " names the report's own file \"" + report + "\"") +
-                              ": the report and the diagnosis would overwrite each other.");
+        const std::string_view report = given[REPORT] ? std::string_view(parsed.options.reportFile) : kReportFileName;
+        if (sameName(comparable(parsed.options.resultFile), comparable(report)))
+            return refuse({"Argument \"", resultWritten, given[REPORT] ? "\" names the same file as \"" : "\" names the report's own file \"",
+                           given[REPORT] ? std::string_view(reportWritten) : report,
+                           "\": the report and the diagnosis would overwrite each other."});
     }
     return parsed;
 }
