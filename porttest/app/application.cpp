@@ -22,7 +22,11 @@ BOOL CPortTestApp::InitInstance()
     char programPath[MAX_PATH + 1] = "";
     if (::GetModuleFileNameA(nullptr, programPath, MAX_PATH) == 0)
         programPath[0] = '\0';
-    const zorik::ParsedCommandLine commandLine = zorik::parseCommandLine(::GetCommandLineA(), programPath);
+    const zorik::ParsedCommandLine commandLine =
+        zorik::parseCommandLine(::GetCommandLineA(), programPath, [](const std::string& name) {
+            const DWORD attributes = ::GetFileAttributesA(name.c_str());
+            return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        });
     if (!commandLine.accepted) {
         AfxMessageBox(commandLine.refusal.c_str(), MB_OK | MB_ICONHAND);
         m_nExitCode = zorik::EXIT_REFUSED_ARGUMENT;

@@ -28,6 +28,41 @@ FileResult lastFailure()
     return failure(::GetLastError());
 }
 
+// Moves to `offset` from `from`; `position` (if given) receives where that is.
+FileResult seek(HANDLE file, std::uint64_t offset, DWORD from, std::uint64_t* position = nullptr)
+{
+    LONG high = static_cast<LONG>(offset >> 32);
+    // A low part of 0xFFFFFFFF is also the failure value: only the error
+    // code tells them apart.
+    ::SetLastError(NO_ERROR);
+    const DWORD low = ::SetFilePointer(file, static_cast<LONG>(offset & 0xFFFFFFFFu), &high, from);
+    if (low == INVALID_SET_FILE_POINTER && ::GetLastError() != NO_ERROR)
+        return lastFailure();
+    if (position != nullptr)
+        *position = (static_cast<std::uint64_t>(static_cast<DWORD>(high)) << 32) | low;
+    return {};
+}
+
+// A left journal, open for `access`; like lastWriteTime, a file a running
+// Zorik writes is refused (InUse).
+HANDLE openLeft(const std::string& name, DWORD access)
+{
+    return ::CreateFileA(name.c_str(), access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+}
+
+// `step` on the open file, which is closed again whatever came of it.
+template <class Step>
+FileResult withLeft(const std::string& name, DWORD access, Step step)
+{
+    const HANDLE file = openLeft(name, access);
+    if (file == INVALID_HANDLE_VALUE)
+        return lastFailure();
+    const FileResult result = step(file);
+    ::CloseHandle(file);
+    return result;
+}
+
 class WindowsJournalFile : public zorik::JournalFile {
 public:
     explicit WindowsJournalFile(HANDLE file) : m_file(file) {}
@@ -37,9 +72,9 @@ public:
 
     FileResult write(std::uint64_t offset, const char* data, std::size_t size) override
     {
-        const FileResult placed = seek(offset);
-        if (!placed.done())
-            return placed;
+        const FileResult moved = seek(m_file, offset, FILE_BEGIN);
+        if (!moved.done())
+            return moved;
         DWORD written = 0;
         if (!::WriteFile(m_file, data, static_cast<DWORD>(size), &written, nullptr))
             return lastFailure();
@@ -58,9 +93,9 @@ public:
 
     FileResult read(std::uint64_t offset, char* data, std::size_t size) override
     {
-        const FileResult placed = seek(offset);
-        if (!placed.done())
-            return placed;
+        const FileResult moved = seek(m_file, offset, FILE_BEGIN);
+        if (!moved.done())
+            return moved;
         DWORD got = 0;
         if (!::ReadFile(m_file, data, static_cast<DWORD>(size), &got, nullptr))
             return lastFailure();
@@ -70,19 +105,6 @@ public:
     }
 
 private:
-    FileResult seek(std::uint64_t offset)
-    {
-        LONG high = static_cast<LONG>(offset >> 32);
-        // A low part of 0xFFFFFFFF is also the failure value: only the
-        // error code tells them apart.
-        ::SetLastError(NO_ERROR);
-        if (::SetFilePointer(m_file, static_cast<LONG>(offset & 0xFFFFFFFFu), &high, FILE_BEGIN) ==
-                INVALID_SET_FILE_POINTER &&
-            ::GetLastError() != NO_ERROR)
-            return lastFailure();
-        return {};
-    }
-
     HANDLE m_file;
 };
 
@@ -153,4 +175,38 @@ std::string WindowsJournalFiles::describe(unsigned long error)
     const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
                                           0, text, sizeof text, nullptr);
     return std::string(text, length);
+}
+
+FileResult WindowsJournalFiles::size(const std::string& name, std::uint64_t& bytes)
+{
+    // The end's position rather than GetFileSize: one import fewer.
+    return withLeft(name, GENERIC_READ, [&](HANDLE file) { return seek(file, 0, FILE_END, &bytes); });
+}
+
+FileResult WindowsJournalFiles::read(const std::string& name, std::uint64_t offset, char* data, std::size_t size,
+                                     std::size_t& got)
+{
+    got = 0;
+    return withLeft(name, GENERIC_READ, [&](HANDLE file) {
+        const FileResult moved = seek(file, offset, FILE_BEGIN);
+        if (!moved.done())
+            return moved;
+        DWORD read = 0;
+        if (!::ReadFile(file, data, static_cast<DWORD>(size), &read, nullptr))
+            return lastFailure();
+        got = read;
+        return FileResult{};
+    });
+}
+
+FileResult WindowsJournalFiles::truncate(const std::string& name, std::uint64_t bytes)
+{
+    return withLeft(name, GENERIC_WRITE, [&](HANDLE file) {
+        const FileResult moved = seek(file, bytes, FILE_BEGIN);
+        if (!moved.done())
+            return moved;
+        if (!::SetEndOfFile(file))
+            return lastFailure();
+        return FileResult{};
+    });
 }

@@ -12,4 +12,8 @@ public:
     zorik::FileResult rename(const std::string& from, const std::string& to) override;
     zorik::FileResult remove(const std::string& name) override;
     std::string describe(unsigned long error) override;
+    zorik::FileResult size(const std::string& name, std::uint64_t& bytes) override;
+    zorik::FileResult read(const std::string& name, std::uint64_t offset, char* data, std::size_t size,
+                           std::size_t& got) override;
+    zorik::FileResult truncate(const std::string& name, std::uint64_t bytes) override;
 };

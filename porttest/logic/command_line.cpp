@@ -1,6 +1,10 @@
 #include "command_line.h"
 
+#include "program_texts.h"
+
 #include <cstddef>
+#include <initializer_list>
+#include <string_view>
 #include <vector>
 
 namespace zorik {
@@ -12,7 +16,11 @@ const char kAccepted[] =
     "  /cycles:N     end after N cycles, N from 1 to 4294967295\r\n"
     "  /seconds:S    end after S seconds of testing, S from 1 to 2678400 (31 days)\r\n"
     "  /report:FILE  write the report to FILE instead of ErrorInfo.txt\r\n"
-    "/report needs /cycles or /seconds beside it.";
+    "  /result:FILE  write the diagnosis to FILE (an INI file) when the program ends after a test\r\n"
+    "/report needs /cycles or /seconds beside it. FILE is a file's name, not a folder nor a device\r\n"
+    "(CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, CONIN$, CONOUT$, CLOCK$) nor a name the\r\n"
+    "program keeps for itself (ErrorInfo.unsaved*.txt, ErrorInfo.recovered-*.txt); /report and\r\n"
+    "/result name two different files.";
 
 struct Argument {
     std::string written; // as on the command line, quotes and all
@@ -115,66 +123,185 @@ bool parseCount(const std::string& text, std::uint32_t most, std::uint32_t& valu
     return true;
 }
 
-// "<before> "<argument as written>"<after>", then what is accepted.
-ParsedCommandLine refuse(const char* before, const std::string& written, const char* after)
+// The pieces one after the other, then what is accepted.
+ParsedCommandLine refuse(std::initializer_list<std::string_view> pieces)
 {
     ParsedCommandLine refused;
     refused.accepted = false;
-    refused.refusal += before;
-    refused.refusal += " \"";
-    refused.refusal += written;
-    refused.refusal += '"';
-    refused.refusal += after;
+    for (std::string_view piece : pieces)
+        refused.refusal.append(piece.data(), piece.size());
     refused.refusal += kAccepted;
     return refused;
 }
 
+// --- file names as Windows reads them ---
+// Code page 949 trail bytes are never "\\", "/", ":", "." or a blank, so
+// those split a name safely byte by byte; only case folding must step over
+// a double-byte character, whose trail byte may be an ASCII letter.
+
+bool isSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+bool isLeadByte(char c)
+{
+    const unsigned char byte = static_cast<unsigned char>(c);
+    return byte >= 0x81 && byte <= 0xFE;
+}
+
+char folded(char c)
+{
+    return c == '/' ? '\\' : lowerCase(c);
+}
+
+// The same name to Windows: ASCII letters in any case, "/" and "\\" alike,
+// a double-byte character's two bytes exactly.
+bool sameName(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (isLeadByte(a[i]) && i + 1 < a.size()) {
+            if (a[i] != b[i] || a[i + 1] != b[i + 1])
+                return false;
+            ++i;
+        } else if (folded(a[i]) != folded(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Windows drops a name's trailing dots and blanks: "NUL." is NUL.
+std::string_view withoutTrailingDotsAndBlanks(std::string_view name)
+{
+    while (!name.empty() && (name.back() == '.' || isBlank(name.back())))
+        name.remove_suffix(1);
+    return name;
+}
+
+// The name's last component: after the last separator, or after a drive
+// ("C:con" is CON in drive C's current folder).
+std::string_view lastComponent(std::string_view name)
+{
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < name.size(); ++i)
+        if (isSeparator(name[i]))
+            start = i + 1;
+    if (start == 0 && name.size() >= 2 && name[1] == ':')
+        start = 2;
+    return name.substr(start);
+}
+
+// The name without its leading ".\\" and trailing dots and blanks: what a
+// name in the current folder compares as.
+std::string_view comparable(std::string_view name)
+{
+    while (name.size() >= 2 && name[0] == '.' && isSeparator(name[1]))
+        name.remove_prefix(2);
+    return withoutTrailingDotsAndBlanks(name);
+}
+
+// Opening any of these opens the device whatever the folder and extension:
+// a report written there is lost, or sent to a printer or a modem.
+const char* deviceNamed(std::string_view name)
+{
+    static const char* const kDevices[] = {"CON",  "PRN",  "AUX",  "NUL",  "COM1",   "COM2",    "COM3",
+                                           "COM4", "COM5", "COM6", "COM7", "COM8",   "COM9",    "LPT1",
+                                           "LPT2", "LPT3", "LPT4", "LPT5", "LPT6",   "LPT7",    "LPT8",
+                                           "LPT9", "CONIN$", "CONOUT$", "CLOCK$"};
+    std::string_view stem = lastComponent(name);
+    stem = withoutTrailingDotsAndBlanks(stem.substr(0, stem.find_first_of(".:")));
+    for (const char* device : kDevices)
+        if (sameName(stem, device))
+            return device;
+    return nullptr;
+}
+
+// The journal's names and those recovery renames left journals to
+// (recoveredFileName), in the current folder: a report there would write
+// over results, or be written over by the running test's journal.
+bool isJournalName(std::string_view name)
+{
+    name = comparable(name);
+    if (name.find_first_of("\\/:") != std::string_view::npos)
+        return false;
+    for (int number = 1; number <= kJournalNames; ++number)
+        if (sameName(name, journalFileName(number)))
+            return true;
+    const std::string_view recovered = "ErrorInfo.recovered-", text = ".txt";
+    return name.size() >= recovered.size() + text.size() && sameName(name.substr(0, recovered.size()), recovered) &&
+           sameName(name.substr(name.size() - text.size()), text);
+}
+
+// A folder without asking the file system: "sub\\", ".", "..", "C:".
+bool namesFolder(std::string_view name)
+{
+    return withoutTrailingDotsAndBlanks(lastComponent(name)).empty();
+}
+
 } // namespace
 
-ParsedCommandLine parseCommandLine(const char* commandLine, const char* programPath)
+ParsedCommandLine parseCommandLine(const char* commandLine, const char* programPath,
+                                   const std::function<bool(const std::string&)>& isFolder)
 {
     ParsedCommandLine parsed;
     if (commandLine == nullptr)
         return parsed;
-    bool given[3] = {false, false, false};
-    std::string reportWritten;
+    enum { CYCLES, SECONDS, REPORT, RESULT, OPTIONS };
+    bool given[OPTIONS] = {false, false, false, false};
+    std::string reportWritten, resultWritten;
     for (const Argument& argument : splitArguments(skipProgramName(commandLine, programPath))) {
-        static const char* const kNames[3] = {"cycles", "seconds", "report"};
-        static const char* const kTwice[3] = {" gives /cycles a second time.", " gives /seconds a second time.",
-                                              " gives /report a second time."};
+        static const char* const kNames[OPTIONS] = {"cycles", "seconds", "report", "result"};
         std::string rest;
         bool colon = false;
         int option = 0;
-        while (option < 3 && !isOption(argument.value, kNames[option], rest, colon))
+        while (option < OPTIONS && !isOption(argument.value, kNames[option], rest, colon))
             ++option;
         const std::string& written = argument.written;
-        if (option == 3)
-            return refuse("Unknown argument", written, ".");
+        if (option == OPTIONS)
+            return refuse({"Unknown argument \"", written, "\"."});
+        const char* const name = kNames[option];
         if (given[option])
-            return refuse("Argument", written, kTwice[option]);
+            return refuse({"Argument \"", written, "\" gives /", name, " a second time."});
         given[option] = true;
         switch (option) {
-        case 0:
+        case CYCLES:
             if (!parseCount(rest, MAX_RUN_CYCLES, parsed.options.bounds.cycles))
-                return refuse("Bad argument", written,
-                              ": the number of cycles must be a whole number from 1 to 4294967295.");
+                return refuse({"Bad argument \"", written,
+                               "\": the number of cycles must be a whole number from 1 to 4294967295."});
             break;
-        case 1:
+        case SECONDS:
             if (!parseCount(rest, MAX_RUN_SECONDS, parsed.options.bounds.seconds))
-                return refuse("Bad argument", written,
-                              ": the number of seconds must be a whole number from 1 to 2678400.");
+                return refuse({"Bad argument \"", written,
+                               "\": the number of seconds must be a whole number from 1 to 2678400."});
             break;
         default:
             if (rest.empty())
-                return refuse("Bad argument", written, ": no file name after /report:.");
-            parsed.options.reportFile = rest;
-            reportWritten = written;
+                return refuse({"Bad argument \"", written, "\": no file name after /", name, ":."});
+            if (const char* device = deviceNamed(rest))
+                return refuse({"Bad argument \"", written, "\": \"", rest, "\" names the device ", device, ", not a file."});
+            if (isJournalName(rest))
+                return refuse({"Bad argument \"", written, "\": \"", rest,
+                               "\" is a name the program keeps for its journals, which hold test results."});
+            if (namesFolder(rest) || (isFolder && isFolder(rest)))
+                return refuse({"Bad argument \"", written, "\": \"", rest, "\" is a folder, not a file."});
+            (option == REPORT ? parsed.options.reportFile : parsed.options.resultFile) = rest;
+            (option == REPORT ? reportWritten : resultWritten) = written;
             break;
         }
     }
-    if (given[2] && !parsed.options.bounds.any())
-        return refuse("Argument", reportWritten,
-                      " needs /cycles or /seconds beside it: only a bounded run writes its report by itself.");
+    if (given[REPORT] && !parsed.options.bounds.any())
+        return refuse({"Argument \"", reportWritten,
+                       "\" needs /cycles or /seconds beside it: only a bounded run writes its report by itself."});
+    if (given[RESULT]) {
+        const std::string_view report = given[REPORT] ? std::string_view(parsed.options.reportFile) : kReportFileName;
+        if (sameName(comparable(parsed.options.resultFile), comparable(report)))
+            return refuse({"Argument \"", resultWritten, given[REPORT] ? "\" names the same file as \"" : "\" names the report's own file \"",
+                           given[REPORT] ? std::string_view(reportWritten) : report,
+                           "\": the report and the diagnosis would overwrite each other."});
+    }
     return parsed;
 }
 

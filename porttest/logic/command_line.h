@@ -1,13 +1,17 @@
 // The program's command line: nothing at all for the operator's dialog as
 // it always was, or a bounded run for a batch file:
-//   Zorik.exe [/cycles:N] [/seconds:S] [/report:FILE]
-// Option names in any case, after "/" or "-"; at least one of /cycles and
-// /seconds; each option at most once. Anything else is refused as a whole,
-// before anything runs, with a message naming the argument as written.
+//   Zorik.exe [/cycles:N] [/seconds:S] [/report:FILE] [/result:FILE]
+// Option names in any case, after "/" or "-"; /report only beside /cycles
+// or /seconds; each option at most once. Anything else is refused as a
+// whole, before anything runs, with a message naming the argument as
+// written. So are file names that cannot hold a report: a device (CON,
+// NUL, COM1 ...), the journal's own names, a folder, and /report and
+// /result naming the same file.
 #pragma once
 
 #include "bounded_run.h"
 
+#include <functional>
 #include <string>
 
 namespace zorik {
@@ -34,7 +38,10 @@ struct ParsedCommandLine {
 // a quote, "/", "-" or ":". `programPath` (GetModuleFileNameA's, or null)
 // is what an unquoted program name may hold blanks and all: a launcher may
 // start "C:\Program Files\Zorik\Zorik.exe" without quotes, and the rest
-// of that path must not be taken for arguments.
-ParsedCommandLine parseCommandLine(const char* commandLine, const char* programPath);
+// of that path must not be taken for arguments. `isFolder` says whether a
+// file name given to /report or /result is an existing folder (the program
+// asks the file system; nothing else is looked up).
+ParsedCommandLine parseCommandLine(const char* commandLine, const char* programPath,
+                                   const std::function<bool(const std::string&)>& isFolder);
 
 } // namespace zorik

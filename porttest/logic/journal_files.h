@@ -62,6 +62,19 @@ public:
     // The system's own words for an error code, code page 949 bytes; empty
     // when it has none.
     virtual std::string describe(unsigned long error) = 0;
+
+    // --- a left journal's torn end, for recovery: each opens the file,
+    // shared with readers only (InUse while another program holds it),
+    // and closes it again ---
+
+    // The file's length in bytes.
+    virtual FileResult size(const std::string& name, std::uint64_t& bytes) = 0;
+    // Up to `size` bytes from `offset` into `data`; `got` says how many (fewer
+    // only at the file's end).
+    virtual FileResult read(const std::string& name, std::uint64_t offset, char* data, std::size_t size,
+                            std::size_t& got) = 0;
+    // Cuts the file to its first `bytes` bytes.
+    virtual FileResult truncate(const std::string& name, std::uint64_t bytes) = 0;
 };
 
 } // namespace zorik

@@ -35,6 +35,7 @@ const char kSaveQuestion[] = "종료하시기 전에 데이터를 저장하시�
 const char kSaveFailed[] = "Error Info를 저장하는데 실패하였습니다.";
 const char kReportFileName[] = "ErrorInfo.txt";
 const char kJournalFileName[] = "ErrorInfo.unsaved.txt";
+const char kTornEndNotFound[] = "파일의 마지막 128KB 안에 온전한 줄이 없어 결과가 어디서 끝나는지 알 수 없습니다.";
 
 std::string journalFileName(int number)
 {
@@ -90,7 +91,8 @@ std::string formatOutOfMemory(const std::string& journalName)
 }
 
 std::string formatRecoveryMessage(const std::vector<std::string>& recoveredFiles,
-                                  const std::vector<JournalLeftInPlace>& leftInPlace)
+                                  const std::vector<JournalLeftInPlace>& leftInPlace,
+                                  const std::vector<JournalTrimmed>& trimmed)
 {
     std::string text;
     if (!recoveredFiles.empty()) {
@@ -103,6 +105,20 @@ std::string formatRecoveryMessage(const std::vector<std::string>& recoveredFiles
             text += "\r\n\r\n";
         text += "지난번 실행의 시험 결과 " + left.fileName + " 파일을 옮기지 못해 그대로 두었습니다.\r\n이유: " +
                 left.reason;
+    }
+    for (const JournalTrimmed& trim : trimmed) {
+        if (!text.empty())
+            text += "\r\n\r\n";
+        if (trim.failure.empty()) {
+            // A torn end is never longer than the bytes looked at (128 KB).
+            char bytes[32];
+            formatInto(bytes, "%lu", static_cast<unsigned long>(trim.bytesCut));
+            text += trim.fileName + " 파일 끝의 불완전한 기록 " + bytes +
+                    "바이트(전원이 끊기는 등으로 다 쓰지 못한 부분)를 잘라냈습니다.";
+        } else {
+            text += trim.fileName + " 파일 끝의 불완전한 기록을 잘라내지 못해 그대로 두었습니다.\r\n이유: " +
+                    trim.failure;
+        }
     }
     return text;
 }

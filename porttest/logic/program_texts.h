@@ -58,15 +58,27 @@ std::string formatJournalNotRemoved(const std::string& fileName, const std::stri
 // journal `journalName` (empty: none) is kept with the results.
 std::string formatOutOfMemory(const std::string& journalName);
 
-// Told at start-up: the files the left journals were renamed to, and any
+// Told at start-up: the files the left journals were renamed to, any
 // journal that could not be renamed, with the reason (pairs of name and
-// reason). Empty when there is nothing to tell.
+// reason), and every journal whose torn end was cut (how many bytes) or
+// had to be kept (why). Empty when there is nothing to tell.
 struct JournalLeftInPlace {
     std::string fileName;
     std::string reason;
 };
+struct JournalTrimmed {
+    std::string fileName;  // as it is called now
+    std::uint64_t bytesCut; // 0 when `failure`
+    std::string failure;    // empty when cut
+};
 std::string formatRecoveryMessage(const std::vector<std::string>& recoveredFiles,
-                                  const std::vector<JournalLeftInPlace>& leftInPlace);
+                                  const std::vector<JournalLeftInPlace>& leftInPlace,
+                                  const std::vector<JournalTrimmed>& trimmed);
+
+// The reason a torn end is kept when the last bytes looked at hold no
+// whole line: "파일의 마지막 128KB 안에 온전한 줄이 없어 결과가 어디서
+// 끝나는지 알 수 없습니다."
+extern const char kTornEndNotFound[];
 
 // Text appended to m_strLog once while the dialog initialises:
 // "  -  10ms\r\n\r\n".

@@ -23,25 +23,22 @@ TEST(BoundedRun, EndsByItselfWithTheVerdictAsExitCode) {
     const struct {
         const char* arguments;
         const char* sim;
-        const char* takenName; // made a directory first, so no file can take it
         DWORD exitCode;
         const char* report;    // where the report lands; nullptr: nowhere
         std::uint64_t fewestCycles, mostCycles;
         long fewestMs;         // from start to exit
     } rows[] = {
-        {"/cycles:5", "", nullptr, 0, kReportName, 5, 5, 5 * kShortestCycleMs},
-        {"-CYCLES:5", "stuck-off=1", nullptr, 1, kReportName, 5, 5, 5 * kShortestCycleMs},
+        {"/cycles:5", "", 0, kReportName, 5, 5, 5 * kShortestCycleMs},
+        {"-CYCLES:5", "stuck-off=1", 1, kReportName, 5, 5, 5 * kShortestCycleMs},
         // Cycles begin while less than 3 s have been spent testing.
-        {"/seconds:3", "", nullptr, 0, kReportName, 3000 / 400, 3000 / kShortestCycleMs + 1, 3000},
-        {"/cycles:2 /report:\"run 1.txt\"", "", nullptr, 0, "run 1.txt", 2, 2, 2 * kShortestCycleMs},
-        // A folder that is not there: the report cannot be made.
-        {"/cycles:1 /report:missing\\r.txt", "", nullptr, 3, nullptr, 0, 0, 0},
+        {"/seconds:3", "", 0, kReportName, 3000 / 400, 3000 / kShortestCycleMs + 1, 3000},
+        {"/cycles:2 /report:\"run 1.txt\"", "", 0, "run 1.txt", 2, 2, 2 * kShortestCycleMs},
+        // A folder that is not there: no file can be made in it.
+        {"/cycles:1 /report:nowhere\\run.txt", "", 3, nullptr, 0, 0, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.arguments) + ", ZORIK_SIM=" + row.sim);
         WorkDir dir;
-        if (row.takenName)
-            dir.makeDirectory(row.takenName);
         const auto started = std::chrono::steady_clock::now();
         ZorikSession zorik(dir, row.sim, row.arguments);
         const Millis bound(row.mostCycles * 3 / 2 * kShortestCycleMs + kBoundedRunSlack.count());
@@ -120,20 +117,35 @@ TEST(BoundedRun, ResultFileNamesTheFault) {
 }
 
 TEST(BoundedRun, RefusedArgumentIsSaidOnceAndNothingRuns) {
-    WorkDir dir;
-    ZorikSession zorik(dir, "", "/cycles:5 /Seconds:0");
-    std::optional<MessageBoxWindow> box = MessageBoxWindow::waitFor(zorik.processId(), kStartTimeout);
-    ASSERT_TRUE(box);
-    EXPECT_EQ(box->caption(), kDialogCaption);
-    const std::string text = box->text();
-    EXPECT_EQ(text.substr(0, text.find("\r\n")),
-              "Bad argument \"/Seconds:0\": the number of seconds must be a whole number from 1 to 2678400.");
-    EXPECT_NE(text.find("/cycles:N     end after N cycles, N from 1 to 4294967295"), std::string::npos) << text;
-    EXPECT_FALSE(box->hasButton(IDCANCEL));
-    EXPECT_FALSE(MainDialog::waitFor(zorik.processId(), Millis(0))) << "the dialog opened";
-    ASSERT_TRUE(box->answer(IDOK, kReactionTimeout));
-    EXPECT_TRUE(endsWithoutAsking(zorik, kExitTimeout, 64));
-    EXPECT_FALSE(dir.exists(kReportName));
+    const struct {
+        const char* arguments;
+        const char* folder; // made first
+        const char* refusal; // the first sentence
+    } rows[] = {
+        {"/cycles:5 /Seconds:0", nullptr,
+         "Bad argument \"/Seconds:0\": the number of seconds must be a whole number from 1 to 2678400."},
+        // The file system is asked: a folder cannot take the report.
+        {"/cycles:1 /report:taken", "taken", "Bad argument \"/report:taken\": \"taken\" is a folder, not a file."},
+        {"/result:nul.ini", nullptr, "Bad argument \"/result:nul.ini\": \"nul.ini\" names the device NUL, not a file."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.arguments);
+        WorkDir dir;
+        if (row.folder)
+            dir.makeDirectory(row.folder);
+        ZorikSession zorik(dir, "", row.arguments);
+        std::optional<MessageBoxWindow> box = MessageBoxWindow::waitFor(zorik.processId(), kStartTimeout);
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->caption(), kDialogCaption);
+        const std::string text = box->text();
+        EXPECT_EQ(text.substr(0, text.find("\r\n")), row.refusal);
+        EXPECT_NE(text.find("/cycles:N     end after N cycles, N from 1 to 4294967295"), std::string::npos) << text;
+        EXPECT_FALSE(box->hasButton(IDCANCEL));
+        EXPECT_FALSE(MainDialog::waitFor(zorik.processId(), Millis(0))) << "the dialog opened";
+        ASSERT_TRUE(box->answer(IDOK, kReactionTimeout));
+        EXPECT_TRUE(endsWithoutAsking(zorik, kExitTimeout, 64));
+        EXPECT_FALSE(dir.exists(kReportName));
+    }
 }
 
 // The library's own box is the library's and waits as it always does; the

@@ -43,6 +43,28 @@ TEST(Journal, OneThatCannotBeWrittenIsToldOnceAndTheTestGoesOn) {
     EXPECT_TRUE(dir.isDirectory(kJournalName));
 }
 
+// A power cut left the journal at its new length, zeros where its last
+// lines were to be: the next start cuts them, says so, and keeps the rest.
+TEST(Journal, ATornEndIsCutAtTheNextStart) {
+    WorkDir dir;
+    const std::string kept = "Count Data : 0000000000000002\r\r\n\r\r\nError Check  -  10ms\r\r\n\r\r\n"
+                             " 0000000000000002 : line\r\r\n";
+    dir.writeFile(kJournalName, kept + std::string(5000, '\0'));
+    const std::string recovered = recoveredNameOf(dir, kJournalName);
+    ZorikSession zorik(dir, "absent");
+    std::optional<MessageBoxWindow> box;
+    ASSERT_TRUE(showsMessageBox(zorik, kDialogCaption,
+                                std::string(kRecoveredIntro) + "\r\n" + recovered + "\r\n\r\n" + recovered +
+                                    kTornEndCutBefore + "5000" + kTornEndCutAfter,
+                                box, kStartTimeout));
+    ASSERT_TRUE(box->answer(IDOK, kReactionTimeout));
+    zorik.dialog();
+    EXPECT_FALSE(dir.exists(kJournalName));
+    EXPECT_EQ(dir.readFile(recovered), kept);
+    zorik.dialog().pressKey(VK_ESCAPE);
+    EXPECT_TRUE(endsWithoutAsking(zorik));
+}
+
 // A second Zorik in the folder neither recovers nor writes the first one's
 // journal; each removes only its own.
 TEST(Journal, TwoProgramsInOneFolderKeepToTheirOwn) {

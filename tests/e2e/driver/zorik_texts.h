@@ -22,6 +22,9 @@ inline constexpr char kJournalName[] = "ErrorInfo.unsaved.txt";
 // At start-up, after the recovered files' names (each on a line of its own).
 inline constexpr char kRecoveredIntro[] =
     "지난번 실행이 정상적으로 끝나지 않았습니다. 저장되지 않은 시험 결과를 다음 파일로 옮겼습니다:";
+// A left journal's torn end was cut: the file's name, the bytes cut between.
+inline constexpr char kTornEndCutBefore[] = " 파일 끝의 불완전한 기록 ";
+inline constexpr char kTornEndCutAfter[] = "바이트(전원이 끊기는 등으로 다 쓰지 못한 부분)를 잘라냈습니다.";
 // The journal cannot be written: the file's name, then Windows' reason.
 inline constexpr char kJournalFailedBefore[] = "시험 결과를 ";
 inline constexpr char kJournalFailedMiddle[] = " 파일에 기록할 수 없습니다.\r\n이유: ";

@@ -1,10 +1,11 @@
 // The command line of a bounded run, as one table: what is accepted and
 // what is refused, with the refusal's first sentence, which names the
-// argument exactly as written.
+// argument exactly as written. The file system's folders are kFolders.
 #include "command_line.h"
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 using namespace zorik;
@@ -17,7 +18,10 @@ struct Row {
     std::uint32_t seconds;
     const char* report;
     const char* refusal;     // refused rows: up to the list of what is accepted
+    const char* result = ""; // accepted rows
 };
+
+const std::set<std::string> kFolders = {"reports", "C:\\temp", "..\\out"};
 
 const char kCyclesRange[] = ": the number of cycles must be a whole number from 1 to 4294967295.";
 const char kSecondsRange[] = ": the number of seconds must be a whole number from 1 to 2678400.";
@@ -64,15 +68,97 @@ const Row kRows[] = {
     {"Zorik.exe /", 0, 0, "", "Unknown argument \"/\"."},
     // the first refused argument is the one named
     {"Zorik.exe /seconds:x /cycles:0", 0, 0, "", "Bad argument \"/seconds:x\"%S"},
+
+    // a quoted name with a blank, then another option
+    {"Zorik.exe /report:\"a b.txt\" /cycles:5", 5, 0, "a b.txt", nullptr},
+    // /result: bounded or not, any name that is a file's
+    {"Zorik.exe /result:diag.ini", 0, 0, "", nullptr, "diag.ini"},
+    {"Zorik.exe -RESULT:\"C:\\My Runs\\diag 1.ini\" /seconds:9", 0, 9, "", nullptr, "C:\\My Runs\\diag 1.ini"},
+    {"Zorik.exe /cycles:5 /report:run.txt /result:run.ini", 5, 0, "run.txt", nullptr, "run.ini"},
+    {"Zorik.exe /cycles:5 /report:reports\\run.txt", 5, 0, "reports\\run.txt", nullptr},
+    // names near a device's or the journal's that are neither
+    {"Zorik.exe /cycles:5 /report:console.txt", 5, 0, "console.txt", nullptr},
+    {"Zorik.exe /cycles:5 /report:COM10", 5, 0, "COM10", nullptr},
+    {"Zorik.exe /cycles:5 /report:LPT.txt", 5, 0, "LPT.txt", nullptr},
+    {"Zorik.exe /cycles:5 /report:nul\\a.txt", 5, 0, "nul\\a.txt", nullptr},
+    {"Zorik.exe /cycles:5 /report:old\\ErrorInfo.unsaved.txt", 5, 0, "old\\ErrorInfo.unsaved.txt", nullptr},
+    {"Zorik.exe /cycles:5 /report:ErrorInfo.unsaved-10.txt", 5, 0, "ErrorInfo.unsaved-10.txt", nullptr},
+    {"Zorik.exe /cycles:5 /report:ErrorInfo.recovered.txt", 5, 0, "ErrorInfo.recovered.txt", nullptr},
+    {"Zorik.exe /cycles:5 /report:reports.txt", 5, 0, "reports.txt", nullptr},
+    {"Zorik.exe /result:ErrorInfo.ini", 0, 0, "", nullptr, "ErrorInfo.ini"},
+    {"Zorik.exe /cycles:1 /report:a.txt /result:ErrorInfo.txt", 1, 0, "a.txt", nullptr, "ErrorInfo.txt"},
+
+    {"Zorik.exe /result:", 0, 0, "", "Bad argument \"/result:\": no file name after /result:."},
+    {"Zorik.exe /result", 0, 0, "", "Bad argument \"/result\": no file name after /result:."},
+    {"Zorik.exe /result:a.ini -Result:b.ini", 0, 0, "", "Argument \"-Result:b.ini\" gives /result a second time."},
+    // devices, with or without an extension or a folder, in any case
+    {"Zorik.exe /cycles:5 /report:NUL", 0, 0, "", "Bad argument \"/report:NUL\": \"NUL\" names the device NUL, not a file."},
+    {"Zorik.exe /cycles:5 /report:C:\\temp\\con.txt", 0, 0, "",
+     "Bad argument \"/report:C:\\temp\\con.txt\": \"C:\\temp\\con.txt\" names the device CON, not a file."},
+    {"Zorik.exe /cycles:5 /report:sub/Lpt1", 0, 0, "", "Bad argument \"/report:sub/Lpt1\": \"sub/Lpt1\" names the device LPT1, not a file."},
+    {"Zorik.exe /result:NUL.", 0, 0, "", "Bad argument \"/result:NUL.\": \"NUL.\" names the device NUL, not a file."},
+    {"Zorik.exe /result:\"con .txt\"", 0, 0, "", "Bad argument \"/result:\"con .txt\"\": \"con .txt\" names the device CON, not a file."},
+    {"Zorik.exe /result:prn.a.b", 0, 0, "", "Bad argument \"/result:prn.a.b\": \"prn.a.b\" names the device PRN, not a file."},
+    {"Zorik.exe /result:aux", 0, 0, "", "Bad argument \"/result:aux\": \"aux\" names the device AUX, not a file."},
+    {"Zorik.exe /result:com9.ini", 0, 0, "", "Bad argument \"/result:com9.ini\": \"com9.ini\" names the device COM9, not a file."},
+    {"Zorik.exe /result:c:lpt9", 0, 0, "", "Bad argument \"/result:c:lpt9\": \"c:lpt9\" names the device LPT9, not a file."},
+    {"Zorik.exe /result:\\\\.\\COM1", 0, 0, "", "Bad argument \"/result:\\\\.\\COM1\": \"\\\\.\\COM1\" names the device COM1, not a file."},
+    {"Zorik.exe /result:conout$", 0, 0, "", "Bad argument \"/result:conout$\": \"conout$\" names the device CONOUT$, not a file."},
+    // the journal's names in the current folder
+    {"Zorik.exe /cycles:5 /report:ErrorInfo.unsaved.txt", 0, 0, "",
+     "Bad argument \"/report:ErrorInfo.unsaved.txt\": \"ErrorInfo.unsaved.txt\" is a name the program keeps for its "
+     "journals, which hold test results."},
+    {"Zorik.exe /cycles:5 /report:.\\ERRORINFO.UNSAVED-2.TXT", 0, 0, "", "Bad argument \"/report:.\\ERRORINFO.UNSAVED-2.TXT\"%J"},
+    {"Zorik.exe /result:./errorinfo.unsaved-9.txt.", 0, 0, "", "Bad argument \"/result:./errorinfo.unsaved-9.txt.\"%J"},
+    {"Zorik.exe /result:ErrorInfo.recovered-20261208-141503.txt", 0, 0, "",
+     "Bad argument \"/result:ErrorInfo.recovered-20261208-141503.txt\"%J"},
+    // folders: on the disk, or written as one
+    {"Zorik.exe /cycles:5 /report:reports", 0, 0, "", "Bad argument \"/report:reports\": \"reports\" is a folder, not a file."},
+    {"Zorik.exe /result:C:\\temp", 0, 0, "", "Bad argument \"/result:C:\\temp\": \"C:\\temp\" is a folder, not a file."},
+    {"Zorik.exe /result:..\\out", 0, 0, "", "Bad argument \"/result:..\\out\": \"..\\out\" is a folder, not a file."},
+    {"Zorik.exe /result:new\\", 0, 0, "", "Bad argument \"/result:new\\\": \"new\\\" is a folder, not a file."},
+    {"Zorik.exe /result:new/", 0, 0, "", "Bad argument \"/result:new/\": \"new/\" is a folder, not a file."},
+    {"Zorik.exe /result:.", 0, 0, "", "Bad argument \"/result:.\": \".\" is a folder, not a file."},
+    {"Zorik.exe /result:D:", 0, 0, "", "Bad argument \"/result:D:\": \"D:\" is a folder, not a file."},
+    // /report and /result on one file
+    {"Zorik.exe /cycles:5 /report:Run.txt /result:.\\run.TXT", 0, 0, "",
+     "Argument \"/result:.\\run.TXT\" names the same file as \"/report:Run.txt\": the report and the diagnosis would "
+     "overwrite each other."},
+    {"Zorik.exe /result:errorinfo.txt", 0, 0, "",
+     "Argument \"/result:errorinfo.txt\" names the report's own file \"ErrorInfo.txt\": the report and the diagnosis "
+     "would overwrite each other."},
+    {"Zorik.exe /cycles:5 /report:sub/a.txt /result:SUB\\A.txt", 0, 0, "", "Argument \"/result:SUB\\A.txt\" names the same file%R"},
+    {"Zorik.exe /cycles:5 /report:\xB0\x41.txt /result:\xB0\x41.TXT", 0, 0, "", "Argument \"/result:\xB0\x41.TXT\" names the same file%R"},
+    // a double-byte character's trail byte is no letter to fold: two names
+    {"Zorik.exe /cycles:5 /report:\xB0\x41.txt /result:\xB0\x61.txt", 5, 0, "\xB0\x41.txt", nullptr, "\xB0\x61.txt"},
 };
 
+const char kKeptName[] = ": \"%\" is a name the program keeps for its journals, which hold test results.";
+
+// %C, %S: the ranges' words; %J: the kept name's, with the value; %R: the
+// refusal goes on, not compared.
 std::string expanded(const char* refusal)
 {
     std::string text = refusal;
     const std::size_t mark = text.find('%');
-    if (mark != std::string::npos)
-        text.replace(mark, 2, text[mark + 1] == 'C' ? kCyclesRange : kSecondsRange);
+    if (mark == std::string::npos)
+        return text;
+    const char kind = text[mark + 1];
+    text.erase(mark);
+    if (kind == 'J') {
+        const std::size_t colon = text.find(':');
+        std::string words = kKeptName;
+        words.replace(words.find('%'), 1, text.substr(colon + 1, text.size() - colon - 2));
+        text += words;
+    } else if (kind != 'R') {
+        text += kind == 'C' ? kCyclesRange : kSecondsRange;
+    }
     return text;
+}
+
+bool isFakeFolder(const std::string& name)
+{
+    return kFolders.count(name) != 0;
 }
 
 } // namespace
@@ -81,22 +167,26 @@ TEST(CommandLine, AcceptedAndRefusedArguments)
 {
     for (const Row& row : kRows) {
         SCOPED_TRACE(row.commandLine);
-        const ParsedCommandLine parsed = parseCommandLine(row.commandLine, kProgramPath);
+        const ParsedCommandLine parsed = parseCommandLine(row.commandLine, kProgramPath, isFakeFolder);
+        EXPECT_EQ(parsed.accepted, row.refusal == nullptr) << parsed.refusal;
+        if (parsed.accepted != (row.refusal == nullptr))
+            continue; // the next rows still run
         if (row.refusal == nullptr) {
-            ASSERT_TRUE(parsed.accepted) << parsed.refusal;
             EXPECT_EQ(parsed.options.bounds.cycles, row.cycles);
             EXPECT_EQ(parsed.options.bounds.seconds, row.seconds);
             EXPECT_EQ(parsed.options.reportFile, row.report);
+            EXPECT_EQ(parsed.options.resultFile, row.result);
         } else {
-            ASSERT_FALSE(parsed.accepted);
             const std::string sentence = expanded(row.refusal);
-            EXPECT_EQ(parsed.refusal.substr(0, parsed.refusal.find("\r\n")), sentence);
+            const bool whole = std::string(row.refusal).find("%R") == std::string::npos;
+            EXPECT_EQ(parsed.refusal.substr(0, whole ? parsed.refusal.find("\r\n") : sentence.size()), sentence);
             // Every refusal says what is accepted.
             EXPECT_NE(parsed.refusal.find("/cycles:N     end after N cycles, N from 1 to 4294967295"),
                       std::string::npos);
             EXPECT_NE(parsed.refusal.find("/seconds:S    end after S seconds of testing, S from 1 to 2678400"),
                       std::string::npos);
             EXPECT_NE(parsed.refusal.find("/report:FILE"), std::string::npos);
+            EXPECT_NE(parsed.refusal.find("/result:FILE"), std::string::npos);
         }
     }
 }

@@ -21,8 +21,10 @@ public:
     int writes = 0, flushes = 0;
     int failWrite = 0;      // this write (1, 2, ...) finds the disk full; 0: none
     bool failFlush = false; // every flush fails, as on removed media
-    bool failRead = false;  // every read back fails
+    bool failReadBack = false; // every read back of an open journal fails
     std::optional<FileResult> failRename;
+    std::optional<FileResult> failRead, failTruncate;
+    std::size_t bytesRead = 0; // by read(), all files together
 
     std::unique_ptr<JournalFile> create(const std::string& name, FileResult& result) override
     {
@@ -64,6 +66,34 @@ public:
     }
     std::string describe(unsigned long error) override { return "words for " + std::to_string(error) + ".\r\n"; }
 
+    FileResult size(const std::string& name, std::uint64_t& bytes) override
+    {
+        const FileResult open = openLeft(name);
+        if (open.done())
+            bytes = entries[name].bytes.size();
+        return open;
+    }
+    FileResult read(const std::string& name, std::uint64_t offset, char* data, std::size_t size,
+                    std::size_t& got) override
+    {
+        got = 0;
+        const FileResult open = failRead ? *failRead : openLeft(name);
+        if (!open.done())
+            return open;
+        const std::string& bytes = entries[name].bytes;
+        if (offset < bytes.size())
+            got = bytes.copy(data, size, offset);
+        bytesRead += got;
+        return {};
+    }
+    FileResult truncate(const std::string& name, std::uint64_t bytes) override
+    {
+        const FileResult open = failTruncate ? *failTruncate : openLeft(name);
+        if (open.done())
+            entries[name].bytes.resize(bytes);
+        return open;
+    }
+
     std::string bytesOf(const std::string& name) const
     {
         auto found = entries.find(name);
@@ -71,6 +101,19 @@ public:
     }
 
 private:
+    // As the Windows file functions open a left journal to look at it.
+    FileResult openLeft(const std::string& name)
+    {
+        auto found = entries.find(name);
+        if (found == entries.end())
+            return {FileStatus::Missing, 2};
+        if (found->second.folder)
+            return {FileStatus::Failed, 5};
+        if (found->second.heldByOther || found->second.openHere)
+            return {FileStatus::InUse, 32};
+        return {};
+    }
+
     class File : public JournalFile {
     public:
         File(MemoryJournalFiles& files, std::string name) : m_files(files), m_entry(files.entries[name]) {}
@@ -93,7 +136,7 @@ private:
         }
         FileResult read(std::uint64_t offset, char* data, std::size_t size) override
         {
-            if (m_files.failRead || offset + size > m_entry.bytes.size())
+            if (m_files.failReadBack || offset + size > m_entry.bytes.size())
                 return {FileStatus::Failed, 38};
             m_entry.bytes.copy(data, size, offset);
             return {};

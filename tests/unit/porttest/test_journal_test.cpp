@@ -215,6 +215,13 @@ TEST(JournalRecovery, RenamesLeftJournalsByTheirLastWriteAndNeverReplaces)
          {"ErrorInfo.recovered-20261208-141503-2.txt"}, {}},
         {"held by a running Zorik", [](MemoryJournalFiles& f) { f.entries[kJournal].heldByOther = true; }, {}, {kJournal}},
         {"a folder of that name", [](MemoryJournalFiles& f) { f.entries[kJournal].folder = true; }, {}, {kJournal}},
+        {"the first held by a running Zorik, the second left by a crashed one",
+         [](MemoryJournalFiles& f) {
+             f.entries[kJournal].heldByOther = true;
+             f.entries["ErrorInfo.unsaved-2.txt"].bytes = "J";
+             f.entries["ErrorInfo.unsaved-2.txt"].written = {2027, 1, 2, 3, 4, 5};
+         },
+         {"ErrorInfo.recovered-20270102-030405.txt"}, {kJournal}},
         {"a second program's too",
          [](MemoryJournalFiles& f) {
              f.entries[kJournal].bytes = "J";
@@ -238,6 +245,94 @@ TEST(JournalRecovery, RenamesLeftJournalsByTheirLastWriteAndNeverReplaces)
         if (files.entries.count(recovered) && row.renamedTo.size() == 1 && row.renamedTo[0] != recovered) {
             EXPECT_EQ(files.bytesOf(recovered), "older");
         }
+    }
+}
+
+// A journal's bytes as text mode writes them (CR CR LF).
+const std::string kHeader = "Count Data : 0000000000000005\r\r\n\r\r\n";
+const std::string kLogHeader = "Error Check  -  10ms\r\r\n\r\r\n";
+const std::string kLine = " 0000000000000005 : 13\xBD\xC3 05\xBA\xD0 09\xC3\xCA - \xC0\xD4\xB7\xC2[2] : "
+                          "\xC3\xE2\xB7\xC2[2] = ON : OFF\r\r\n";
+const std::string kClean = kHeader + kLogHeader + kLine + kLine;
+const char kBytesWord[] = "\xB9\xD9\xC0\xCC\xC6\xAE"; // 바이트
+
+std::string zeros(std::size_t count)
+{
+    return std::string(count, '\0');
+}
+
+std::string manyLines(std::size_t count)
+{
+    std::string lines;
+    for (std::size_t i = 0; i < count; ++i)
+        lines += kLine;
+    return lines;
+}
+
+TEST(JournalRecovery, CutsATornEndAfterTheLastWholeLineAndNothingThatMayBeResults)
+{
+    const std::string recovered = "ErrorInfo.recovered-20261208-141503.txt";
+    struct Row {
+        const char* what;
+        std::string body, tail; // the journal is body + tail
+        bool cut;               // the tail goes; otherwise every byte stays
+    } rows[] = {
+        {"clean", kClean, "", false},
+        {"zeros after the last line", kClean, zeros(500), true},
+        {"half a line after the last", kClean, " 0000000000000006 : 14", true},
+        {"a line end torn after its CR CR", kClean, "\r\r", true},
+        {"CR LF is no journal line end", kClean, "abc\r\n", true},
+        {"zeros between whole lines stay", kHeader + kLogHeader + zeros(10) + kLine, zeros(7), true},
+        {"header only", kHeader, "", false},
+        {"the log's header torn", kHeader, "Error Ch" + zeros(100), true},
+        {"shorter than the header", "Count Data : 00000000", "", false},
+        {"zeros inside the header", "Count Data : 000000000", zeros(14) + zeros(40), false},
+        {"a header's first line alone", "Count Data : 0000000000000005\r\r\n", zeros(30), false},
+        // the tail is read back in chunks of 4 KB: a line end across their border
+        {"4094 zeros", kClean, zeros(4094), true},
+        {"4095 zeros", kClean, zeros(4095), true},
+        {"4096 zeros", kClean, zeros(4096), true},
+        {"4097 zeros", kClean, zeros(4097), true},
+        {"a 64 KB cluster of zeros and a bit", kClean + kLine, zeros(65536 + 70), true},
+        {"a 1 MB journal, its tail alone read", kHeader + kLogHeader + manyLines(15000), zeros(100), true},
+        {"no line end in the last 128 KB", kClean, zeros(128 * 1024), false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        MemoryJournalFiles files;
+        files.entries[kJournal].bytes = row.body + row.tail;
+        const std::string told = recoverLeftJournals(files);
+        EXPECT_EQ(files.bytesOf(recovered), row.cut ? row.body : row.body + row.tail);
+        EXPECT_NE(told.find(recovered), std::string::npos) << told;
+        EXPECT_EQ(told.find(kBytesWord) != std::string::npos, row.cut) << told;
+        if (row.cut) {
+            EXPECT_NE(told.find(std::to_string(row.tail.size()) + kBytesWord), std::string::npos) << told;
+        }
+        EXPECT_EQ(told.find(kTornEndNotFound) != std::string::npos, row.tail.size() == 128 * 1024) << told;
+        EXPECT_LE(files.bytesRead, kTornEndScan + 64) << "the tail alone";
+    }
+}
+
+TEST(JournalRecovery, ATornEndThatCannotBeCutIsKeptAndTheReasonTold)
+{
+    const std::string recovered = "ErrorInfo.recovered-20261208-141503.txt";
+    struct Row {
+        const char* what;
+        std::function<void(MemoryJournalFiles&)> fault;
+        const char* words;
+    } rows[] = {
+        {"cannot be read", [](MemoryJournalFiles& f) { f.failRead = FileResult{FileStatus::Failed, 23}; }, "words for 23."},
+        {"cannot be cut", [](MemoryJournalFiles& f) { f.failTruncate = FileResult{FileStatus::Failed, 5}; }, "words for 5."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        MemoryJournalFiles files;
+        files.entries[kJournal].bytes = kClean + zeros(9);
+        row.fault(files);
+        const std::string told = recoverLeftJournals(files);
+        EXPECT_EQ(files.bytesOf(recovered), kClean + zeros(9)) << "renamed all the same";
+        EXPECT_NE(told.find(recovered + " "), std::string::npos) << told;
+        EXPECT_NE(told.find(row.words), std::string::npos) << told;
     }
 }
 
