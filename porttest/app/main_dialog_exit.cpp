@@ -58,15 +58,19 @@ bool CPortTestDlg::FinishRun(const char* reportName)
         zorik::StdioReportFileSystem files;
         saved = m_journal.writeReport(g_nTestCount.value(), files, reportName);
     }
-    if (!WriteResultFile())
-        saved = false;
-    const std::string journal = m_journal.fileName();
+    // The result file is the diagnosis, not the results: its failure is
+    // said on its own and keeps no journal; a bounded run's batch file
+    // hears of it as of a missing report.
+    const bool resultWritten = WriteResultFile();
+    if (!resultWritten && !IsBoundedRun())
+        AfxMessageBox(zorik::formatResultNotWritten(m_unattended.options().resultFile).c_str(),
+                      MB_OK | MB_ICONHAND);
     const zorik::FileResult removed = m_journal.finish(!saved || m_keepJournal);
     // Left in place, it would be taken for a crashed run's at the next
     // start: the operator hears why it is there.
     if (!removed.done() && removed.status != zorik::FileStatus::Missing && !IsBoundedRun())
-        AfxMessageBox(m_journal.removalNotice(journal, removed).c_str(), MB_OK | MB_ICONEXCLAMATION);
-    return saved;
+        AfxMessageBox(m_journal.removalNotice(removed).c_str(), MB_OK | MB_ICONEXCLAMATION);
+    return saved && (resultWritten || !IsBoundedRun());
 }
 
 bool CPortTestDlg::WriteResultFile()

@@ -82,6 +82,11 @@ std::string formatJournalNotRemoved(const std::string& fileName, const std::stri
            "\r\n\r\n다음에 시작할 때 이 파일은 끝나지 않은 실행의 결과로 복구됩니다. 필요 없으면 지우십시오.";
 }
 
+std::string formatResultNotWritten(const std::string& fileName)
+{
+    return "진단 결과 파일 " + fileName + "을(를) 쓰지 못했습니다.";
+}
+
 std::string formatOutOfMemory(const std::string& journalName)
 {
     std::string text = "메모리가 부족하여 시험을 멈췄습니다.";

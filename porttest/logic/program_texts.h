@@ -54,6 +54,9 @@ std::string formatJournalFailure(const std::string& fileName, const std::string&
 // will take it for the results of a run that ended badly.
 std::string formatJournalNotRemoved(const std::string& fileName, const std::string& reason);
 
+// Told when the result file (/result:) could not be written.
+std::string formatResultNotWritten(const std::string& fileName);
+
 // Told when memory ran out during a test: the test stopped, and the
 // journal `journalName` (empty: none) is kept with the results.
 std::string formatOutOfMemory(const std::string& journalName);

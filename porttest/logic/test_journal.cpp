@@ -111,6 +111,7 @@ FileResult TestJournal::finish(bool keep)
     FileResult removed;
     if (!keep && !m_name.empty())
         removed = m_files.remove(m_name);
+    m_finishedName.swap(m_name);
     m_name.clear();
     return removed;
 }
@@ -128,9 +129,9 @@ std::optional<std::string> TestJournal::takeFailureNotice()
     return formatJournalFailure(failure->first, errorReason(m_files.describe(error), error));
 }
 
-std::string TestJournal::removalNotice(const std::string& fileName, const FileResult& result)
+std::string TestJournal::removalNotice(const FileResult& result)
 {
-    return formatJournalNotRemoved(fileName, errorReason(m_files.describe(result.error), result.error));
+    return formatJournalNotRemoved(m_finishedName, errorReason(m_files.describe(result.error), result.error));
 }
 
 std::string TestJournal::fileName() const

@@ -80,8 +80,8 @@ public:
     std::optional<std::string> takeFailureNotice();
     // The name of the journal being written, empty when there is none.
     std::string fileName() const;
-    // What to tell the operator when finish could not remove `fileName`.
-    std::string removalNotice(const std::string& fileName, const FileResult& result);
+    // What to tell the operator when finish could not remove the journal.
+    std::string removalNotice(const FileResult& result);
 
     // Called once, on the failing thread, when the journal fails; it must
     // not block (the worker's cycle is timed). The dialog posts itself a
@@ -102,6 +102,7 @@ private:
     mutable Lock m_lock;
     std::unique_ptr<JournalFile> m_file;
     std::string m_name;              // the file made
+    std::string m_finishedName;      // the file finish closed
     std::uint64_t m_size = 0;        // intact bytes in the file
     std::size_t m_logBytesAtStart = 0; // of the log, in the file from its making
     bool m_begun = false;            // made, or tried and failed
