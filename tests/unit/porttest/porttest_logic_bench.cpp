@@ -173,8 +173,10 @@ void countJournalFlushes(const char* unit, int answer, int minutes)
     flag.onTestButton(button);
     TestThreadProc(dialog, services, stream, flag, counter);
     const double simulatedMinutes = services.tickCount() / 60000.0;
-    std::printf("journal, %s: %.1f flushes per minute (goal for a healthy unit: at most 12), %ld flushes and %ld writes "
-                "in %u cycles over %.2f simulated minutes\n",
+    // A row of scripts/bench.sh's table.
+    std::printf("ROW|journal flushes per minute, %s|%.1f (goal for a healthy unit: at most 12)|host logic bench: "
+                "%ld flushes and %ld writes in %u cycles of the real worker over %.2f simulated minutes, "
+                "counting journal files\n",
                 unit, files.flushes / simulatedMinutes, files.flushes, files.writes, counter.value(),
                 simulatedMinutes);
 }
