@@ -5,11 +5,19 @@
 // judges nothing.
 //
 //   zorik_dialog_bench [IDLE_SECONDS [TEST_SECONDS]]
+//   zorik_dialog_bench alternate [ROUNDS [ROUND_SECONDS]]
+//
+// The second form compares a failing unit's cycle with a healthy one's:
+// ROUNDS (3) x (healthy, every input failing), each round a fresh Zorik
+// watched for ROUND_SECONDS (10).
 //
 // Exit code 2 when Zorik did not follow a step (the reason is printed).
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
+#include <string>
+#include <vector>
 #include <thread>
 
 #include "cycle_watch.h"
@@ -99,10 +107,70 @@ void benchBoundedRun(double periodMillis) {
                 static_cast<unsigned long>(*code), count ? *count : 0UL);
 }
 
+// Every input disagrees on every reading: three log lines a cycle.
+constexpr const char* kFailingUnit = "flaky=0:100%,flaky=1:100%,flaky=2:100%";
+
+// One round: Zorik started on a unit of `simSettings`, its test watched
+// for `seconds`, then left without a report. Adds the round's single cycle
+// periods to `periods` and its mean period to `means`; returns the lines
+// its log box held at the end (head included), to show that the unit
+// failed as it was meant to.
+long watchRound(const std::string& simSettings, int seconds, std::vector<double>& periods,
+                std::vector<double>& means) {
+    e2e::ZorikSession zorik(simSettings);
+    CycleWatch watch(zorik.dialog());
+    // Start-up work (fonts, first paint) settles first.
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const auto testStart = Clock::now();
+    startLoopbackTest(zorik);
+    watch.watch(std::chrono::seconds(seconds), testStart);
+    stopLoopbackTest(zorik);
+    const std::string box = zorik.dialog().text(e2e::kLogBox);
+    leave(zorik, false);
+    const double mean = meanCyclePeriod(watch.changes(), kIdealPeriodMillis);
+    const auto single = singleCyclePeriods(watch.changes(), mean > 0 ? mean : kIdealPeriodMillis);
+    periods.insert(periods.end(), single.begin(), single.end());
+    if (mean > 0)
+        means.push_back(mean);
+    return static_cast<long>(std::count(box.begin(), box.end(), '\n'));
+}
+
+// A failing unit's cycle against a healthy one's on the real program:
+// `rounds` x (healthy, failing), each a fresh Zorik watched from outside
+// for `seconds`, so that both see the same machine load.
+void benchFailingAgainstHealthy(int rounds, int seconds) {
+    std::vector<double> periods[2], means[2];
+    long boxLines[2] = {};
+    for (int round = 0; round < rounds; ++round) {
+        boxLines[0] += watchRound("", seconds, periods[0], means[0]);
+        boxLines[1] += watchRound(kFailingUnit, seconds, periods[1], means[1]);
+    }
+    const char* const names[2] = {"healthy unit", "every input failing (3 lines a cycle)"};
+    for (int side = 0; side < 2; ++side)
+        std::printf("ROW|cycle period, %s, alternating|median %.1f ms, p90 %.1f ms, worst %.1f ms; mean "
+                    "%.1f ms|%zu single cycles by output indicator changes, %d rounds of %d s in turn with "
+                    "the other, a fresh Zorik.exe each; %ld log box lines at the rounds' ends\n",
+                    names[side], median(periods[side]), percentile(periods[side], 0.9), worst(periods[side]),
+                    mean(means[side]), periods[side].size(), rounds, seconds, boxLines[side]);
+    std::printf("ROW|cycle period failing / healthy|%.4f (medians), %.4f (means), %.4f (p90) (goal <= 1.02)|"
+                "ZORIK_SIM=%s against no setting\n",
+                median(periods[1]) / median(periods[0]), mean(means[1]) / mean(means[0]),
+                percentile(periods[1], 0.9) / percentile(periods[0], 0.9), kFailingUnit);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
+    try {
+        if (argc > 1 && std::string(argv[1]) == "alternate") {
+            benchFailingAgainstHealthy(argc > 2 ? std::atoi(argv[2]) : 3, argc > 3 ? std::atoi(argv[3]) : 10);
+            return 0;
+        }
+    } catch (const std::exception& error) {
+        std::printf("dialog bench: FAILED: %s\n", error.what());
+        return 2;
+    }
     const int idleSeconds = argc > 1 ? std::atoi(argv[1]) : 10;
     const int testSeconds = argc > 2 ? std::atoi(argv[2]) : 40;
     try {

@@ -33,6 +33,7 @@
 #include "loopback_log.h"
 #include "loopback_worker.h"
 #include "program_texts.h"
+#include "stdio_report_file.h"
 #include "summary_line.h"
 #include "test_tally.h"
 #include "wine_host_process.h"
@@ -267,10 +268,12 @@ DWORD WINAPI workerEntry(LPVOID parameter) {
 
 // Single cycle periods (ms) of `cycles` cycles of the real worker, the
 // first two left out; its lines journaled as the program does when
-// `journal` is given; with `summary`, the summary line is kept current
-// meanwhile.
+// `journal` is given; `extra` (or null) hears the readings after the log,
+// as any further listener of the program's stream would; with `summary`,
+// the summary line is kept current meanwhile.
 std::vector<double> benchCycles(LogBoxWindow& window, zorik::TestLog& log, std::uint32_t cycles,
-                                zorik::TestJournal* journal = nullptr, bool summary = false) {
+                                zorik::TestJournal* journal = nullptr, bool summary = false,
+                                zorik::ReadingListener* extra = nullptr) {
     zorik::RunFlag flag;
     zorik::CycleCounter counter;
     zorik::TestTally tally;
@@ -282,6 +285,8 @@ std::vector<double> benchCycles(LogBoxWindow& window, zorik::TestLog& log, std::
     if (journal)
         readings.add(*journal);
     readings.add(logListener);
+    if (extra)
+        readings.add(*extra);
     DisagreeingServices services(flag, counter, cycles);
     Worker worker{&dialog, &readings, &services, &flag, &counter, &tally};
     SummaryKeeper keeper;
@@ -346,6 +351,35 @@ struct Subject {
     std::vector<double> painted; // ms per append and the repaint it causes
     std::vector<double> periods; // ms per cycle
 };
+
+// What the worker's stream holds besides the log's listener in a round:
+// the journal (which the log listener then asks whether it holds the
+// lines) and one more listener, heard after the log.
+struct StreamAddition {
+    zorik::TestJournal* journal = nullptr;
+    zorik::ReadingListener* listener = nullptr;
+};
+
+// Cycle periods with `on` and with `off` in the stream, in `rounds`
+// alternating rounds of `cycles` cycles on `subject`'s log; one row
+// comparing them under the name `what`.
+void benchOnOff(Subject& subject, const char* what, StreamAddition on, StreamAddition off, int rounds,
+                std::uint32_t cycles) {
+    std::vector<double> withIt, without;
+    const auto run = [&](const StreamAddition& addition, std::vector<double>& periods) {
+        const auto taken =
+            benchCycles(subject.window, subject.log, cycles, addition.journal, false, addition.listener);
+        periods.insert(periods.end(), taken.begin(), taken.end());
+    };
+    for (int round = 0; round < rounds; ++round) {
+        run(on, withIt);
+        run(off, without);
+    }
+    std::printf("ROW|cycle period, 3 lines a cycle, %s on / off|median %.1f / %.1f ms: %.4f|"
+                "%zu cycles each, %d rounds alternating; worst %.1f / %.1f ms\n",
+                what, median(withIt), median(without), median(withIt) / median(without), withIt.size(), rounds,
+                worst(withIt), worst(without));
+}
 
 // One append to each subject in turn, so that both see the same load of a
 // shared machine.
@@ -440,9 +474,100 @@ void benchJournalLines() {
     large.finish(false);
 }
 
+// Private memory and the report's save as the log grows to 1,000,000
+// lines, at full speed with no waits: the program's TestLog, TestJournal
+// over the Windows file calls (GetTickCount for its count's flushes) and
+// LogListener in a stream, fed readings made here, three disagreements a
+// cycle; the box's lines are taken every 100 cycles as the UI thread
+// would. At 1,000, 100,000 and 1,000,000 lines: the process's resident
+// anonymous memory (/proc, as benchMemory), then TestJournal::writeReport
+// timed into the temporary folder through StdioReportFileSystem.
+int benchFlatMemory(const std::optional<WineHostProcess>& self) {
+    zorik::TestLog log(std::string(zorik::kLogInitialText) + zorik::formatLogHeader());
+    WindowsJournalFiles files;
+    zorik::TestJournal journal(log, files, [] { return static_cast<std::uint32_t>(GetTickCount()); });
+    zorik::LogListener listener(log, &journal, {});
+    zorik::ReadingStream stream;
+    stream.add(journal);
+    stream.add(listener);
+    zorik::StdioReportFileSystem reports;
+    const char* const reportName = "FlatMemoryReport.txt";
+
+    zorik::Reading reading;
+    reading.disagreement = true;
+    reading.outputsDriven = 7;
+    reading.lineOutput = 1;
+    reading.lineInput = 0;
+    std::uint32_t cycle = 0;
+    long lines = 0;
+    std::optional<std::uint64_t> firstBytes;
+    double feedMillis = 0;
+    for (const long checkpoint : {1000L, 100000L, 1000000L}) {
+        const auto feedStart = Clock::now();
+        while (lines < checkpoint) {
+            stream.cycleBegun(++cycle);
+            reading.cycle = cycle;
+            reading.time = {static_cast<int>(cycle / 10800 % 24), static_cast<int>(cycle / 180 % 60),
+                            static_cast<int>(cycle / 3 % 60)};
+            for (int channel = 0; channel < 3 && lines < checkpoint; ++channel, ++lines) {
+                reading.channel = channel;
+                reading.outputs = cycle & 7u;
+                stream.reading(reading);
+            }
+            stream.cycleEnded(cycle);
+            if (cycle % 100 == 0) {
+                bool dropped = false;
+                log.takeForBox(dropped);
+            }
+        }
+        bool dropped = false;
+        log.takeForBox(dropped);
+        feedMillis += millisBetween(feedStart, Clock::now());
+        if (journal.fileName().empty()) {
+            std::printf("flat memory bench: the journal could not be made or written in the temporary "
+                        "folder: %s\n", journal.takeFailureNotice().value_or("(no notice)").c_str());
+            return 2;
+        }
+        const auto bytes = privateBytes(self);
+        if (!firstBytes)
+            firstBytes = bytes;
+        const auto saveStart = Clock::now();
+        const bool saved = journal.writeReport(cycle, reports, reportName);
+        const double saveMillis = millisBetween(saveStart, Clock::now());
+        WIN32_FILE_ATTRIBUTE_DATA report = {};
+        const bool sized = GetFileAttributesExA(reportName, GetFileExInfoStandard, &report) != 0;
+        DeleteFileA(reportName);
+        if (!saved || !sized) {
+            std::printf("flat memory bench: the report could not be written to %s in the temporary folder\n",
+                        reportName);
+            return 2;
+        }
+        const double reportBytes =
+            static_cast<double>(report.nFileSizeHigh) * 4294967296.0 + static_cast<double>(report.nFileSizeLow);
+        if (bytes && firstBytes)
+            std::printf("ROW|private memory, %ld lines fed to journal + log|%.2f MiB (%+.2f MiB from 1,000 "
+                        "lines; goal within 4 MB)|resident anonymous memory (RssAnon) of the bench from "
+                        "/proc; %u cycles of 3 disagreements at full speed, %.1f s so far; log holds %zu "
+                        "bytes\n",
+                        lines, static_cast<double>(*bytes) / 1048576.0,
+                        (static_cast<double>(*bytes) - static_cast<double>(*firstBytes)) / 1048576.0, cycle,
+                        feedMillis / 1000.0, log.size());
+        else
+            std::printf("note: private memory could not be read from /proc\n");
+        std::printf("ROW|report saved (writeReport) at %ld lines|%.1f ms, %.1f MB (goal at 1,000,000: "
+                    "within 3 s)|StdioReportFileSystem into the temporary folder, the journal read back "
+                    "in 64 KB pieces\n",
+                    lines, saveMillis, reportBytes / 1e6);
+    }
+    journal.finish(false);
+    return 0;
+}
+
 } // namespace
 
-int main() {
+// zorik_log_box_bench: the log box, cycle and journal figures.
+// zorik_log_box_bench flat: only the flat memory figures (benchFlatMemory).
+int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     // The journals go where the program's would, the current directory:
     // the system's temporary folder rather than wherever the bench started.
@@ -451,6 +576,8 @@ int main() {
     if (tempLength > 0 && tempLength < MAX_PATH)
         SetCurrentDirectoryA(temp);
     const auto self = WineHostProcess::find("zorik_log_box_bench.exe");
+    if (argc > 1 && std::string(argv[1]) == "flat")
+        return benchFlatMemory(self);
     const int appends = 60;
     const std::uint32_t cycles = 10;
     const int rounds = 3;
@@ -478,20 +605,17 @@ int main() {
     {
         WindowsJournalFiles files;
         zorik::TestJournal journal(small.log, files);
-        std::vector<double> plain, journaled;
-        for (int round = 0; round < 2 * rounds; ++round) {
-            const auto periods = benchCycles(small.window, small.log, cycles, &journal);
-            journaled.insert(journaled.end(), periods.begin(), periods.end());
-            const auto without = benchCycles(small.window, small.log, cycles);
-            plain.insert(plain.end(), without.begin(), without.end());
-        }
+        benchOnOff(small, "journal", {&journal, nullptr}, {}, 2 * rounds, cycles);
         if (journal.fileName().empty())
             std::printf("note: no journal could be made in the current directory\n");
         journal.finish(false);
-        std::printf("ROW|cycle period, 3 lines a cycle, journal on / off|median %.1f / %.1f ms: %.4f|"
-                    "%zu cycles each, %d rounds alternating; worst %.1f / %.1f ms\n",
-                    median(journaled), median(plain), median(journaled) / median(plain), journaled.size(),
-                    2 * rounds, worst(journaled), worst(plain));
+        // ---- DIAGNOSIS ON / OFF goes here. The diagnosis is one more
+        // listener of the stream, after the log; with the journal on in
+        // both, as in the program, its row is:
+        //     zorik::TestJournal journaled(small.log, files);
+        //     Diagnosis diagnosis(...);
+        //     benchOnOff(small, "diagnosis", {&journaled, &diagnosis}, {&journaled, nullptr}, 2 * rounds, cycles);
+        //     journaled.finish(false);
     }
     benchJournalLines();
     // The summary line's cost to the cycle: rounds with and without it, in

@@ -13,6 +13,13 @@
 #   - the journal: the same cycle period with and without it (alternating
 #     rounds), its cost per line with 100 and with 100,000 lines in it, its
 #     once-a-cycle flush;
+#   - flat memory: private memory after 1,000, 100,000 and 1,000,000 log
+#     lines fed at full speed through the log, the journal and the log's
+#     listener, and the time to save the report at each point;
+#   - the real Zorik.exe's cycle period on a healthy unit and on one whose
+#     every input fails, in alternating rounds, and their ratio;
+#   - the journal's flushes per minute, healthy and failing, over simulated
+#     time (the host's logic bench, when a host build exists);
 #   - the wall time of a bounded run, Zorik.exe /cycles:100, against 100
 #     times the cycle period;
 #   - the cost of one Zorik_Read and one Zorik_Write call.
@@ -25,6 +32,12 @@
 #   ZORIK_BENCH_IDLE_SECONDS  idle CPU window (default 10)
 #   ZORIK_BENCH_TEST_SECONDS  loopback test watched for the cycle figures
 #                             (default 40, about 120 cycles)
+#   ZORIK_BENCH_ROUNDS        healthy / failing rounds on Zorik.exe (default 3)
+#   ZORIK_BENCH_ROUND_SECONDS seconds each such round is watched (default 10)
+#   ZORIK_HOST_BUILD_DIR      build tree of the host preset (default
+#                             build/host); its logic bench runs when it exists
+#   ZORIK_BENCH_ONLY          the parts to run, of: api log_box flat dialog
+#                             alternate logic (default all)
 # Exit code: 0 all figures taken, 1 build failure, 2 a benchmark failed
 # (its reason is printed).
 set -euo pipefail
@@ -34,6 +47,11 @@ cd "$root"
 build=${ZORIK_BUILD_DIR:-build/sim}
 idle=${ZORIK_BENCH_IDLE_SECONDS:-10}
 test_seconds=${ZORIK_BENCH_TEST_SECONDS:-40}
+rounds=${ZORIK_BENCH_ROUNDS:-3}
+round_seconds=${ZORIK_BENCH_ROUND_SECONDS:-10}
+host_build=${ZORIK_HOST_BUILD_DIR:-build/host}
+only=" ${ZORIK_BENCH_ONLY:-api log_box flat dialog alternate logic} "
+wanted() { [[ $only == *" $1 "* ]]; }
 
 if [ -z "${ZORIK_BENCH_BUILT:-}" ]; then
     echo "bench: building the sim preset in $build" >&2
@@ -68,9 +86,28 @@ run() {
     fi
 }
 
-run 120 zorik_api_call_bench.exe
-run 600 zorik_log_box_bench.exe
-run $((idle + test_seconds + 240)) zorik_dialog_bench.exe "$idle" "$test_seconds"
+wanted api && run 120 zorik_api_call_bench.exe
+wanted log_box && run 600 zorik_log_box_bench.exe
+wanted flat && run 1200 zorik_log_box_bench.exe flat
+wanted dialog && run $((idle + test_seconds + 240)) zorik_dialog_bench.exe "$idle" "$test_seconds"
+wanted alternate && run $((2 * rounds * (round_seconds + 30) + 60)) zorik_dialog_bench.exe alternate \
+    "$rounds" "$round_seconds"
+# The host's logic bench needs no Wine; its flush counts come from
+# simulated time.
+if wanted logic; then
+    if [ -f "$host_build/CMakeCache.txt" ]; then
+        echo "bench: porttest_logic_bench" >&2
+        if cmake --build "$host_build" --target porttest_logic_bench >/dev/null; then
+            "$host_build/tests/unit/porttest_logic_bench" > >(tee -a "$rows" | grep -v '^ROW|' >&2) || failed=1
+            wait
+        else
+            echo "bench: porttest_logic_bench did not build" >&2
+            failed=1
+        fi
+    else
+        echo "bench: no host build in $host_build (cmake --preset host): journal flush counts left out" >&2
+    fi
+fi
 
 echo
 echo "Zorik benchmarks, $(date '+%F %T'), simulated unit, Wine $(wine --version 2>/dev/null | sed 's/^wine-//'), load average $(cut -d' ' -f1-3 /proc/loadavg)"

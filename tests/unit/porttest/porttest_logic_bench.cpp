@@ -1,14 +1,20 @@
 // Figures for the test program's logic: the worker's own cost per cycle
-// (waits taken out), log line formatting, and the report on exit for a
-// large log. Prints numbers; passes or fails nothing.
+// (waits taken out), log line formatting, the report on exit for a large
+// log, and the journal's flushes per minute of simulated time. Prints
+// numbers; passes or fails nothing.
+#include "log_listener.h"
 #include "loopback_worker.h"
+#include "reading.h"
 #include "report_file.h"
+#include "test_journal.h"
 #include "loopback_log.h"
 #include "loopback_waits.h"
 #include "program_texts.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 using namespace zorik;
@@ -50,14 +56,23 @@ struct NoButton : TestButtonActions {
     void setPollTimer() override {}
 };
 
+// `answer`: what every input reads, or kEcho for a healthy unit (each
+// input reads its output back), or kInvert for one whose every input
+// disagrees (three lines a cycle).
+constexpr int kEcho = -1;
+constexpr int kInvert = -2;
+
 class InstantServices : public LoopbackServices {
 public:
     InstantServices(RunFlag& flag, CycleCounter& counter, std::uint32_t cycles, int answer)
         : m_flag(flag), m_counter(counter), m_cycles(cycles), m_answer(answer)
     {
     }
-    void writeOutput(int, int) override {}
-    int readInput(int) override { return m_answer; }
+    void writeOutput(int channel, int level) override { m_written[channel] = level; }
+    int readInput(int channel) override
+    {
+        return m_answer == kEcho ? m_written[channel] : m_answer == kInvert ? 1 - m_written[channel] : m_answer;
+    }
     void sleep(unsigned milliseconds) override
     {
         // Time passes by exactly what is asked, so every wait is one sleep.
@@ -76,6 +91,7 @@ private:
     CycleCounter& m_counter;
     std::uint32_t m_cycles;
     int m_answer;
+    int m_written[3] = {};
     unsigned m_next = 0;
     std::uint64_t m_ticks = 0;
     NoButton m_button;
@@ -94,6 +110,75 @@ double timeCycles(std::uint32_t cycles, int answer, TestLog& log)
     const auto start = Clock::now();
     TestThreadProc(dialog, services, dialog, flag, counter);
     return secondsSince(start);
+}
+
+// Journal files that keep nothing and count the calls.
+class CountingJournalFiles : public JournalFileSystem {
+public:
+    long writes = 0, flushes = 0;
+
+    std::unique_ptr<JournalFile> create(const std::string&, FileResult& result) override
+    {
+        result = {};
+        return std::make_unique<File>(*this);
+    }
+    FileResult lastWriteTime(const std::string&, LocalDateTime&) override { return {FileStatus::Missing, 2}; }
+    FileResult rename(const std::string&, const std::string&) override { return {}; }
+    FileResult remove(const std::string&) override { return {}; }
+    std::string describe(unsigned long) override { return {}; }
+
+private:
+    class File : public JournalFile {
+    public:
+        explicit File(CountingJournalFiles& files) : m_files(files) {}
+        FileResult write(std::uint64_t, const char*, std::size_t) override
+        {
+            ++m_files.writes;
+            return {};
+        }
+        FileResult flush() override
+        {
+            ++m_files.flushes;
+            return {};
+        }
+        FileResult read(std::uint64_t, char* data, std::size_t size) override
+        {
+            std::fill(data, data + size, '\0');
+            return {};
+        }
+
+    private:
+        CountingJournalFiles& m_files;
+    };
+};
+
+// The journal's flushes per minute over `minutes` simulated minutes of the
+// real worker, its waits taking exactly what they ask (about 330 ms a
+// cycle), the journal's tick count the worker's own.
+void countJournalFlushes(const char* unit, int answer, int minutes)
+{
+    RunFlag flag;
+    CycleCounter counter;
+    TestLog log;
+    NullDialog dialog(log);
+    const std::uint32_t cycles = static_cast<std::uint32_t>(minutes) * 60000u / (3 * (SETTLE_DELAY_MS + CHANNEL_GAP_MS));
+    InstantServices services(flag, counter, cycles, answer);
+    CountingJournalFiles files;
+    TestJournal journal(log, files, [&services] { return services.tickCount(); });
+    LogListener logListener(log, &journal, {});
+    ReadingStream stream;
+    stream.add(journal);
+    stream.add(logListener);
+    NoButton button;
+    flag.onTestButton(button);
+    TestThreadProc(dialog, services, stream, flag, counter);
+    const double simulatedMinutes = services.tickCount() / 60000.0;
+    // A row of scripts/bench.sh's table.
+    std::printf("ROW|journal flushes per minute, %s|%.1f (goal for a healthy unit: at most 12)|host logic bench: "
+                "%ld flushes and %ld writes in %u cycles of the real worker over %.2f simulated minutes, "
+                "counting journal files\n",
+                unit, files.flushes / simulatedMinutes, files.flushes, files.writes, counter.value(),
+                simulatedMinutes);
 }
 
 } // namespace
@@ -132,6 +217,8 @@ int main()
         const double seconds = secondsSince(start);
         std::printf("formatLogLine: %.0f ns per line (%zu bytes)\n", seconds * 1e9 / lines, bytes);
     }
+    countJournalFlushes("healthy unit", kEcho, 10);
+    countJournalFlushes("every input failing (3 lines a cycle)", kInvert, 10);
     std::printf("real cycle for comparison: %u ms of waits\n", 3 * (SETTLE_DELAY_MS + CHANNEL_GAP_MS));
     return 0;
 }
