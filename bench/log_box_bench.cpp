@@ -28,6 +28,7 @@
 #include "framework/summary_static.h"
 #include "framework/tick_clock.h"
 #include "framework/windows_journal_files.h"
+#include "diagnosis.h"
 #include "log_listener.h"
 #include "reading.h"
 #include "loopback_log.h"
@@ -609,13 +610,12 @@ int main(int argc, char** argv) {
         if (journal.fileName().empty())
             std::printf("note: no journal could be made in the current directory\n");
         journal.finish(false);
-        // ---- DIAGNOSIS ON / OFF goes here. The diagnosis is one more
-        // listener of the stream, after the log; with the journal on in
-        // both, as in the program, its row is:
-        //     zorik::TestJournal journaled(small.log, files);
-        //     Diagnosis diagnosis(...);
-        //     benchOnOff(small, "diagnosis", {&journaled, &diagnosis}, {&journaled, nullptr}, 2 * rounds, cycles);
-        //     journaled.finish(false);
+        // The diagnosis, one more listener after the log, with the journal
+        // on in both rounds, as in the program.
+        zorik::TestJournal journaled(small.log, files);
+        zorik::Diagnosis diagnosis;
+        benchOnOff(small, "diagnosis", {&journaled, &diagnosis}, {&journaled, nullptr}, 2 * rounds, cycles);
+        journaled.finish(false);
     }
     benchJournalLines();
     // The summary line's cost to the cycle: rounds with and without it, in
