@@ -126,6 +126,12 @@ public:
     FileResult rename(const std::string&, const std::string&) override { return {}; }
     FileResult remove(const std::string&) override { return {}; }
     std::string describe(unsigned long) override { return {}; }
+    FileResult size(const std::string&, std::uint64_t&) override { return {FileStatus::Missing, 2}; }
+    FileResult read(const std::string&, std::uint64_t, char*, std::size_t, std::size_t&) override
+    {
+        return {FileStatus::Missing, 2};
+    }
+    FileResult truncate(const std::string&, std::uint64_t) override { return {FileStatus::Missing, 2}; }
 
 private:
     class File : public JournalFile {
