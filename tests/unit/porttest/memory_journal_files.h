@@ -40,15 +40,10 @@ public:
     }
     FileResult lastWriteTime(const std::string& name, LocalDateTime& time) override
     {
-        auto found = entries.find(name);
-        if (found == entries.end())
-            return {FileStatus::Missing, 2};
-        if (found->second.folder)
-            return {FileStatus::Failed, 5};
-        if (found->second.heldByOther || found->second.openHere)
-            return {FileStatus::InUse, 32};
-        time = found->second.written;
-        return {};
+        const FileResult opened = openLeft(name);
+        if (opened.done())
+            time = entries[name].written;
+        return opened;
     }
     FileResult rename(const std::string& from, const std::string& to) override
     {
