@@ -12,8 +12,11 @@ namespace zorik {
 struct RunBounds {
     std::uint32_t cycles = 0;
     std::uint32_t seconds = 0;
+    // /rate:P in hundredths of a percent (proof_rate.h): the run ends once
+    // the rate is proved or the fault named; the worker asks its EndRule.
+    std::uint32_t rate = 0;
 
-    bool any() const { return cycles != 0 || seconds != 0; }
+    bool any() const { return cycles != 0 || seconds != 0 || rate != 0; }
     // Checked before a cycle begins, so the cycle under way always
     // completes and cycle `cycles` + 1 never begins.
     bool reached(std::uint32_t cyclesBegun, std::uint64_t testingMs) const

@@ -1,6 +1,7 @@
 #include "command_line.h"
 
 #include "program_texts.h"
+#include "proof_rate.h"
 
 #include <cstddef>
 #include <initializer_list>
@@ -17,7 +18,12 @@ const char kAccepted[] =
     "  /seconds:S    end after S seconds of testing, S from 1 to 2678400 (31 days)\r\n"
     "  /report:FILE  write the report to FILE instead of ErrorInfo.txt\r\n"
     "  /result:FILE  write the diagnosis to FILE (an INI file) when the program ends after a test\r\n"
-    "/report needs /cycles or /seconds beside it. FILE is a file's name, not a folder nor a device\r\n"
+    "  /rate:P       end once an error rate below P percent is proved or the fault is named,\r\n"
+    "                P from 0.1 to 50 (% optional, . as the decimal point, at most two decimals)\r\n"
+    "  /station:FILE a station: test unit after unit by serial number, one row each in FILE (CSV)\r\n"
+    "  /units:FOLDER with /station: each unit's report and result file in FOLDER, an existing folder\r\n"
+    "/report needs /cycles, /seconds or /rate beside it; /station needs one of them and takes\r\n"
+    "neither /report nor /result. FILE is a file's name, not a folder nor a device\r\n"
     "(CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, CONIN$, CONOUT$, CLOCK$) nor a name the\r\n"
     "program keeps for itself (ErrorInfo.unsaved*.txt, ErrorInfo.recovered-*.txt); /report and\r\n"
     "/result name two different files.";
@@ -249,52 +255,81 @@ ParsedCommandLine parseCommandLine(const char* commandLine, const char* programP
     ParsedCommandLine parsed;
     if (commandLine == nullptr)
         return parsed;
-    enum { CYCLES, SECONDS, REPORT, RESULT, OPTIONS };
-    bool given[OPTIONS] = {false, false, false, false};
-    std::string reportWritten, resultWritten;
+    enum { CYCLES, SECONDS, REPORT, RESULT, RATE, STATION, UNITS, OPTIONS };
+    bool given[OPTIONS] = {};
+    std::string written[OPTIONS];
+    std::string& reportWritten = written[REPORT];
+    std::string& resultWritten = written[RESULT];
     for (const Argument& argument : splitArguments(skipProgramName(commandLine, programPath))) {
-        static const char* const kNames[OPTIONS] = {"cycles", "seconds", "report", "result"};
+        static const char* const kNames[OPTIONS] = {"cycles", "seconds", "report", "result", "rate", "station", "units"};
         std::string rest;
         bool colon = false;
         int option = 0;
         while (option < OPTIONS && !isOption(argument.value, kNames[option], rest, colon))
             ++option;
-        const std::string& written = argument.written;
+        const std::string& asWritten = argument.written;
         if (option == OPTIONS)
-            return refuse({"Unknown argument \"", written, "\"."});
+            return refuse({"Unknown argument \"", asWritten, "\"."});
         const char* const name = kNames[option];
         if (given[option])
-            return refuse({"Argument \"", written, "\" gives /", name, " a second time."});
+            return refuse({"Argument \"", asWritten, "\" gives /", name, " a second time."});
         given[option] = true;
+        written[option] = argument.written;
         switch (option) {
         case CYCLES:
             if (!parseCount(rest, MAX_RUN_CYCLES, parsed.options.bounds.cycles))
-                return refuse({"Bad argument \"", written,
+                return refuse({"Bad argument \"", asWritten,
                                "\": the number of cycles must be a whole number from 1 to 4294967295."});
             break;
         case SECONDS:
             if (!parseCount(rest, MAX_RUN_SECONDS, parsed.options.bounds.seconds))
-                return refuse({"Bad argument \"", written,
+                return refuse({"Bad argument \"", asWritten,
                                "\": the number of seconds must be a whole number from 1 to 2678400."});
+            break;
+        case RATE:
+            if (!parseRate(rest, parsed.options.bounds.rate))
+                return refuse({"Bad argument \"", asWritten,
+                               "\": the error rate to prove must be a percentage from 0.1 to 50, with at most two "
+                               "decimals after a \".\" and \"%\" optional."});
+            break;
+        case UNITS:
+            if (rest.empty())
+                return refuse({"Bad argument \"", asWritten, "\": no folder name after /units:."});
+            if (const char* device = deviceNamed(rest))
+                return refuse({"Bad argument \"", asWritten, "\": \"", rest, "\" names the device ", device, ", not a folder."});
+            if (!isFolder || !isFolder(rest))
+                return refuse({"Bad argument \"", asWritten, "\": \"", rest, "\" is no existing folder."});
+            parsed.options.unitsFolder = rest;
             break;
         default:
             if (rest.empty())
-                return refuse({"Bad argument \"", written, "\": no file name after /", name, ":."});
+                return refuse({"Bad argument \"", asWritten, "\": no file name after /", name, ":."});
             if (const char* device = deviceNamed(rest))
-                return refuse({"Bad argument \"", written, "\": \"", rest, "\" names the device ", device, ", not a file."});
+                return refuse({"Bad argument \"", asWritten, "\": \"", rest, "\" names the device ", device, ", not a file."});
             if (isJournalName(rest))
-                return refuse({"Bad argument \"", written, "\": \"", rest,
+                return refuse({"Bad argument \"", asWritten, "\": \"", rest,
                                "\" is a name the program keeps for its journals, which hold test results."});
             if (namesFolder(rest) || (isFolder && isFolder(rest)))
-                return refuse({"Bad argument \"", written, "\": \"", rest, "\" is a folder, not a file."});
-            (option == REPORT ? parsed.options.reportFile : parsed.options.resultFile) = rest;
-            (option == REPORT ? reportWritten : resultWritten) = written;
+                return refuse({"Bad argument \"", asWritten, "\": \"", rest, "\" is a folder, not a file."});
+            (option == REPORT ? parsed.options.reportFile
+                              : option == RESULT ? parsed.options.resultFile : parsed.options.stationFile) = rest;
             break;
         }
     }
+    if (given[STATION]) {
+        if (!parsed.options.bounds.any())
+            return refuse({"Argument \"", written[STATION],
+                           "\" needs /cycles, /seconds or /rate beside it: each unit is tested for that length."});
+        for (int option : {REPORT, RESULT})
+            if (given[option])
+                return refuse({"Argument \"", written[option],
+                               "\" cannot go with /station: each unit's report and result file go to /units:FOLDER."});
+    } else if (given[UNITS]) {
+        return refuse({"Argument \"", written[UNITS], "\" needs /station beside it: only a station tests units one by one."});
+    }
     if (given[REPORT] && !parsed.options.bounds.any())
         return refuse({"Argument \"", reportWritten,
-                       "\" needs /cycles or /seconds beside it: only a bounded run writes its report by itself."});
+                       "\" needs /cycles, /seconds or /rate beside it: only a bounded run writes its report by itself."});
     if (given[RESULT]) {
         const std::string_view report = given[REPORT] ? std::string_view(parsed.options.reportFile) : kReportFileName;
         if (sameName(comparable(parsed.options.resultFile), comparable(report)))

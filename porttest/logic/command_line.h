@@ -1,6 +1,8 @@
 // The program's command line: nothing at all for the operator's dialog as
 // it always was, or a bounded run for a batch file:
-//   Zorik.exe [/cycles:N] [/seconds:S] [/report:FILE] [/result:FILE]
+//   Zorik.exe [/cycles:N] [/seconds:S] [/rate:P] [/report:FILE] [/result:FILE]
+// or a station on a production line, one unit after another:
+//   Zorik.exe /station:HISTORY.csv (/cycles:N | /seconds:S | /rate:P) [/units:FOLDER]
 // Option names in any case, after "/" or "-"; /report only beside /cycles
 // or /seconds; each option at most once. Anything else is refused as a
 // whole, before anything runs, with a message naming the argument as
@@ -23,6 +25,8 @@ struct RunOptions {
     RunBounds bounds;           // none: the dialog as always
     std::string reportFile;     // empty: the report's usual name
     std::string resultFile;     // empty: no result file
+    std::string stationFile;    // /station: the history; empty: no station
+    std::string unitsFolder;    // /units: each unit's report and result file
 };
 
 struct ParsedCommandLine {

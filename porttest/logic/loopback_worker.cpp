@@ -77,7 +77,8 @@ void runCycle(LoopbackDialog& dialog, LoopbackServices& services, CycleCounter& 
 } // namespace
 
 unsigned TestThreadProc(LoopbackDialog& dialog, LoopbackServices& services, ReadingListener& listener,
-                        RunFlag& run, CycleCounter& counter, TestTally& tally, const RunBounds& bounds)
+                        RunFlag& run, CycleCounter& counter, TestTally& tally, const RunBounds& bounds,
+                        const EndRule* endRule)
 {
     // The flag and the bounds are looked at only between cycles, so a stop
     // lets the running cycle finish all three channels.
@@ -88,7 +89,8 @@ unsigned TestThreadProc(LoopbackDialog& dialog, LoopbackServices& services, Read
         // operator may have changed the switches between runs.
         RunOutputs outputs;
         while (run.keepCycling()) {
-            if (bounds.reached(counter.value(), tally.advance(services.tickCount()))) {
+            if (bounds.reached(counter.value(), tally.advance(services.tickCount())) ||
+                (endRule != nullptr && endRule->reached(counter.value()))) {
                 run.stopAtBound();
                 break;
             }

@@ -13,6 +13,7 @@
 #include "run_control.h"
 #include "test_tally.h"
 #include "loopback_globals.h"
+#include "proof_rate.h"
 #include "reading.h"
 
 namespace zorik {
@@ -28,9 +29,11 @@ namespace zorik {
 // running period is timed in `tally` by the tick count. A run with
 // `bounds` stops by itself (RunFlag::stopAtBound) before the first cycle
 // that would pass them; memory that runs out stops it too
-// (RunFlag::stopOutOfMemory).
+// (RunFlag::stopOutOfMemory). So does `endRule`, when given, once it is
+// reached (a /rate run proved or named).
 unsigned TestThreadProc(LoopbackDialog& dialog, LoopbackServices& services, ReadingListener& listener,
                         RunFlag& run = g_bTestRunning, CycleCounter& counter = g_nTestCount,
-                        TestTally& tally = g_testTally, const RunBounds& bounds = RunBounds());
+                        TestTally& tally = g_testTally, const RunBounds& bounds = RunBounds(),
+                        const EndRule* endRule = nullptr);
 
 } // namespace zorik

@@ -14,7 +14,10 @@ class UnattendedRun {
 public:
     void setOptions(const RunOptions& options) { m_options = options; }
     const RunOptions& options() const { return m_options; }
-    bool active() const { return m_options.bounds.any(); }
+    // A station (/station) runs its units one by one with these bounds,
+    // and is no bounded run.
+    bool active() const { return m_options.bounds.any() && !station(); }
+    bool station() const { return !m_options.stationFile.empty(); }
     // The report's name: /report's, or the usual one.
     const char* reportName() const;
 

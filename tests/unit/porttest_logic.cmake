@@ -9,7 +9,10 @@ zorik_add_test(porttest_logic_test
     porttest/command_line_test.cpp
     porttest/summary_test.cpp
     porttest/test_journal_test.cpp
-    LIBS zorik_porttest_logic)
+    porttest/station_test.cpp
+    LIBS zorik_porttest_logic zorik_station)
+# Its Korean expectations are the program's bytes.
+set_source_files_properties(porttest/station_test.cpp PROPERTIES COMPILE_OPTIONS "-finput-charset=UTF-8;-fexec-charset=CP949")
 target_include_directories(porttest_logic_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/porttest)
 
 # The diagnosis against the simulated unit's model, driven with the test's

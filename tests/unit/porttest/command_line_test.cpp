@@ -19,12 +19,17 @@ struct Row {
     const char* report;
     const char* refusal;     // refused rows: up to the list of what is accepted
     const char* result = ""; // accepted rows
+    const char* station = "";
+    const char* units = "";
+    std::uint32_t rate = 0;  // hundredths of a percent
 };
 
 const std::set<std::string> kFolders = {"reports", "C:\\temp", "..\\out"};
 
 const char kCyclesRange[] = ": the number of cycles must be a whole number from 1 to 4294967295.";
 const char kSecondsRange[] = ": the number of seconds must be a whole number from 1 to 2678400.";
+const char kRateRange[] = ": the error rate to prove must be a percentage from 0.1 to 50, with at most two decimals "
+                          "after a \".\" and \"%\" optional.";
 
 const char kProgramPath[] = "C:\\Program Files\\Zorik\\Zorik.exe";
 
@@ -58,7 +63,7 @@ const Row kRows[] = {
     {"Zorik.exe /cycles:5 /report:", 0, 0, "", "Bad argument \"/report:\": no file name after /report:."},
     {"Zorik.exe /cycles:5 /report:\"\"", 0, 0, "", "Bad argument \"/report:\"\"\": no file name after /report:."},
     {"Zorik.exe /report:out.txt", 0, 0, "",
-     "Argument \"/report:out.txt\" needs /cycles or /seconds beside it: only a bounded run writes its report by itself."},
+     "Argument \"/report:out.txt\" needs /cycles, /seconds or /rate beside it: only a bounded run writes its report by itself."},
     {"Zorik.exe /cycles:5 -Cycles:6", 0, 0, "", "Argument \"-Cycles:6\" gives /cycles a second time."},
     {"Zorik.exe /seconds:5 /report:a /report:b", 0, 0, "", "Argument \"/report:b\" gives /report a second time."},
     {"Zorik.exe /cycles:5 /help", 0, 0, "", "Unknown argument \"/help\"."},
@@ -131,11 +136,41 @@ const Row kRows[] = {
     {"Zorik.exe /cycles:5 /report:\xB0\x41.txt /result:\xB0\x41.TXT", 0, 0, "", "Argument \"/result:\xB0\x41.TXT\" names the same file%R"},
     // a double-byte character's trail byte is no letter to fold: two names
     {"Zorik.exe /cycles:5 /report:\xB0\x41.txt /result:\xB0\x61.txt", 5, 0, "\xB0\x41.txt", nullptr, "\xB0\x61.txt"},
+
+    // /rate, alone or in a station; /station needs a length; /units a station and a folder
+    {"Zorik.exe /rate:5", 0, 0, "", nullptr, "", "", "", 500},
+    {"Zorik.exe -RATE:0.1% /report:r.txt", 0, 0, "r.txt", nullptr, "", "", "", 10},
+    {"Zorik.exe /station:h.csv /rate:5%", 0, 0, "", nullptr, "", "h.csv", "", 500},
+    {"Zorik.exe /Station:\"C:\\Line 1\\h.csv\" /cycles:59 /units:reports", 59, 0, "", nullptr, "",
+     "C:\\Line 1\\h.csv", "reports"},
+    {"Zorik.exe /station:h.csv /seconds:20 -units:..\\out", 0, 20, "", nullptr, "", "h.csv", "..\\out"},
+    {"Zorik.exe /rate:0.09", 0, 0, "", "Bad argument \"/rate:0.09\"%P"},
+    {"Zorik.exe /rate:50.5", 0, 0, "", "Bad argument \"/rate:50.5\"%P"},
+    {"Zorik.exe /rate:5,5", 0, 0, "", "Bad argument \"/rate:5,5\"%P"},
+    {"Zorik.exe /rate", 0, 0, "", "Bad argument \"/rate\"%P"},
+    {"Zorik.exe /rate:1 /rate:2", 0, 0, "", "Argument \"/rate:2\" gives /rate a second time."},
+    {"Zorik.exe /station:h.csv", 0, 0, "",
+     "Argument \"/station:h.csv\" needs /cycles, /seconds or /rate beside it: each unit is tested for that length."},
+    {"Zorik.exe /station:h.csv /units:reports", 0, 0, "", "Argument \"/station:h.csv\" needs /cycles%R"},
+    {"Zorik.exe /station:h.csv /rate:5 /report:a.txt", 0, 0, "",
+     "Argument \"/report:a.txt\" cannot go with /station: each unit's report and result file go to /units:FOLDER."},
+    {"Zorik.exe /result:a.ini /station:h.csv /rate:5", 0, 0, "", "Argument \"/result:a.ini\" cannot go with /station%R"},
+    {"Zorik.exe /rate:5 /units:reports", 0, 0, "",
+     "Argument \"/units:reports\" needs /station beside it: only a station tests units one by one."},
+    {"Zorik.exe /station:h.csv /rate:5 /units:nowhere", 0, 0, "",
+     "Bad argument \"/units:nowhere\": \"nowhere\" is no existing folder."},
+    {"Zorik.exe /station:h.csv /rate:5 /units:", 0, 0, "", "Bad argument \"/units:\": no folder name after /units:."},
+    {"Zorik.exe /station:h.csv /rate:5 /units:lpt1", 0, 0, "",
+     "Bad argument \"/units:lpt1\": \"lpt1\" names the device LPT1, not a folder."},
+    {"Zorik.exe /station:nul /rate:5", 0, 0, "", "Bad argument \"/station:nul\": \"nul\" names the device NUL, not a file."},
+    {"Zorik.exe /station:reports /rate:5", 0, 0, "", "Bad argument \"/station:reports\": \"reports\" is a folder, not a file."},
+    {"Zorik.exe /station: /rate:5", 0, 0, "", "Bad argument \"/station:\": no file name after /station:."},
+    {"Zorik.exe /station:a.csv /station:b.csv", 0, 0, "", "Argument \"/station:b.csv\" gives /station a second time."},
 };
 
 const char kKeptName[] = ": \"%\" is a name the program keeps for its journals, which hold test results.";
 
-// %C, %S: the ranges' words; %J: the kept name's, with the value; %R: the
+// %C, %S, %P: the ranges' words; %J: the kept name's, with the value; %R: the
 // refusal goes on, not compared.
 std::string expanded(const char* refusal)
 {
@@ -151,7 +186,7 @@ std::string expanded(const char* refusal)
         words.replace(words.find('%'), 1, text.substr(colon + 1, text.size() - colon - 2));
         text += words;
     } else if (kind != 'R') {
-        text += kind == 'C' ? kCyclesRange : kSecondsRange;
+        text += kind == 'C' ? kCyclesRange : kind == 'S' ? kSecondsRange : kRateRange;
     }
     return text;
 }
@@ -176,6 +211,9 @@ TEST(CommandLine, AcceptedAndRefusedArguments)
             EXPECT_EQ(parsed.options.bounds.seconds, row.seconds);
             EXPECT_EQ(parsed.options.reportFile, row.report);
             EXPECT_EQ(parsed.options.resultFile, row.result);
+            EXPECT_EQ(parsed.options.stationFile, row.station);
+            EXPECT_EQ(parsed.options.unitsFolder, row.units);
+            EXPECT_EQ(parsed.options.bounds.rate, row.rate);
         } else {
             const std::string sentence = expanded(row.refusal);
             const bool whole = std::string(row.refusal).find("%R") == std::string::npos;
@@ -187,6 +225,10 @@ TEST(CommandLine, AcceptedAndRefusedArguments)
                       std::string::npos);
             EXPECT_NE(parsed.refusal.find("/report:FILE"), std::string::npos);
             EXPECT_NE(parsed.refusal.find("/result:FILE"), std::string::npos);
+            EXPECT_NE(parsed.refusal.find("/rate:P       end once an error rate below P percent is proved"),
+                      std::string::npos);
+            EXPECT_NE(parsed.refusal.find("/station:FILE a station"), std::string::npos);
+            EXPECT_NE(parsed.refusal.find("/units:FOLDER with /station"), std::string::npos);
         }
     }
 }

@@ -1,0 +1,90 @@
+#include "station_texts.h"
+
+#include "result_file.h"
+#include "summary_line.h"
+
+namespace zorik {
+
+const char kBannerWaiting[] = "일련번호를 스캔하거나 입력하고 Enter를 누르십시오";
+const char kSerialLabel[] = "일련번호:";
+
+namespace {
+
+void appendShare(std::string& text, std::uint32_t part, std::uint32_t whole)
+{
+    if (whole == 0) {
+        text += "-";
+        return;
+    }
+    appendPercent(text, 100.0 * part / whole, 1);
+    text += "% (";
+    appendDecimal(text, part);
+    text += '/';
+    appendDecimal(text, whole);
+    text += ')';
+}
+
+} // namespace
+
+std::string formatTestingBanner(const std::string& serial, std::uint32_t attempt)
+{
+    std::string text = "시험 중: " + serial + "  (시험 ";
+    appendDecimal(text, attempt);
+    text += "회째)";
+    return text;
+}
+
+std::string formatUnitBanner(const HistoryRow& row, const std::string& findingWords, bool sendToRepair,
+                             const std::string& fileTrouble)
+{
+    std::string text = row.verdict + "  " + row.serial + "  (시험 ";
+    appendDecimal(text, row.attempt);
+    text += "회째)\r\n";
+    if (row.verdict == "INCOMPLETE")
+        text += "시험을 끝까지 하지 않음";
+    else
+        text += findingWords.empty() ? std::string("정상") : findingWords;
+    if (sendToRepair)
+        text += "\r\n불량 3회 이상: 이 유닛을 수리로 보내십시오";
+    if (row.fixtureSuspect)
+        text += "\r\n경고: 서로 다른 유닛이 같은 불량을 연속으로 보임 - 케이블, 어댑터 또는 지그 불량 가능성. "
+                "양품 유닛이나 루프백 플러그로 확인하십시오";
+    if (!fileTrouble.empty())
+        text += "\r\n" + fileTrouble;
+    return text;
+}
+
+std::string formatYieldLine(const StationYield& yield)
+{
+    std::string text = "오늘 이 스테이션: ";
+    appendDecimal(text, yield.units);
+    text += "대, 첫 통과율 ";
+    appendShare(text, yield.firstPassed, yield.firstTimeUnits);
+    text += ", 최종 수율 ";
+    appendShare(text, yield.finallyPassed, yield.units);
+    if (yield.topInput >= 0) {
+        text += ", 최다 불량: 입력 ";
+        appendDecimal(text, static_cast<std::uint64_t>(yield.topInput));
+        text += ' ' + yield.topFinding + ' ';
+        appendDecimal(text, yield.topCount);
+        text += "건";
+    }
+    return text;
+}
+
+std::string formatHistoryTrouble(const std::string& history, const std::string& historyReason,
+                                 const std::string& pending, const std::string& pendingReason, bool inPending)
+{
+    std::string text = "기록 파일 \"" + history + "\"에 쓰지 못함 (" + historyReason + "): ";
+    if (inPending)
+        return text + "\"" + pending + "\"에 보관, 다음 유닛 때 옮김";
+    return text + "\"" + pending + "\"에도 쓰지 못함 (" + pendingReason + "): 메모리에 보관, 다음 유닛 때 다시 씀";
+}
+
+std::string formatHistoryUnreadable(const std::string& history, const std::string& reason)
+{
+    return "기록 파일 \"" + history + "\"을 읽지 못했습니다 (" + reason +
+           "). 시도 횟수와 수율은 이 파일에서 나오므로 스테이션을 열지 않습니다.";
+}
+
+} // namespace zorik
