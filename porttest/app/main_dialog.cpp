@@ -42,6 +42,25 @@ CPortTestDlg::CPortTestDlg(CWnd* pParent)
 
 CPortTestDlg::~CPortTestDlg() = default;
 
+void CPortTestDlg::SetRunOptions(const zorik::RunOptions& options)
+{
+    m_unattended.setOptions(options);
+    if (options.bounds.rate != 0)
+        m_proofRule.emplace(options.bounds.rate, g_testTally, m_diagnosis);
+}
+
+zorik::RunEnded CPortTestDlg::RunEndedNow() const
+{
+    if (m_unitEndedEarly || !g_bTestRunning.boundReached())
+        return zorik::RunEnded::Early;
+    if (m_proofRule) {
+        const zorik::RunEnded ended = m_proofRule->ended(g_nTestCount.value());
+        if (ended != zorik::RunEnded::None)
+            return ended;
+    }
+    return zorik::RunEnded::Bound;
+}
+
 void CPortTestDlg::DoDataExchange(CDataExchange* pDX)
 {
     CDialog::DoDataExchange(pDX);
@@ -87,6 +106,9 @@ BOOL CPortTestDlg::OnInitDialog()
     UpdateSummary();
     if (IsBoundedRun())
         StartBoundedRun();
+    // A station's serial field has the focus: the system must not move it.
+    if (m_unattended.station())
+        return OpenStation() ? FALSE : TRUE;
     return TRUE;
 }
 
@@ -118,6 +140,10 @@ LRESULT CPortTestDlg::OnCtlColorStatic(WPARAM wParam, LPARAM lParam)
         if (HBRUSH brush = m_summary.Colours(reinterpret_cast<HDC>(wParam)))
             return reinterpret_cast<LRESULT>(brush);
     }
+    if (m_station) {
+        if (HBRUSH brush = m_station->Colours(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam)))
+            return reinterpret_cast<LRESULT>(brush);
+    }
     Default();
     return 0;
 }
@@ -139,6 +165,7 @@ void CPortTestDlg::OnTimer(UINT_PTR nIDEvent)
             KillTimer(SUMMARY_TIMER_ID);
         CheckOutOfMemory();
         CheckBoundedRunEnd();
+        CheckStationUnitEnd();
         return;
     }
     for (int channel = 0; channel < 3; ++channel)

@@ -16,6 +16,11 @@
 #include "run_control.h"
 #include "test_journal.h"
 #include "unattended_run.h"
+#include "proof_rate.h"
+#include "station_panel.h"
+
+#include <memory>
+#include <optional>
 
 #include "resource.h"
 
@@ -38,7 +43,7 @@ public:
     // Before DoModal: the command line's options. With bounds, the test
     // runs by itself within them, then the report is written and the
     // dialog ends (a bounded run).
-    void SetRunOptions(const zorik::RunOptions& options) { m_unattended.setOptions(options); }
+    void SetRunOptions(const zorik::RunOptions& options);
     // After DoModal: the program's exit code (bounded_run.h).
     int ExitCode() const;
 
@@ -155,6 +160,32 @@ private:
     // asked (the bound, Test, the exit button, Esc, the close box) decides
     // nothing but the exit code.
     void EndBoundedRun();
+
+    // /rate: ends the test once the rate is proved or the fault named.
+    std::optional<zorik::ProofRule> m_proofRule;
+    // How the test just run ended, as the result file and the history say.
+    zorik::RunEnded RunEndedNow() const;
+
+    // main_dialog_station.cpp: station mode (/station), one unit after
+    // another; null without /station.
+    std::unique_ptr<CStationPanel> m_station;
+    bool m_unitEndedEarly = false;
+    bool m_stationRefused = false;
+    // From OnInitDialog: reads the history and makes the panel; false when
+    // the history cannot be read (said in a box; the dialog ends).
+    bool OpenStation();
+    // Enter in the serial field, or Test between units.
+    void StartStationUnit();
+    // Test during a unit.
+    void StopStationUnitEarly();
+    // On the summary timer: the unit's worker has retired.
+    void CheckStationUnitEnd();
+    void EndStationUnit();
+    // The exit button, Esc, the close box during a unit: it ends early and
+    // is recorded before the dialog leaves as it always does.
+    void EndStationUnitForLeaving();
+    // Enter anywhere but in the serial field never leaves a station.
+    bool StationTakesEnter();
 
     // zorik::LoopbackDialog: called on the worker thread.
     void setOutputIndicator(int channel, int checked) override;

@@ -17,6 +17,9 @@ void CPortTestDlg::OnOK()
         EndBoundedRun();
         return;
     }
+    if (StationTakesEnter())
+        return;
+    EndStationUnitForLeaving();
     AskAndFinishRun();
     CDialog::OnOK();
 }
@@ -27,6 +30,7 @@ void CPortTestDlg::OnCancel()
         EndBoundedRun();
         return;
     }
+    EndStationUnitForLeaving();
     // Results of a test are never thrown away without asking. The worker
     // is stopped before the count is looked at, so that no first cycle can
     // begin between the look and the end.
@@ -78,7 +82,14 @@ bool CPortTestDlg::WriteResultFile()
     const std::string& name = m_unattended.options().resultFile;
     if (name.empty() || g_nTestCount.value() == 0)
         return true;
-    const std::string bytes = zorik::formatResultFile(SummaryNow(), m_diagnosis);
+    // A /rate run says how it ended and, for a pass, the rate it proved.
+    zorik::ResultEnd end;
+    const zorik::RunEnded ended = RunEndedNow();
+    if (m_proofRule) {
+        end.ended = zorik::runEndedWord(ended);
+        end.provenBelow = ended == zorik::RunEnded::Proved ? m_unattended.options().bounds.rate : 0;
+    }
+    const std::string bytes = zorik::formatResultFile(SummaryNow(), m_diagnosis, end);
     zorik::StdioReportFileSystem files;
     std::unique_ptr<zorik::ReportFile> file = files.create(name);
     if (!file)
@@ -104,6 +115,8 @@ int CPortTestDlg::ExitCode() const
 {
     if (IsBoundedRun())
         return m_unattended.exitCode();
+    if (m_stationRefused)
+        return zorik::EXIT_REPORT_NOT_WRITTEN;
     return m_outOfMemoryTold ? zorik::EXIT_OUT_OF_MEMORY : zorik::EXIT_NO_DISAGREEMENT;
 }
 

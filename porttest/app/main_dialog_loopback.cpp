@@ -15,6 +15,13 @@ void CPortTestDlg::OnTest()
         EndBoundedRun();
         return;
     }
+    if (m_station) {
+        if (m_station->UnitRunning())
+            StopStationUnitEarly();
+        else
+            StartStationUnit();
+        return;
+    }
     g_bTestRunning.onTestButton(*this);
     SetTimer(SUMMARY_TIMER_ID, SUMMARY_PERIOD_MS, nullptr);
 }
@@ -27,7 +34,7 @@ UINT CPortTestDlg::TestThreadEntry(LPVOID parameter)
     TickClockKeepThreadOnOneProcessor();
     CPortTestDlg& dlg = *static_cast<CPortTestDlg*>(parameter);
     return zorik::TestThreadProc(dlg, services, dlg.m_readings, g_bTestRunning, g_nTestCount, g_testTally,
-                                 dlg.m_unattended.options().bounds);
+                                 dlg.m_unattended.options().bounds, dlg.m_proofRule ? &*dlg.m_proofRule : nullptr);
 }
 
 bool CPortTestDlg::startWorkerThread()

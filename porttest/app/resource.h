@@ -14,6 +14,11 @@
 #define IDC_LOG 1018
 #define IDC_SUMMARY 1019
 #define IDC_FINDINGS 1020
+// Station mode only, made at run time (station_panel.cpp): the serial
+// field, the banner over the last unit and the day's yield line.
+#define IDC_SERIAL 1021
+#define IDC_BANNER 1022
+#define IDC_YIELD 1023
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

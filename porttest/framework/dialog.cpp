@@ -115,10 +115,11 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         ::GetWindowRect(m_hWnd, &before);
         BOOL setFocus = OnInitDialog();
         // A dialog its initialisation did not place opens centred rather
-        // than in the screen's corner, where its template puts it.
+        // than in the screen's corner, where its template puts it; one it
+        // only made taller (a station's) is centred at its new size.
         RECT after;
         ::GetWindowRect(m_hWnd, &after);
-        if (::EqualRect(&before, &after))
+        if (before.left == after.left && before.top == after.top)
             CenterOnOwner();
         return setFocus;
     }

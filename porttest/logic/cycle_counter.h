@@ -20,6 +20,9 @@ public:
 
     std::uint32_t value() const { return m_value.load(); }
 
+    // A station's next unit counts from 1 again; only while no worker runs.
+    void reset() { m_value.store(0); }
+
 private:
     std::atomic<std::uint32_t> m_value;
 };

@@ -225,6 +225,13 @@ InputFinding Diagnosis::findingOf(const Counts& counts, int channel)
     return result;
 }
 
+void Diagnosis::reset()
+{
+    LockHold hold(m_lock);
+    for (Counts& counts : m_inputs)
+        counts = Counts();
+}
+
 InputFinding Diagnosis::input(int channel) const
 {
     if (channel < 0 || channel >= kInputs)

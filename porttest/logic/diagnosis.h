@@ -47,6 +47,9 @@ public:
     // --- worker thread ---
     void reading(const Reading& reading) override;
 
+    // --- the UI thread, while no worker runs: a station's next unit ---
+    void reset();
+
     // --- any thread ---
     InputFinding input(int channel) const;
     UnitPresence unit() const;

@@ -11,6 +11,14 @@ TestLog::TestLog() : m_text(kLogInitialText) {}
 
 TestLog::TestLog(std::string initial) : m_text(std::move(initial)) {}
 
+void TestLog::reset(std::string initial)
+{
+    LockHold hold(m_lock);
+    m_text = std::move(initial);
+    m_forBox.clear();
+    m_boxDropped = false;
+}
+
 void TestLog::append(const std::string& text)
 {
     LockHold hold(m_lock);

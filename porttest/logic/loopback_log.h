@@ -48,6 +48,10 @@ public:
     std::string textFrom(std::size_t offset) const;
     std::size_t size() const;
 
+    // A station's next unit: the log starts again from `initial`, with
+    // nothing waiting for the box. Only while no worker runs.
+    void reset(std::string initial);
+
 private:
     mutable Lock m_lock;
     std::string m_text;

@@ -1,5 +1,7 @@
 #include "result_file.h"
 
+#include "proof_rate.h"
+
 namespace zorik {
 
 namespace {
@@ -67,17 +69,22 @@ void appendPercent(std::string& text, double percent, int decimals)
     }
 }
 
-std::string formatResultFile(const SummaryFigures& figures, const Diagnosis& diagnosis)
+std::string formatResultFile(const SummaryFigures& figures, const Diagnosis& diagnosis, const ResultEnd& end)
 {
     const std::uint64_t* const d = figures.disagreements;
     std::string text;
     text.reserve(512);
     text += "[Result]\r\n";
-    appendLine(text, "Verdict", verdictOf(figures) == Verdict::Fail ? "FAIL" : "PASS");
+    appendLine(text, "Verdict",
+               end.verdict != nullptr ? end.verdict : verdictOf(figures) == Verdict::Fail ? "FAIL" : "PASS");
     appendNumberLine(text, "Cycles", figures.cycles);
     appendNumberLine(text, "Disagreements", d[0] + d[1] + d[2]);
     appendNumberLine(text, "Seconds", figures.testingSeconds);
     appendLine(text, "Unit", unitWord(diagnosis.unit()));
+    if (end.ended != nullptr)
+        appendLine(text, "Ended", end.ended);
+    if (end.provenBelow != 0)
+        appendLine(text, "ProvenBelow", formatRate(end.provenBelow).c_str());
     for (int c = 0; c < Diagnosis::kInputs; ++c) {
         const InputFinding input = diagnosis.input(c);
         text += "[Input";

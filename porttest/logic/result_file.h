@@ -14,7 +14,17 @@ namespace zorik {
 // [Input2] with Finding, Output (crossed only), Readings, Disagreements and,
 // for an intermittent input only, ErrorRate, ErrorRateLow, ErrorRateHigh
 // in percent with two decimals. Cycles and disagreements are the report's.
-std::string formatResultFile(const SummaryFigures& figures, const Diagnosis& diagnosis);
+// How the run ended, where that says more than its figures (a station's
+// unit, a /rate run): a Verdict in place of PASS (INCOMPLETE), `Ended=`
+// after Unit, and `ProvenBelow=` (the rate, in percent) after it.
+struct ResultEnd {
+    const char* verdict = nullptr;
+    const char* ended = nullptr;
+    std::uint32_t provenBelow = 0; // hundredths of a percent; 0: none
+};
+
+std::string formatResultFile(const SummaryFigures& figures, const Diagnosis& diagnosis,
+                             const ResultEnd& end = ResultEnd());
 
 // The INI word for a finding: "ok", "stuck-on", ..., "undetermined".
 const char* findingWord(Finding finding);

@@ -112,6 +112,12 @@ bool RunFlag::outOfMemory() const
     return m_outOfMemory;
 }
 
+void RunFlag::forgetBoundReached()
+{
+    LockHold hold(m_lock);
+    m_boundReached = false;
+}
+
 bool RunFlag::boundReached() const
 {
     LockHold hold(m_lock);

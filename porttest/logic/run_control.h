@@ -90,6 +90,8 @@ public:
 
     // True once a worker has stopped at its run's bound.
     bool boundReached() const;
+    // A station's next unit has bounds of its own: forgets the last one's.
+    void forgetBoundReached();
     // True once a worker has stopped because memory ran out.
     bool outOfMemory() const;
 

@@ -116,6 +116,19 @@ FileResult TestJournal::finish(bool keep)
     return removed;
 }
 
+void TestJournal::restart()
+{
+    LockHold hold(m_lock);
+    m_file.reset();
+    m_name.clear();
+    m_size = 0;
+    m_logBytesAtStart = 0;
+    m_begun = false;
+    m_failed = false;
+    m_linesUnflushed = false;
+    m_countUnflushed = false;
+}
+
 std::optional<std::string> TestJournal::takeFailureNotice()
 {
     std::optional<std::pair<std::string, FileResult>> failure;

@@ -72,6 +72,9 @@ public:
     // next start recovers it). What the removal came to: the caller tells
     // the operator when the file could not be removed.
     FileResult finish(bool keep);
+    // After finish, for a station's next unit: the next cycle makes a new
+    // journal of the log as it then stands.
+    void restart();
 
     // --- any thread ---
 

@@ -11,6 +11,14 @@ void TestTally::reading(const Reading& reading)
         ++m_disagreements[reading.channel];
 }
 
+void TestTally::reset()
+{
+    LockHold hold(m_lock);
+    m_disagreements[0] = m_disagreements[1] = m_disagreements[2] = 0;
+    m_testingMs = 0;
+    m_running = false;
+}
+
 void TestTally::beginRunning(std::uint32_t nowMs)
 {
     LockHold hold(m_lock);

@@ -32,6 +32,9 @@ public:
     std::uint64_t advance(std::uint32_t nowMs);
     void endRunning(std::uint32_t nowMs);
 
+    // --- the UI thread, while no worker runs: a station's next unit ---
+    void reset();
+
     // --- any thread ---
     std::uint64_t disagreements(int channel) const;
     std::uint64_t disagreements() const;

@@ -81,6 +81,11 @@ std::string formatHistoryTrouble(const std::string& history, const std::string& 
     return text + "\"" + pending + "\"에도 쓰지 못함 (" + pendingReason + "): 메모리에 보관, 다음 유닛 때 다시 씀";
 }
 
+std::string formatUnitFilesNotWritten(const std::string& name)
+{
+    return "유닛 파일 \"" + name + "\"을 쓰지 못함";
+}
+
 std::string formatHistoryUnreadable(const std::string& history, const std::string& reason)
 {
     return "기록 파일 \"" + history + "\"을 읽지 못했습니다 (" + reason +

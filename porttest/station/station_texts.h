@@ -33,6 +33,8 @@ std::string formatYieldLine(const StationYield& yield);
 // Windows' reasons.
 std::string formatHistoryTrouble(const std::string& history, const std::string& historyReason,
                                  const std::string& pending, const std::string& pendingReason, bool inPending);
+// /units: the unit's file `name` could not be written.
+std::string formatUnitFilesNotWritten(const std::string& name);
 // The history could not be read at start (a message box; the station
 // does not open).
 std::string formatHistoryUnreadable(const std::string& history, const std::string& reason);

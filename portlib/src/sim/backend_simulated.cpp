@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 namespace zorik {
@@ -57,12 +58,80 @@ sim::SimSettings settingsOrRefuse()
     return *parsed.settings;
 }
 
+// A bench swaps units on its fixture: with ZORIK_SIM_FILE naming a file,
+// the unit on the port is the one that file's text describes (ZORIK_SIM's
+// grammar), taken again whenever the file's last write time changes
+// (looked at every 100 ms at most), so that a test can put another unit on
+// the port while a program runs. ZORIK_SIM still says the rest (giveio)
+// and the unit until the file is there.
+class SwappedUnits {
+public:
+    SwappedUnits() : path_(variable("ZORIK_SIM_FILE")) {}
+
+    // The unit to use now: `fixed`, or the file's.
+    sim::SimulatedUnit& current(sim::SimulatedUnit& fixed, sim::MillisecondClock& clock)
+    {
+        if (path_.empty())
+            return fixed;
+        const DWORD now = GetTickCount();
+        if (!looked_ || now - lastLook_ >= 100) {
+            looked_ = true;
+            lastLook_ = now;
+            WIN32_FILE_ATTRIBUTE_DATA data;
+            if (GetFileAttributesExA(path_.c_str(), GetFileExInfoStandard, &data) &&
+                CompareFileTime(&data.ftLastWriteTime, &lastWrite_) != 0) {
+                lastWrite_ = data.ftLastWriteTime;
+                sim::ParsedSimSettings parsed = sim::parseSimSettings(fileText());
+                if (!parsed.settings)
+                    refuseToRun(parsed.error);
+                settings_ = std::make_unique<sim::SimSettings>(*parsed.settings);
+                unit_ = std::make_unique<sim::SimulatedUnit>(*settings_, clock);
+                unit_->placeAt(fixed.dataPort());
+            }
+        }
+        return unit_ ? *unit_ : fixed;
+    }
+
+private:
+    static std::string variable(const char* name)
+    {
+        char value[MAX_PATH + 1] = "";
+        const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+        return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
+    }
+
+    std::string fileText() const
+    {
+        std::string text;
+        HANDLE file = CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return text;
+        char buffer[512];
+        DWORD got = 0;
+        while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got != 0)
+            text.append(buffer, got);
+        CloseHandle(file);
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+            text.pop_back();
+        return text;
+    }
+
+    std::string path_;
+    bool looked_ = false;
+    DWORD lastLook_ = 0;
+    FILETIME lastWrite_ = {0, 0};
+    std::unique_ptr<sim::SimSettings> settings_;
+    std::unique_ptr<sim::SimulatedUnit> unit_;
+};
+
 // Made on the first call into the DLL from any of its functions, not while
 // the DLL loads, since a box must not be shown under the loader lock.
 struct Simulation {
     sim::SimSettings settings = settingsOrRefuse();
     sim::SteadyClock clock;
     sim::SimulatedUnit unit{settings, clock};
+    SwappedUnits swapped;
     WindowsPlatform windows;
     sim::SimulatedPlatform platform{windows, settings.giveioPresent};
     IniPortSettings file;
@@ -79,10 +148,17 @@ Simulation& simulation()
 // call on to the simulation, made on the first of them.
 class UnitOnFirstUse final : public PortIo {
 public:
-    std::uint8_t readByte(std::uint16_t port) override { return simulation().unit.readByte(port); }
+    // The channel logic serialises every port access, so a swap happens
+    // between two of them.
+    std::uint8_t readByte(std::uint16_t port) override
+    {
+        Simulation& sim = simulation();
+        return sim.swapped.current(sim.unit, sim.clock).readByte(port);
+    }
     void writeByte(std::uint16_t port, std::uint8_t value) override
     {
-        simulation().unit.writeByte(port, value);
+        Simulation& sim = simulation();
+        sim.swapped.current(sim.unit, sim.clock).writeByte(port, value);
     }
 };
 

@@ -39,6 +39,7 @@ public:
     // Moves the unit from 0x378/0x379 to `dataPort` and the port after it,
     // as a card's port would sit. Called before any access is made.
     void placeAt(std::uint16_t dataPort) { dataPort_ = dataPort; }
+    std::uint16_t dataPort() const { return dataPort_; }
 
 private:
     struct DataWrite {

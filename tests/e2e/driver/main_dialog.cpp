@@ -66,6 +66,14 @@ void MainDialog::pressKey(WORD virtualKey) const {
     postKeyPress(focus ? focus : window_, virtualKey);
 }
 
+void MainDialog::typeLine(const std::string& text) const {
+    HWND focus = focusedWindowOfThread(window_);
+    HWND target = focus ? focus : window_;
+    for (char c : text)
+        PostMessageA(target, WM_CHAR, static_cast<unsigned char>(c), 1);
+    postKeyPress(target, VK_RETURN);
+}
+
 void MainDialog::pressCloseBox() const {
     PostMessageA(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
 }

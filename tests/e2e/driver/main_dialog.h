@@ -21,6 +21,10 @@ enum ControlId : int {
     kLogBox = 1018,
     kSummary = 1019,
     kFindings = 1020,
+    // Station mode only (/station).
+    kSerialField = 1021,
+    kBanner = 1022,
+    kYieldLine = 1023,
 };
 
 inline int inputId(int channel) { return kInput0 + channel; }
@@ -50,6 +54,9 @@ public:
     // A key press delivered to the focused control, so that the dialog's
     // keyboard handling (Esc, Enter) takes its normal path.
     void pressKey(WORD virtualKey) const;
+    // What a keyboard-wedge barcode reader does: each byte of `text` as a
+    // character to the focused control, then Enter.
+    void typeLine(const std::string& text) const;
     // The close box of the title bar.
     void pressCloseBox() const;
 

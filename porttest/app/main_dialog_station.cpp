@@ -1,0 +1,107 @@
+// Station mode (/station): each serial read starts one unit's test with the
+// run's length; its end writes the unit's row and files and shows the
+// banner (station_panel.h). Between units the counts, the log, the
+// diagnosis and the journal start again, so that every unit's figures,
+// report and finding are its own; the journal of the last unit stays
+// until the next one starts, so that the exit button's report is that
+// unit's.
+#include "main_dialog.h"
+
+#include "framework/win_app.h"
+#include "loopback_globals.h"
+#include "program_texts.h"
+#include "stdio_report_file.h"
+
+bool CPortTestDlg::OpenStation()
+{
+    m_station = std::make_unique<CStationPanel>(m_unattended.options());
+    std::string refusal;
+    if (!m_station->Load(refusal)) {
+        AfxMessageBox(refusal.c_str(), MB_OK | MB_ICONHAND);
+        m_stationRefused = true;
+        m_station.reset();
+        EndDialog(IDCANCEL);
+        return false;
+    }
+    m_station->Create(m_hWnd);
+    return true;
+}
+
+void CPortTestDlg::StartStationUnit()
+{
+    // A worker still finishing the last unit's cycle is waited for.
+    if (!m_station || m_station->UnitRunning() || g_bTestRunning.workerActive())
+        return;
+    if (!m_station->TakeSerial())
+        return;
+    if (g_nTestCount.value() != 0) {
+        m_journal.finish(m_keepJournal);
+        m_keepJournal = false;
+        m_journal.restart();
+    }
+    g_nTestCount.reset();
+    g_testTally.reset();
+    m_diagnosis.reset();
+    m_strLog.reset(zorik::kLogInitialText);
+    m_strLog.append(zorik::formatLogHeader());
+    m_logBox.Show(m_strLog.text());
+    g_bTestRunning.forgetBoundReached();
+    m_unitEndedEarly = false;
+    UpdateSummary();
+    const bool started = g_bTestRunning.onTestButton(*this) == zorik::TestButtonResult::Started;
+    m_station->UnitStarted(started);
+    if (started)
+        SetTimer(SUMMARY_TIMER_ID, SUMMARY_PERIOD_MS, nullptr);
+}
+
+void CPortTestDlg::StopStationUnitEarly()
+{
+    if (!g_bTestRunning.value())
+        return; // already stopping
+    m_unitEndedEarly = true;
+    g_bTestRunning.onTestButton(*this);
+}
+
+void CPortTestDlg::CheckStationUnitEnd()
+{
+    if (m_station && m_station->UnitRunning() && !g_bTestRunning.workerActive())
+        EndStationUnit();
+}
+
+void CPortTestDlg::EndStationUnit()
+{
+    UpdateSummary();
+    OnShowNewLogLines(0, 0);
+    m_station->UnitEnded(SummaryNow(), m_diagnosis, RunEndedNow(), m_findingsShown, [this](const std::string& name) {
+        zorik::StdioReportFileSystem files;
+        const bool written = m_journal.writeReport(g_nTestCount.value(), files, name);
+        // The journal is then the unit's only report: kept for recovery.
+        m_keepJournal = m_keepJournal || !written;
+        return written;
+    });
+}
+
+void CPortTestDlg::EndStationUnitForLeaving()
+{
+    if (!m_station || !m_station->UnitRunning())
+        return;
+    m_unitEndedEarly = true;
+    StopTestAndWait();
+    EndStationUnit();
+}
+
+bool CPortTestDlg::StationTakesEnter()
+{
+    if (!m_station)
+        return false;
+    if (::GetFocus() == m_station->SerialField()) {
+        StartStationUnit();
+        return true;
+    }
+    // Enter on another control: back to the field, nothing else.
+    if (::GetKeyState(VK_RETURN) < 0) {
+        ::SetFocus(m_station->SerialField());
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,224 @@
+#include "station_panel.h"
+
+#include "resource.h"
+#include "result_file.h"
+#include "serial_number.h"
+#include "station_texts.h"
+#include "station_yield.h"
+#include "stdio_report_file.h"
+#include "unit_record.h"
+
+#ifndef ZORIK_FILE_VERSION
+#define ZORIK_FILE_VERSION "0.0.0.0"
+#endif
+
+namespace {
+
+// Below the template's lowest control (the finding line ends at 300), in
+// dialog units; the dialog grows by kAddedHeight.
+constexpr int kTemplateHeight = 305;
+constexpr int kAddedHeight = 84;
+
+HWND makeControl(HWND dialog, const char* className, const char* text, DWORD style, int id, int x, int y, int cx,
+                 int cy, HFONT font, DWORD exStyle = 0)
+{
+    RECT rect = {x, y, x + cx, y + cy};
+    ::MapDialogRect(dialog, &rect);
+    HWND control = ::CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, rect.left, rect.top,
+                                     rect.right - rect.left, rect.bottom - rect.top, dialog,
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+    if (control != nullptr)
+        ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return control;
+}
+
+bool writeFile(const std::string& name, const std::string& bytes)
+{
+    zorik::StdioReportFileSystem files;
+    std::unique_ptr<zorik::ReportFile> file = files.create(name);
+    if (!file)
+        return false;
+    const bool written = file->write(bytes.data(), bytes.size());
+    return file->close() && written;
+}
+
+std::string localTimeNow()
+{
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    std::string text;
+    zorik::appendDecimal(text, now.wYear, 4);
+    text += '-';
+    zorik::appendDecimal(text, now.wMonth, 2);
+    text += '-';
+    zorik::appendDecimal(text, now.wDay, 2);
+    text += ' ';
+    zorik::appendDecimal(text, now.wHour, 2);
+    text += ':';
+    zorik::appendDecimal(text, now.wMinute, 2);
+    text += ':';
+    zorik::appendDecimal(text, now.wSecond, 2);
+    return text;
+}
+
+std::string computerName()
+{
+    char name[MAX_COMPUTERNAME_LENGTH + 1] = "";
+    DWORD size = sizeof name;
+    return ::GetComputerNameA(name, &size) ? std::string(name, size) : std::string();
+}
+
+} // namespace
+
+CStationPanel::CStationPanel(const zorik::RunOptions& options)
+    : m_options(options), m_history(m_files, options.stationFile), m_stationName(computerName())
+{
+}
+
+CStationPanel::~CStationPanel()
+{
+    if (m_bannerFont != nullptr)
+        ::DeleteObject(m_bannerFont);
+}
+
+bool CStationPanel::Load(std::string& refusal)
+{
+    const zorik::FileResult read = m_history.load();
+    if (read.done() || read.status == zorik::FileStatus::Missing)
+        return true;
+    refusal = zorik::formatHistoryUnreadable(m_history.name(), m_files.describe(read.error));
+    return false;
+}
+
+void CStationPanel::Create(HWND dialog)
+{
+    m_dialog = dialog;
+    HFONT font = reinterpret_cast<HFONT>(::SendMessageA(dialog, WM_GETFONT, 0, 0));
+    // The banner in the dialog's face, larger and bold, to be read from
+    // across the line.
+    LOGFONTA look = {};
+    if (font != nullptr && ::GetObjectA(font, sizeof look, &look) == sizeof look) {
+        look.lfHeight = look.lfHeight * 3 / 2;
+        look.lfWeight = FW_BOLD;
+        m_bannerFont = ::CreateFontIndirectA(&look);
+    }
+    RECT grow = {0, 0, 0, kAddedHeight};
+    ::MapDialogRect(dialog, &grow);
+    RECT window;
+    ::GetWindowRect(dialog, &window);
+    ::SetWindowPos(dialog, nullptr, 0, 0, window.right - window.left, window.bottom - window.top + grow.bottom,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    const int y = kTemplateHeight;
+    makeControl(dialog, "STATIC", zorik::kSerialLabel, SS_RIGHT | SS_NOPREFIX, IDC_STATIC, 7, y + 2, 48, 10, font);
+    m_field = makeControl(dialog, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, IDC_SERIAL, 58, y, 205, 13, font,
+                          WS_EX_CLIENTEDGE);
+    ::SendMessageA(m_field, EM_LIMITTEXT, 200, 0);
+    m_banner.m_hWnd = makeControl(dialog, "STATIC", zorik::kBannerWaiting, SS_CENTER | SS_NOPREFIX, IDC_BANNER, 7,
+                                  y + 17, 256, 48, m_bannerFont != nullptr ? m_bannerFont : font);
+    m_yield = makeControl(dialog, "STATIC", "", SS_LEFT | SS_NOPREFIX, IDC_YIELD, 7, y + 68, 256, 12, font);
+    ShowYield();
+    FocusField();
+}
+
+void CStationPanel::FocusField() const
+{
+    if (m_field != nullptr)
+        ::SetFocus(m_field);
+}
+
+std::string CStationPanel::Today() const
+{
+    return localTimeNow().substr(0, 10);
+}
+
+bool CStationPanel::TakeSerial()
+{
+    if (m_running || m_field == nullptr)
+        return false;
+    char text[256] = "";
+    const int length = ::GetWindowTextA(m_field, text, sizeof text);
+    const std::string read(text, length > 0 ? static_cast<std::size_t>(length) : 0);
+    ::SetWindowTextA(m_field, "");
+    FocusField();
+    const std::string refusal = zorik::serialRefusal(read);
+    if (!refusal.empty()) {
+        ShowBanner(refusal, zorik::Verdict::Waiting);
+        return false;
+    }
+    m_serial = read;
+    m_attempt = zorik::nextAttempt(m_history.rows(), m_serial);
+    return true;
+}
+
+void CStationPanel::UnitStarted(bool started)
+{
+    m_running = started;
+    ::SendMessageA(m_field, EM_SETREADONLY, started ? TRUE : FALSE, 0);
+    ShowBanner(started ? zorik::formatTestingBanner(m_serial, m_attempt) : std::string(zorik::kBannerWaiting),
+               zorik::Verdict::Waiting);
+    FocusField();
+}
+
+void CStationPanel::UnitEnded(const zorik::SummaryFigures& figures, const zorik::Diagnosis& diagnosis,
+                              zorik::RunEnded ended, const std::string& findingWords,
+                              const std::function<bool(const std::string&)>& writeReport)
+{
+    m_running = false;
+    const zorik::UnitIdentity unit = {localTimeNow(), m_stationName, m_serial, m_attempt, ZORIK_FILE_VERSION};
+    zorik::HistoryRow row = zorik::unitRow(unit, figures, diagnosis, ended);
+    row.fixtureSuspect = zorik::fixtureSuspect(m_history.rows(), row);
+
+    std::string trouble;
+    if (!m_options.unitsFolder.empty()) {
+        const std::string stem = zorik::unitFileStem(m_options.unitsFolder, m_serial, m_attempt);
+        zorik::ResultEnd end;
+        end.verdict = row.verdict.c_str();
+        end.ended = row.ended.c_str();
+        end.provenBelow = ended == zorik::RunEnded::Proved ? m_options.bounds.rate : 0;
+        const bool report = writeReport(stem + ".txt");
+        const bool result = writeFile(stem + ".ini", zorik::formatResultFile(figures, diagnosis, end));
+        if (!report || !result)
+            trouble = zorik::formatUnitFilesNotWritten(stem + (report ? ".ini" : ".txt"));
+    }
+
+    // On the disk (or its pending file) before the banner shows the verdict.
+    const zorik::StationHistory::Written written = m_history.append(row);
+    if (written.place != zorik::StationHistory::Place::History) {
+        const std::string historyReason = m_files.describe(written.history.error);
+        const std::string pendingReason = m_files.describe(written.pending.error);
+        if (!trouble.empty())
+            trouble += "\r\n";
+        trouble += zorik::formatHistoryTrouble(m_history.name(), historyReason, m_history.pendingName(),
+                                               pendingReason, written.place == zorik::StationHistory::Place::Pending);
+    }
+    const bool repair = row.verdict == "FAIL" &&
+                        zorik::failCount(m_history.rows(), m_serial) >= zorik::kFailsBeforeRepair;
+    const zorik::Verdict colour = row.verdict == "PASS"   ? zorik::Verdict::Pass
+                                  : row.verdict == "FAIL" ? zorik::Verdict::Fail
+                                                          : zorik::Verdict::Waiting;
+    ShowBanner(zorik::formatUnitBanner(row, findingWords, repair, trouble), colour);
+    ShowYield();
+    ::SendMessageA(m_field, EM_SETREADONLY, FALSE, 0);
+    ::SetWindowTextA(m_field, "");
+    FocusField();
+}
+
+void CStationPanel::ShowBanner(const std::string& text, zorik::Verdict verdict)
+{
+    m_banner.Show(text, verdict);
+    // The colours change with the verdict even where the text does not.
+    if (m_banner.m_hWnd != nullptr)
+        ::InvalidateRect(m_banner.m_hWnd, nullptr, TRUE);
+}
+
+void CStationPanel::ShowYield()
+{
+    if (m_yield != nullptr)
+        ::SetWindowTextA(m_yield, zorik::formatYieldLine(zorik::stationYield(m_history.rows(), Today(), m_stationName)).c_str());
+}
+
+HBRUSH CStationPanel::Colours(HWND control, HDC dc)
+{
+    return control != nullptr && control == m_banner.m_hWnd ? m_banner.Colours(dc) : nullptr;
+}

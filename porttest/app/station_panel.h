@@ -1,0 +1,76 @@
+// Station mode (/station:HISTORY.csv): the serial field, the banner over
+// the last unit and the day's yield line, made below the dialog's own
+// controls when the dialog opens (the template stays as it is, so that
+// without /station nothing changes), and the history they show.
+//
+// The dialog runs each unit's test as it runs the Test button's; this
+// panel decides what a serial is, what the unit's row says, and where it
+// and the unit's files go.
+#pragma once
+
+#include "framework/summary_static.h"
+#include "framework/wnd.h"
+#include "command_line.h"
+#include "diagnosis.h"
+#include "proof_rate.h"
+#include "station_history.h"
+#include "summary_line.h"
+#include "windows_history_files.h"
+
+#include <functional>
+#include <string>
+
+class CStationPanel {
+public:
+    explicit CStationPanel(const zorik::RunOptions& options);
+    ~CStationPanel();
+    CStationPanel(const CStationPanel&) = delete;
+    CStationPanel& operator=(const CStationPanel&) = delete;
+
+    // Reads the history; false, with the box's text, when it cannot.
+    bool Load(std::string& refusal);
+    // Makes the controls under the dialog's and makes the dialog taller;
+    // the serial field takes the focus.
+    void Create(HWND dialog);
+
+    HWND SerialField() const { return m_field; }
+    bool UnitRunning() const { return m_running; }
+
+    // Enter in the field, or Test between units: true when the field holds
+    // a serial (the unit may start); otherwise the banner says why not.
+    // The field is cleared either way, ready for the next scan.
+    bool TakeSerial();
+    // The unit's test has started (or could not: `started` false).
+    void UnitStarted(bool started);
+
+    // The unit's test is over: its row, files and banner. `writeReport`
+    // writes the unit's report to the name given (false on failure);
+    // `findingWords` is the finding line's text.
+    void UnitEnded(const zorik::SummaryFigures& figures, const zorik::Diagnosis& diagnosis, zorik::RunEnded ended,
+                   const std::string& findingWords, const std::function<bool(const std::string&)>& writeReport);
+
+    // WM_CTLCOLORSTATIC for the banner: its verdict's colours; nullptr
+    // for any other control.
+    HBRUSH Colours(HWND control, HDC dc);
+
+private:
+    void ShowBanner(const std::string& text, zorik::Verdict verdict);
+    void ShowYield();
+    void FocusField() const;
+    std::string Today() const;
+
+    zorik::RunOptions m_options;
+    WindowsHistoryFiles m_files;
+    zorik::StationHistory m_history;
+    std::string m_stationName;
+
+    HWND m_dialog = nullptr;
+    HWND m_field = nullptr;
+    HWND m_yield = nullptr;
+    CSummaryStatic m_banner;
+    HFONT m_bannerFont = nullptr;
+
+    bool m_running = false;
+    std::string m_serial;
+    std::uint32_t m_attempt = 0;
+};

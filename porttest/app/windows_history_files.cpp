@@ -1,0 +1,144 @@
+#include "windows_history_files.h"
+
+#include <windows.h>
+
+namespace {
+
+using zorik::FileResult;
+using zorik::FileStatus;
+
+FileResult lastFailure()
+{
+    const DWORD error = ::GetLastError();
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+        return {FileStatus::Missing, error};
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return {FileStatus::InUse, error};
+    default:
+        return {FileStatus::Failed, error == 0 ? ERROR_WRITE_FAULT : error};
+    }
+}
+
+// The end's position: the file's size (SetFilePointer rather than
+// GetFileSize, one import fewer).
+bool seekEnd(HANDLE file, std::uint64_t& size)
+{
+    LONG high = 0;
+    ::SetLastError(NO_ERROR);
+    const DWORD low = ::SetFilePointer(file, 0, &high, FILE_END);
+    if (low == INVALID_SET_FILE_POINTER && ::GetLastError() != NO_ERROR)
+        return false;
+    size = (static_cast<std::uint64_t>(static_cast<DWORD>(high)) << 32) | low;
+    return true;
+}
+
+bool readExactly(HANDLE file, char* data, std::size_t count)
+{
+    while (count != 0) {
+        const DWORD piece = count > 0x100000 ? 0x100000 : static_cast<DWORD>(count);
+        DWORD got = 0;
+        if (!::ReadFile(file, data, piece, &got, nullptr) || got == 0)
+            return false;
+        data += got;
+        count -= got;
+    }
+    return true;
+}
+
+class WindowsHistoryFile final : public zorik::HistoryFile {
+public:
+    WindowsHistoryFile(HANDLE file, std::uint64_t size) : m_file(file), m_size(size) {}
+    ~WindowsHistoryFile() override { ::CloseHandle(m_file); }
+    WindowsHistoryFile(const WindowsHistoryFile&) = delete;
+    WindowsHistoryFile& operator=(const WindowsHistoryFile&) = delete;
+
+    std::uint64_t size() const override { return m_size; }
+
+    FileResult readEnd(char* data, std::size_t count) override
+    {
+        const std::uint64_t at = m_size - count;
+        LONG high = static_cast<LONG>(at >> 32);
+        ::SetLastError(NO_ERROR);
+        const DWORD low = ::SetFilePointer(m_file, static_cast<LONG>(at & 0xFFFFFFFFu), &high, FILE_BEGIN);
+        if ((low == INVALID_SET_FILE_POINTER && ::GetLastError() != NO_ERROR) || !readExactly(m_file, data, count))
+            return lastFailure();
+        return {};
+    }
+
+    FileResult appendAndFlush(const std::string& bytes) override
+    {
+        std::uint64_t end = 0;
+        if (!seekEnd(m_file, end))
+            return lastFailure();
+        DWORD written = 0;
+        if (!::WriteFile(m_file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+            written != bytes.size())
+            return lastFailure();
+        // On the disk before the banner shows the verdict.
+        if (!::FlushFileBuffers(m_file))
+            return lastFailure();
+        m_size = end + written;
+        return {};
+    }
+
+private:
+    HANDLE m_file;
+    std::uint64_t m_size;
+};
+
+} // namespace
+
+std::unique_ptr<zorik::HistoryFile> WindowsHistoryFiles::open(const std::string& name, FileResult& result)
+{
+    const HANDLE file = ::CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        result = lastFailure();
+        return nullptr;
+    }
+    std::uint64_t size = 0;
+    if (!seekEnd(file, size)) {
+        result = lastFailure();
+        ::CloseHandle(file);
+        return nullptr;
+    }
+    result = {};
+    return std::make_unique<WindowsHistoryFile>(file, size);
+}
+
+FileResult WindowsHistoryFiles::readAll(const std::string& name, std::string& bytes)
+{
+    const HANDLE file = ::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return lastFailure();
+    FileResult result;
+    std::uint64_t size = 0;
+    if (!seekEnd(file, size) || size > 0x40000000u) {
+        result = lastFailure();
+    } else {
+        bytes.assign(static_cast<std::size_t>(size), '\0');
+        ::SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+        if (!readExactly(file, &bytes[0], bytes.size()))
+            result = lastFailure();
+    }
+    ::CloseHandle(file);
+    return result;
+}
+
+FileResult WindowsHistoryFiles::remove(const std::string& name)
+{
+    return ::DeleteFileA(name.c_str()) ? FileResult{} : lastFailure();
+}
+
+std::string WindowsHistoryFiles::describe(unsigned long error)
+{
+    char text[512];
+    DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
+                                    sizeof text, nullptr);
+    while (length != 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' || text[length - 1] == ' '))
+        --length;
+    return std::string(text, length);
+}

@@ -1,0 +1,95 @@
+#include "unit_record.h"
+
+#include "result_file.h"
+
+namespace zorik {
+
+namespace {
+
+const char* unitPresence(UnitPresence unit)
+{
+    return unit == UnitPresence::Present ? "present" : unit == UnitPresence::Absent ? "absent" : "undetermined";
+}
+
+std::string output(const char* prefix, int channel)
+{
+    return std::string(prefix) + static_cast<char>('0' + channel);
+}
+
+} // namespace
+
+const char* unitVerdict(const SummaryFigures& figures, RunEnded ended)
+{
+    if (verdictOf(figures) == Verdict::Fail)
+        return "FAIL";
+    return ended == RunEnded::Early || figures.cycles == 0 ? "INCOMPLETE" : "PASS";
+}
+
+std::string inputRule(const InputFinding& input, int channel)
+{
+    switch (input.finding) {
+    case Finding::Ok:
+    case Finding::Intermittent:
+        return output("out", channel);
+    case Finding::StuckOn:
+        return "1";
+    case Finding::StuckOff:
+        return "0";
+    case Finding::Inverted:
+        return output("NOT out", channel);
+    case Finding::Crossed:
+        return output("out", input.output);
+    case Finding::Slow:
+        return output("prev", channel);
+    default:
+        return std::string();
+    }
+}
+
+HistoryRow unitRow(const UnitIdentity& unit, const SummaryFigures& figures, const Diagnosis& diagnosis,
+                   RunEnded ended)
+{
+    HistoryRow row;
+    row.time = unit.time;
+    row.station = unit.station;
+    row.serial = unit.serial;
+    row.attempt = unit.attempt;
+    row.verdict = unitVerdict(figures, ended);
+    row.ended = runEndedWord(ended);
+    row.cycles = figures.cycles;
+    row.seconds = figures.testingSeconds;
+    row.disagreements = figures.disagreements[0] + figures.disagreements[1] + figures.disagreements[2];
+    row.unit = unitPresence(diagnosis.unit());
+    for (int c = 0; c < 3; ++c) {
+        const InputFinding input = diagnosis.input(c);
+        row.input[c] = findingWord(input.finding);
+        row.rule[c] = inputRule(input, c);
+    }
+    row.program = unit.program;
+    return row;
+}
+
+std::string unitFileStem(const std::string& folder, const std::string& serial, std::uint32_t attempt)
+{
+    std::string stem = folder;
+    if (!stem.empty() && stem.back() != '\\' && stem.back() != '/' && stem.back() != ':')
+        stem += '\\';
+    // A serial may hold what a file name may not ("\\/:*?<>|"): each
+    // such byte, and "%" itself, is written %XX, so that two serials never
+    // share a file.
+    static const char kHex[] = "0123456789ABCDEF";
+    for (char c : serial) {
+        if (std::string("\\/:*?<>|%").find(c) != std::string::npos) {
+            stem += '%';
+            stem += kHex[static_cast<unsigned char>(c) >> 4];
+            stem += kHex[c & 15];
+        } else {
+            stem += c;
+        }
+    }
+    stem += '-';
+    appendDecimal(stem, attempt);
+    return stem;
+}
+
+} // namespace zorik

@@ -1,0 +1,40 @@
+// A unit's end, as the station records it: its verdict and how it ended,
+// and its row of the history, from the run's figures and diagnosis.
+#pragma once
+
+#include "diagnosis.h"
+#include "history_csv.h"
+#include "proof_rate.h"
+#include "summary_line.h"
+
+#include <string>
+
+namespace zorik {
+
+// PASS, FAIL or INCOMPLETE: a disagreement fails the unit however its test
+// ended; without one, a test ended early proves nothing.
+const char* unitVerdict(const SummaryFigures& figures, RunEnded ended);
+
+// The rule an input's readings follow, in the result file's grammar:
+// "out1", "NOT out1", "0", "1", "out2" (crossed to output 2), "prev1"
+// (slow); "out1" for an intermittent input, whose exceptions tell it
+// apart; empty while undetermined.
+std::string inputRule(const InputFinding& input, int channel);
+
+struct UnitIdentity {
+    std::string time; // local "YYYY-MM-DD HH:MM:SS" at the unit's end
+    std::string station;
+    std::string serial;
+    std::uint32_t attempt = 1;
+    std::string program;
+};
+
+// The history's row for the unit (FixtureSuspect is the history's to say).
+HistoryRow unitRow(const UnitIdentity& unit, const SummaryFigures& figures, const Diagnosis& diagnosis,
+                   RunEnded ended);
+
+// "FOLDER\\SN-1-2": the name of the unit's files in /units:FOLDER, before
+// ".txt" or ".ini"; what a file name cannot hold is written %XX.
+std::string unitFileStem(const std::string& folder, const std::string& serial, std::uint32_t attempt);
+
+} // namespace zorik
