@@ -25,3 +25,13 @@ target_include_directories(diagnosis_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/sim)
 # Figures only, not a test: run it by hand.
 add_executable(porttest_logic_bench porttest/porttest_logic_bench.cpp)
 target_link_libraries(porttest_logic_bench PRIVATE zorik_porttest_logic)
+
+# /rate on the simulated unit's model, and the station's figures (run by
+# hand, or by scripts/bench.sh).
+zorik_add_test(station_rate_test
+    porttest/station_rate_test.cpp
+    LIBS zorik_porttest_logic zorik_simunit zorik_portcore)
+target_include_directories(station_rate_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/sim)
+add_executable(station_bench porttest/station_bench.cpp)
+target_link_libraries(station_bench PRIVATE zorik_station zorik_simunit zorik_portcore)
+target_include_directories(station_bench PRIVATE ${CMAKE_CURRENT_LIST_DIR}/sim ${CMAKE_CURRENT_LIST_DIR}/porttest)
