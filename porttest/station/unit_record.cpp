@@ -79,7 +79,7 @@ std::string unitFileStem(const std::string& folder, const std::string& serial, s
     // share a file.
     static const char kHex[] = "0123456789ABCDEF";
     for (char c : serial) {
-        if (std::string("\\/:*?<>|%").find(c) != std::string::npos) {
+        if (std::string("\\/:*?<>|\"%").find(c) != std::string::npos) {
             stem += '%';
             stem += kHex[static_cast<unsigned char>(c) >> 4];
             stem += kHex[c & 15];

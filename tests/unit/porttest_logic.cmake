@@ -30,7 +30,7 @@ target_link_libraries(porttest_logic_bench PRIVATE zorik_porttest_logic)
 # hand, or by scripts/bench.sh).
 zorik_add_test(station_rate_test
     porttest/station_rate_test.cpp
-    LIBS zorik_porttest_logic zorik_simunit zorik_portcore)
+    LIBS zorik_station zorik_simunit zorik_portcore)
 target_include_directories(station_rate_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/sim)
 add_executable(station_bench porttest/station_bench.cpp)
 target_link_libraries(station_bench PRIVATE zorik_station zorik_simunit zorik_portcore)

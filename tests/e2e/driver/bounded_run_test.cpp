@@ -33,6 +33,10 @@ TEST(BoundedRun, EndsByItselfWithTheVerdictAsExitCode) {
         // Cycles begin while less than 3 s have been spent testing.
         {"/seconds:3", "", 0, kReportName, 3000 / 400, 3000 / kShortestCycleMs + 1, 3000},
         {"/cycles:2 /report:\"run 1.txt\"", "", 0, "run 1.txt", 2, 2, 2 * kShortestCycleMs},
+        // /rate:5: a healthy unit is proved after exactly 59 cycles; a
+        // stuck-off one ends once every input is named, before 3n = 177.
+        {"/rate:5", "", 0, kReportName, 59, 59, 59 * kShortestCycleMs},
+        {"/rate:5%", "stuck-off=1", 1, kReportName, 15, 176, 15 * kShortestCycleMs},
         // A folder that is not there: no file can be made in it.
         {"/cycles:1 /report:nowhere\\run.txt", "", 3, nullptr, 0, 0, 0},
     };

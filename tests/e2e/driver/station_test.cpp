@@ -158,6 +158,17 @@ TEST(Station, EachUnitGetsItsRowAndEnterNeverLeaves) {
         else
             EXPECT_LT(std::stoi(row[kCycles]), 177);
     }
+
+    // Test during a unit ends it early: INCOMPLETE, and its row says so.
+    dialog.typeLine("SN-C");
+    ASSERT_TRUE(waitUntil([&] { return dialog.text(kBanner).rfind(cp949("시험 중: SN-C"), 0) == 0; }, kReactionTimeout));
+    ASSERT_TRUE(showsText(dialog, kTestButton, cp949(kTestRunningCaption)));
+    dialog.click(kTestButton);
+    ASSERT_TRUE(unitDone(dialog, "INCOMPLETE  SN-C  (시험 1회째)"));
+    const auto after = csvRows(dir.readFile("history.csv").value_or(""));
+    ASSERT_EQ(after.size(), 5u);
+    EXPECT_EQ(after[4][kVerdict], "INCOMPLETE");
+    EXPECT_EQ(after[4][kEnded], "early");
 }
 
 // Three different units failing alike: the fixture is suspect on the

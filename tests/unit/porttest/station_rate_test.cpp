@@ -7,7 +7,9 @@
 
 #include "diagnosis.h"
 #include "proof_rate.h"
+#include "result_file.h"
 #include "test_tally.h"
+#include "unit_record.h"
 
 #include <gtest/gtest.h>
 
@@ -65,4 +67,61 @@ TEST(StationRate, HealthyProvedAt59AndStuckOffNamedSoon)
     }
     std::sort(failing.begin(), failing.end());
     EXPECT_LE(failing[failing.size() / 2], 30u);
+}
+
+// What a unit's end makes of the run: its row, its result file, its files'
+// names.
+TEST(StationRate, TheUnitsRowAndResultFile)
+{
+    Listeners healthy, stuck;
+    runAtRate("", 4, 500, healthy);
+    runAtRate("stuck-off=1", 4, 500, stuck);
+    const UnitIdentity unit = {"2026-12-09 08:00:00", "LINE1", "SN 9", 2, "1.0.0.1"};
+    const SummaryFigures passed = {59, {0, 0, 0}, 20};
+    const SummaryFigures failed = {21, {0, 9, 0}, 7};
+
+    const HistoryRow pass = unitRow(unit, passed, healthy.diagnosis, RunEnded::Proved);
+    EXPECT_EQ(formatHistoryRow(pass),
+              "2026-12-09 08:00:00,LINE1,SN 9,2,PASS,proved,59,20,0,present,ok,ok,ok,out0,out1,out2,0,1.0.0.1\r\n");
+    const HistoryRow fail = unitRow(unit, failed, stuck.diagnosis, RunEnded::Finding);
+    EXPECT_EQ(formatHistoryRow(fail),
+              "2026-12-09 08:00:00,LINE1,SN 9,2,FAIL,finding,21,7,9,present,ok,stuck-off,ok,out0,0,out2,0,1.0.0.1\r\n");
+
+    const std::string ini = formatResultFile(passed, healthy.diagnosis, {"PASS", "proved", 500});
+    EXPECT_NE(ini.find("[Result]\r\nVerdict=PASS\r\nCycles=59\r\nDisagreements=0\r\nSeconds=20\r\nUnit=present\r\n"
+                       "Ended=proved\r\nProvenBelow=5\r\n[Input0]"),
+              std::string::npos)
+        << ini;
+
+    const struct {
+        SummaryFigures figures;
+        RunEnded ended;
+        const char* verdict;
+    } verdicts[] = {
+        {passed, RunEnded::Proved, "PASS"},     {passed, RunEnded::Bound, "PASS"},
+        {passed, RunEnded::Early, "INCOMPLETE"}, {{0, {0, 0, 0}, 0}, RunEnded::Early, "INCOMPLETE"},
+        {failed, RunEnded::Early, "FAIL"},      {failed, RunEnded::Bound, "FAIL"},
+    };
+    for (const auto& row : verdicts)
+        EXPECT_STREQ(unitVerdict(row.figures, row.ended), row.verdict) << runEndedWord(row.ended);
+
+    InputFinding input;
+    const struct {
+        Finding finding;
+        int output, channel;
+        const char* rule;
+    } rules[] = {
+        {Finding::Ok, -1, 1, "out1"},       {Finding::StuckOn, -1, 0, "1"},     {Finding::StuckOff, -1, 2, "0"},
+        {Finding::Inverted, -1, 2, "NOT out2"}, {Finding::Crossed, 0, 2, "out0"}, {Finding::Slow, -1, 1, "prev1"},
+        {Finding::Intermittent, -1, 0, "out0"}, {Finding::Undetermined, -1, 0, ""},
+    };
+    for (const auto& row : rules) {
+        input.finding = row.finding;
+        input.output = row.output;
+        EXPECT_EQ(inputRule(input, row.channel), row.rule) << findingWord(row.finding);
+    }
+
+    EXPECT_EQ(unitFileStem("units", "SN-1", 2), "units\\SN-1-2");
+    EXPECT_EQ(unitFileStem("C:\\Line\\", "A/B:C*%", 1), "C:\\Line\\A%2FB%3AC%2A%25-1");
+    EXPECT_EQ(unitFileStem("D:", "x?<>|\"", 3), "D:x%3F%3C%3E%7C%22-3");
 }
