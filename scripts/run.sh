@@ -98,6 +98,14 @@ cmake --preset "$build" -B "$dir" >/dev/null
 cmake --build "$dir" -j "$(nproc)" --target Zorik zorik_driver
 bin=$(cd "$dir" && pwd)/bin
 
+source "$root/scripts/ia32.sh"
+if ! zorik_kernel_runs_ia32; then
+    echo "run: Zorik is built ($bin/Zorik.exe), but it cannot be started here:" >&2
+    echo "run: $(zorik_ia32_reason)." >&2
+    echo "run: Wine needs $(zorik_ia32_needs); or copy the build to a Windows PC." >&2
+    exit 3
+fi
+
 # Zorik's current directory, where its report lands.
 out=${ZORIK_RUN_DIR:-$root/build/run}
 mkdir -p "$out"

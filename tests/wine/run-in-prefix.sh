@@ -15,6 +15,14 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+# On a kernel that runs no 32-bit programs Wine cannot start at all: the
+# test is skipped, with the reason, rather than failed.
+source "$here/../../scripts/ia32.sh"
+if ! zorik_kernel_runs_ia32; then
+    echo "run-in-prefix: skipped: $(zorik_ia32_reason)" >&2
+    exit "$ZORIK_IA32_SKIP_CODE"
+fi
 template=${ZORIK_WINE_TEMPLATE:-$here/../../build/wine-template}
 mkdir -p "$(dirname "$template")"
 template=$(cd "$(dirname "$template")" && pwd)/$(basename "$template")

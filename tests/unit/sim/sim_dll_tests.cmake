@@ -21,6 +21,7 @@ function(zorik_sim_dll_case name filter)
         ENVIRONMENT_MODIFICATION "ZORIK_WINE_GIVEIO=unset:;ZORIK_WINE_TIMEOUT=set:120;${ARG_UNPARSED_ARGUMENTS}"
         SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]"
         TIMEOUT 150)
+    zorik_wine_skippable(${test})
 endfunction()
 
 zorik_sim_dll_case(healthy "SimDllHealthy.*:SimDllBadSettings.*" "ZORIK_SIM=unset:")
