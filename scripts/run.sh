@@ -19,6 +19,13 @@
 # and the report are left in that folder. docs/zorik.png was made so:
 #
 #   ZORIK_SIM=stuck-off=1 ZORIK_RUN_SECONDS=8 DISPLAY= scripts/run.sh
+#
+# ZORIK_STATION="SERIAL ..." runs station mode instead (/station:history.csv
+# /rate:5, history.csv in that folder): without a display each serial is
+# scanned in turn, its unit tested to its end, and the screenshot shows the
+# banner of the last one. docs/station.png was made so:
+#
+#   ZORIK_SIM=stuck-off=1 ZORIK_STATION="SN-24017 SN-24018" DISPLAY= scripts/run.sh
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -47,11 +54,19 @@ if [ "${1:-}" = --on-virtual-display ]; then
     # Wine's own desktop window draws the title bars, since no window
     # manager runs on the virtual display. The report lands in the current
     # directory.
-    timeout 120 wine explorer /desktop=Zorik,800x600 "$(winepath -w "$ZORIK_BIN/Zorik.exe")" &
+    station_args=()
+    [ -n "${ZORIK_STATION:-}" ] && station_args=(/station:history.csv /rate:5)
+    timeout 900 wine explorer /desktop=Zorik,800x800 "$(winepath -w "$ZORIK_BIN/Zorik.exe")" "${station_args[@]}" &
     zorik=$!
     driver=$(winepath -w "$ZORIK_BIN/zorik_driver.exe")
     status=0
-    timeout $((ZORIK_RUN_SECONDS + 90)) wine "$driver" test "$ZORIK_RUN_SECONDS" || status=$?
+    if [ -n "${ZORIK_STATION:-}" ]; then
+        for serial in $ZORIK_STATION; do
+            timeout 700 wine "$driver" scan "$serial" || { status=$?; break; }
+        done
+    else
+        timeout $((ZORIK_RUN_SECONDS + 90)) wine "$driver" test "$ZORIK_RUN_SECONDS" || status=$?
+    fi
     if [ $status -eq 0 ]; then
         sleep 0.5
         # Only the dialog, cut from the whole desktop.
@@ -115,6 +130,9 @@ if [ -n "${DISPLAY:-}" ]; then
     prepare_prefix
     echo "run: Zorik writes its report ErrorInfo.txt to $out"
     cd "$out"
+    if [ -n "${ZORIK_STATION:-}" ]; then
+        exec wine "$bin/Zorik.exe" /station:history.csv /rate:5
+    fi
     exec wine "$bin/Zorik.exe"
 fi
 
@@ -124,10 +142,14 @@ echo "run: no display (\$DISPLAY is empty); running Zorik on a virtual display"
 echo "run: a loopback test of $seconds s, a screenshot and the report go to $out"
 
 status=0
-ZORIK_BIN=$bin ZORIK_OUT=$out ZORIK_RUN_SECONDS=$seconds xvfb-run -a -s "-screen 0 800x600x24" \
+ZORIK_BIN=$bin ZORIK_OUT=$out ZORIK_RUN_SECONDS=$seconds xvfb-run -a -s "-screen 0 800x800x24" \
     bash "$root/scripts/run.sh" --on-virtual-display || status=$?
 
 echo "run: screenshot $out/zorik.png"
+if [ -n "${ZORIK_STATION:-}" ] && [ -f "$out/history.csv" ]; then
+    echo "run: station history $out/history.csv:"
+    iconv -f CP949 -t UTF-8 "$out/history.csv" | sed -e 's/\r//g' -e 's/^/    /'
+fi
 if [ -f "$out/ErrorInfo.txt" ]; then
     echo "run: report $out/ErrorInfo.txt:"
     sed -e 's/\r//g' "$out/ErrorInfo.txt" | iconv -f CP949 -t UTF-8 | sed -e 's/^/    /'

@@ -23,6 +23,7 @@ BEGIN_MESSAGE_MAP(CPortTestDlg, CDialog)
     ON_MESSAGE(WM_MATCH_OUTPUTS_TO_SWITCHES, OnMatchOutputsToSwitches)
     ON_MESSAGE(WM_CTLCOLORSTATIC, OnCtlColorStatic)
     ON_MESSAGE(WM_JOURNAL_FAILED, OnJournalFailed)
+    ON_MESSAGE(CStationPanel::WM_SERIAL_ENTERED, OnSerialEntered)
 END_MESSAGE_MAP()
 
 CPortTestDlg::CPortTestDlg(CWnd* pParent)

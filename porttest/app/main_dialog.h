@@ -186,6 +186,8 @@ private:
     void EndStationUnitForLeaving();
     // Enter anywhere but in the serial field never leaves a station.
     bool StationTakesEnter();
+    // The serial field's Enter (CStationPanel::WM_SERIAL_ENTERED).
+    LRESULT OnSerialEntered(WPARAM, LPARAM);
 
     // zorik::LoopbackDialog: called on the worker thread.
     void setOutputIndicator(int channel, int checked) override;

@@ -90,15 +90,20 @@ void CPortTestDlg::EndStationUnitForLeaving()
     EndStationUnit();
 }
 
+LRESULT CPortTestDlg::OnSerialEntered(WPARAM, LPARAM)
+{
+    if (m_station && m_station->TakeEnter())
+        StartStationUnit();
+    return 0;
+}
+
 bool CPortTestDlg::StationTakesEnter()
 {
     if (!m_station)
         return false;
-    if (::GetFocus() == m_station->SerialField()) {
-        StartStationUnit();
-        return true;
-    }
-    // Enter on another control: back to the field, nothing else.
+    // Enter on another control (an output switch): back to the field,
+    // nothing else. The exit button itself, clicked or pressed with the
+    // space bar, leaves as always.
     if (::GetKeyState(VK_RETURN) < 0) {
         ::SetFocus(m_station->SerialField());
         return true;

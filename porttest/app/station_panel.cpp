@@ -17,7 +17,7 @@ namespace {
 // Below the template's lowest control (the finding line ends at 300), in
 // dialog units; the dialog grows by kAddedHeight.
 constexpr int kTemplateHeight = 305;
-constexpr int kAddedHeight = 84;
+constexpr int kAddedHeight = 88;
 
 HWND makeControl(HWND dialog, const char* className, const char* text, DWORD style, int id, int x, int y, int cx,
                  int cy, HFONT font, DWORD exStyle = 0)
@@ -68,7 +68,40 @@ std::string computerName()
     return ::GetComputerNameA(name, &size) ? std::string(name, size) : std::string();
 }
 
+// The serial field's own window procedure, and the one it had before
+// (one station per process).
+WNDPROC g_fieldProc = nullptr;
+HWND g_fieldDialog = nullptr;
+bool g_enterPending = false;
+
+LRESULT CALLBACK SerialFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // The dialog asks, for each key, whether the field wants it; Enter it
+    // does, so that the dialog does not press its default (exit) button.
+    if (message == WM_GETDLGCODE && lParam != 0) {
+        const MSG* key = reinterpret_cast<const MSG*>(lParam);
+        if (key->message == WM_KEYDOWN && key->wParam == VK_RETURN)
+            return ::CallWindowProcA(g_fieldProc, field, message, wParam, lParam) | DLGC_WANTALLKEYS;
+    }
+    if (message == WM_KEYDOWN && wParam == VK_RETURN) {
+        g_enterPending = true;
+        ::PostMessageA(g_fieldDialog, CStationPanel::WM_SERIAL_ENTERED, 0, 0);
+        return 0;
+    }
+    // No beep and no character for the Enter the field kept.
+    if (message == WM_CHAR && (wParam == '\r' || wParam == '\n'))
+        return 0;
+    return ::CallWindowProcA(g_fieldProc, field, message, wParam, lParam);
+}
+
 } // namespace
+
+bool CStationPanel::TakeEnter()
+{
+    const bool entered = g_enterPending;
+    g_enterPending = false;
+    return entered;
+}
 
 CStationPanel::CStationPanel(const zorik::RunOptions& options)
     : m_options(options), m_history(m_files, options.stationFile), m_stationName(computerName())
@@ -114,9 +147,14 @@ void CStationPanel::Create(HWND dialog)
     m_field = makeControl(dialog, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, IDC_SERIAL, 58, y, 205, 13, font,
                           WS_EX_CLIENTEDGE);
     ::SendMessageA(m_field, EM_LIMITTEXT, 200, 0);
+    if (m_field != nullptr) {
+        g_fieldDialog = dialog;
+        g_fieldProc = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrA(m_field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SerialFieldProc)));
+    }
     m_banner.m_hWnd = makeControl(dialog, "STATIC", zorik::kBannerWaiting, SS_CENTER | SS_NOPREFIX, IDC_BANNER, 7,
-                                  y + 17, 256, 48, m_bannerFont != nullptr ? m_bannerFont : font);
-    m_yield = makeControl(dialog, "STATIC", "", SS_LEFT | SS_NOPREFIX, IDC_YIELD, 7, y + 68, 256, 12, font);
+                                  y + 16, 256, 50, m_bannerFont != nullptr ? m_bannerFont : font);
+    m_yield = makeControl(dialog, "STATIC", "", SS_LEFT | SS_NOPREFIX, IDC_YIELD, 7, y + 68, 256, 18, font);
     ShowYield();
     FocusField();
 }
@@ -192,12 +230,11 @@ void CStationPanel::UnitEnded(const zorik::SummaryFigures& figures, const zorik:
         trouble += zorik::formatHistoryTrouble(m_history.name(), historyReason, m_history.pendingName(),
                                                pendingReason, written.place == zorik::StationHistory::Place::Pending);
     }
-    const bool repair = row.verdict == "FAIL" &&
-                        zorik::failCount(m_history.rows(), m_serial) >= zorik::kFailsBeforeRepair;
+    const std::uint32_t fails = zorik::failCount(m_history.rows(), m_serial);
     const zorik::Verdict colour = row.verdict == "PASS"   ? zorik::Verdict::Pass
                                   : row.verdict == "FAIL" ? zorik::Verdict::Fail
                                                           : zorik::Verdict::Waiting;
-    ShowBanner(zorik::formatUnitBanner(row, findingWords, repair, trouble), colour);
+    ShowBanner(zorik::formatUnitBanner(row, findingWords, fails, trouble), colour);
     ShowYield();
     ::SendMessageA(m_field, EM_SETREADONLY, FALSE, 0);
     ::SetWindowTextA(m_field, "");

@@ -36,6 +36,12 @@ public:
     HWND SerialField() const { return m_field; }
     bool UnitRunning() const { return m_running; }
 
+    // Enter in the serial field never reaches the dialog's exit button:
+    // the field keeps the key and posts the dialog this message instead.
+    // It carries nothing; TakeEnter says whether it came from the field.
+    static constexpr UINT WM_SERIAL_ENTERED = WM_APP + 4;
+    bool TakeEnter();
+
     // Enter in the field, or Test between units: true when the field holds
     // a serial (the unit may start); otherwise the banner says why not.
     // The field is cleared either way, ready for the next scan.

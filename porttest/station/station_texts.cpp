@@ -34,7 +34,7 @@ std::string formatTestingBanner(const std::string& serial, std::uint32_t attempt
     return text;
 }
 
-std::string formatUnitBanner(const HistoryRow& row, const std::string& findingWords, bool sendToRepair,
+std::string formatUnitBanner(const HistoryRow& row, const std::string& findingWords, std::uint32_t fails,
                              const std::string& fileTrouble)
 {
     std::string text = row.verdict + "  " + row.serial + "  (시험 ";
@@ -44,11 +44,13 @@ std::string formatUnitBanner(const HistoryRow& row, const std::string& findingWo
         text += "시험을 끝까지 하지 않음";
     else
         text += findingWords.empty() ? std::string("정상") : findingWords;
-    if (sendToRepair)
-        text += "\r\n불량 3회 이상: 이 유닛을 수리로 보내십시오";
+    if (row.verdict == "FAIL" && fails >= kFailsBeforeRepair) {
+        text += "\r\n불량 ";
+        appendDecimal(text, fails);
+        text += "회째: 수리로 보내십시오";
+    }
     if (row.fixtureSuspect)
-        text += "\r\n경고: 서로 다른 유닛이 같은 불량을 연속으로 보임 - 케이블, 어댑터 또는 지그 불량 가능성. "
-                "양품 유닛이나 루프백 플러그로 확인하십시오";
+        text += "\r\n경고: 다른 유닛 셋이 같은 불량 - 케이블, 어댑터, 지그 의심. 양품이나 루프백 플러그로 확인";
     if (!fileTrouble.empty())
         text += "\r\n" + fileTrouble;
     return text;

@@ -20,9 +20,10 @@ std::string formatTestingBanner(const std::string& serial, std::uint32_t attempt
 
 // After a unit: "PASS  SN-1  (시험 1회째)", then its findings in words
 // (`findingWords`, the finding line's; "정상" for a unit without fault),
-// then, each on its own line, the repair notice from the third FAIL on,
-// the fixture warning, and `fileTrouble` (the history's, when not empty).
-std::string formatUnitBanner(const HistoryRow& row, const std::string& findingWords, bool sendToRepair,
+// then, each on its own line, the repair notice when the serial has
+// `fails` FAIL rows, kFailsBeforeRepair or more, the fixture warning, and
+// `fileTrouble` (the history's, when not empty).
+std::string formatUnitBanner(const HistoryRow& row, const std::string& findingWords, std::uint32_t fails,
                              const std::string& fileTrouble);
 
 // "오늘 이 스테이션: 12대, 첫 통과율 83.3% (10/11), 최종 수율 91.7% (11/12),

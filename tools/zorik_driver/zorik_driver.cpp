@@ -7,6 +7,9 @@
 //                               save question and waits until Zorik is gone
 //   zorik_driver place          prints where the dialog is on the screen, as
 //                               WIDTHxHEIGHT+X+Y (to crop a screenshot to it)
+//   zorik_driver scan SERIAL    station mode: types SERIAL and Enter into the
+//                               serial field, as a barcode reader does, and
+//                               waits until that unit's test has ended
 //
 // Every wait has a time limit; the exit code is 0 on success, 1 on a bad
 // command line, 2 when something did not appear or happen in time.
@@ -178,6 +181,32 @@ int ExitSaving()
     return 0;
 }
 
+int Scan(const char* serial)
+{
+    HWND dialog = WaitForMainDialog();
+    if (dialog == nullptr)
+        return Fail("the Zorik dialog did not appear within 60 s");
+    HWND field = ::GetDlgItem(dialog, IDC_SERIAL);
+    if (field == nullptr)
+        return Fail("the dialog has no serial field: is Zorik in station mode (/station)?");
+    HWND test = ::GetDlgItem(dialog, IDC_TEST);
+    const std::string idleCaption = boundedWindowText(test);
+    for (const char* c = serial; *c != '\0'; ++c)
+        ::PostMessageA(field, WM_CHAR, static_cast<unsigned char>(*c), 1);
+    const LPARAM scan = static_cast<LPARAM>(::MapVirtualKeyA(VK_RETURN, 0)) << 16;
+    ::PostMessageA(field, WM_KEYDOWN, VK_RETURN, scan | 1);
+    ::PostMessageA(field, WM_KEYUP, VK_RETURN, scan | 1 | (1u << 30) | (1u << 31));
+    if (!WaitFor([&] { return boundedWindowText(test) != idleCaption; }, 5000))
+        return Fail("no unit started within 5 s (the banner says why)");
+    std::printf("zorik_driver: unit %s started\n", serial);
+    if (!WaitFor([&] { return boundedWindowText(test) == idleCaption; }, 600000))
+        return Fail("the unit's test did not end within 10 minutes");
+    // Its row and banner come on the next summary tick.
+    SleepAnswering(1000);
+    std::printf("zorik_driver: unit %s ended\n", serial);
+    return 0;
+}
+
 int PrintPlace()
 {
     HWND dialog = WaitForMainDialog();
@@ -208,6 +237,9 @@ int main(int argc, char** argv)
         return ExitSaving();
     if (argc == 2 && std::strcmp(argv[1], "place") == 0)
         return PrintPlace();
-    std::fprintf(stderr, "usage: zorik_driver test SECONDS | zorik_driver exit-save | zorik_driver place\n");
+    if (argc == 3 && std::strcmp(argv[1], "scan") == 0)
+        return Scan(argv[2]);
+    std::fprintf(stderr,
+                 "usage: zorik_driver test SECONDS | zorik_driver exit-save | zorik_driver place | zorik_driver scan SERIAL\n");
     return 1;
 }

@@ -255,11 +255,16 @@ TEST(Station, FixtureSuspect)
     HistoryRow suspect = c;
     suspect.fixtureSuspect = true;
     suspect.attempt = 3;
-    const std::string banner = formatUnitBanner(suspect, "입력 1 항상 꺼짐: 1번 배선 확인", true, "");
+    const std::string banner = formatUnitBanner(suspect, "입력 1 항상 꺼짐: 1번 배선 확인", 3, "");
     EXPECT_EQ(banner, "FAIL  C  (시험 3회째)\r\n입력 1 항상 꺼짐: 1번 배선 확인\r\n"
-                      "불량 3회 이상: 이 유닛을 수리로 보내십시오\r\n"
-                      "경고: 서로 다른 유닛이 같은 불량을 연속으로 보임 - 케이블, 어댑터 또는 지그 불량 가능성. "
-                      "양품 유닛이나 루프백 플러그로 확인하십시오");
+                      "불량 3회째: 수리로 보내십시오\r\n"
+                      "경고: 다른 유닛 셋이 같은 불량 - 케이블, 어댑터, 지그 의심. 양품이나 루프백 플러그로 확인");
+    // Two FAILs: no repair yet; a fifth: still to repair; a PASS: none.
+    suspect.fixtureSuspect = false;
+    EXPECT_EQ(formatUnitBanner(suspect, "x", 2, ""), "FAIL  C  (시험 3회째)\r\nx");
+    EXPECT_EQ(formatUnitBanner(suspect, "x", 5, "T"), "FAIL  C  (시험 3회째)\r\nx\r\n불량 5회째: 수리로 보내십시오\r\nT");
+    EXPECT_EQ(formatUnitBanner(pass, "", 4, ""), "PASS  P  (시험 1회째)\r\n정상");
+    EXPECT_EQ(formatUnitBanner(incomplete, "", 0, ""), "INCOMPLETE  Q  (시험 1회째)\r\n시험을 끝까지 하지 않음");
 }
 
 // The history held by another program, a kill between the history's write
