@@ -22,7 +22,11 @@
 #     time (the host's logic bench, when a host build exists);
 #   - the wall time of a bounded run, Zorik.exe /cycles:100, against 100
 #     times the cycle period;
-#   - the cost of one Zorik_Read and one Zorik_Write call.
+#   - the cost of one Zorik_Read and one Zorik_Write call;
+#   - the station (station_bench): /rate:5's cycles and units an hour for a
+#     healthy and a stuck-off unit over 1,000 seeds of the simulated unit's
+#     model, a 10,000-row history read and appended to, and the /rate
+#     rule's cost a cycle (the only work station mode adds to a cycle).
 # Figures only: nothing here passes or fails on a number.
 #
 #   scripts/bench.sh
@@ -37,7 +41,7 @@
 #   ZORIK_HOST_BUILD_DIR      build tree of the host preset (default
 #                             build/host); its logic bench runs when it exists
 #   ZORIK_BENCH_ONLY          the parts to run, of: api log_box flat dialog
-#                             alternate logic (default all)
+#                             alternate logic station (default all)
 # Exit code: 0 all figures taken, 1 build failure, 2 a benchmark failed
 # (its reason is printed).
 set -euo pipefail
@@ -50,7 +54,7 @@ test_seconds=${ZORIK_BENCH_TEST_SECONDS:-40}
 rounds=${ZORIK_BENCH_ROUNDS:-3}
 round_seconds=${ZORIK_BENCH_ROUND_SECONDS:-10}
 host_build=${ZORIK_HOST_BUILD_DIR:-build/host}
-only=" ${ZORIK_BENCH_ONLY:-api log_box flat dialog alternate logic} "
+only=" ${ZORIK_BENCH_ONLY:-api log_box flat dialog alternate logic station} "
 wanted() { [[ $only == *" $1 "* ]]; }
 
 if [ -z "${ZORIK_BENCH_BUILT:-}" ]; then
@@ -59,7 +63,7 @@ if [ -z "${ZORIK_BENCH_BUILT:-}" ]; then
         cmake --preset sim -B "$build" >/dev/null
     fi
     cmake --build "$build" -j2 --target Zorik ZorikApi zorik_dialog_bench zorik_log_box_bench \
-        zorik_api_call_bench >/dev/null
+        zorik_api_call_bench station_bench >/dev/null
     # Wine needs a display; without one the rest runs on a virtual one.
     if [ -z "${DISPLAY:-}" ]; then
         ZORIK_BENCH_BUILT=1 exec xvfb-run -a "$0" "$@"
@@ -87,6 +91,7 @@ run() {
 }
 
 wanted api && run 120 zorik_api_call_bench.exe
+wanted station && run 300 station_bench.exe
 wanted log_box && run 600 zorik_log_box_bench.exe
 wanted flat && run 1200 zorik_log_box_bench.exe flat
 wanted dialog && run $((idle + test_seconds + 240)) zorik_dialog_bench.exe "$idle" "$test_seconds"
