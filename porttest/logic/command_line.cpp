@@ -244,7 +244,8 @@ bool namesFolder(std::string_view name)
 } // namespace
 
 ParsedCommandLine parseCommandLine(const char* commandLine, const char* programPath,
-                                   const std::function<bool(const std::string&)>& isFolder)
+                                   const std::function<bool(const std::string&)>& isFolder,
+                                   const std::function<std::string(const std::string&)>& fullPath)
 {
     ParsedCommandLine parsed;
     if (commandLine == nullptr)
@@ -297,7 +298,12 @@ ParsedCommandLine parseCommandLine(const char* commandLine, const char* programP
                        "\" needs /cycles or /seconds beside it: only a bounded run writes its report by itself."});
     if (given[RESULT]) {
         const std::string_view report = given[REPORT] ? std::string_view(parsed.options.reportFile) : kReportFileName;
-        if (sameName(comparable(parsed.options.resultFile), comparable(report)))
+        // As written, then as the full paths they stand for: one file by
+        // two spellings is still one file.
+        const std::string& result = parsed.options.resultFile;
+        if (sameName(comparable(result), comparable(report)) ||
+            (fullPath && sameName(withoutTrailingDotsAndBlanks(fullPath(result)),
+                                  withoutTrailingDotsAndBlanks(fullPath(std::string(report))))))
             return refuse({"Argument \"", resultWritten, given[REPORT] ? "\" names the same file as \"" : "\" names the report's own file \"",
                            given[REPORT] ? std::string_view(reportWritten) : report,
                            "\": the report and the diagnosis would overwrite each other."});
