@@ -62,8 +62,8 @@ std::unique_ptr<zorik::ReportFile> WindowsReportFiles::create(const std::string&
 FileResult WindowsReportFiles::replace(const std::string& from, const std::string& to)
 {
     const HMODULE kernel = ::GetModuleHandleA("KERNEL32.DLL");
-    const auto moveFileEx =
-        kernel != nullptr ? reinterpret_cast<MoveFileExFunction>(::GetProcAddress(kernel, "MoveFileExA")) : nullptr;
+    const FARPROC found = kernel != nullptr ? ::GetProcAddress(kernel, "MoveFileExA") : nullptr;
+    const auto moveFileEx = reinterpret_cast<MoveFileExFunction>(reinterpret_cast<void*>(found));
     if (moveFileEx != nullptr) {
         if (moveFileEx(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return {};
