@@ -101,7 +101,12 @@ bool CPortTestDlg::WriteResultFile(const Finished& finished, const std::string& 
     if (finished.journalLeft)
         outcome.journalLeft = journal;
     WindowsReportFiles files;
-    return zorik::writeWholeFile(files, name, zorik::formatResultFile(SummaryNow(), m_diagnosis, outcome));
+    if (zorik::writeWholeFile(files, name, zorik::formatResultFile(SummaryNow(), m_diagnosis, outcome)))
+        return true;
+    // Rewritten to name a journal left behind, the first one would now
+    // tell a wrong exit code: none is better.
+    files.remove(name);
+    return false;
 }
 
 zorik::RunEnding CPortTestDlg::Ending() const

@@ -265,34 +265,3 @@ TEST(WholeFile, AKillWhileWritingLeavesNoHalfFile)
         }
     }
 }
-
-// A step that fails leaves the name as it was and no temporary file.
-TEST(WholeFile, AFailedStepLeavesTheNameAsItWas)
-{
-    for (FailAt failAt : {FailAt::Open, FailAt::Write, FailAt::Close}) {
-        FakeFileSystem reports(failAt);
-        struct Files : WholeFileSystem {
-            FakeFileSystem& reports;
-            std::vector<std::string> removed;
-            bool moved = false;
-            explicit Files(FakeFileSystem& r) : reports(r) {}
-            std::unique_ptr<ReportFile> create(const std::string& n) override { return reports.create(n); }
-            FileResult replace(const std::string&, const std::string&) override
-            {
-                moved = true;
-                return {};
-            }
-            FileResult remove(const std::string& n) override
-            {
-                removed.push_back(n);
-                return {};
-            }
-        } files(reports);
-        EXPECT_FALSE(writeWholeFile(files, "r.ini", "[Result]\r\n")) << static_cast<int>(failAt);
-        EXPECT_EQ(reports.opened, std::vector<std::string>{"r.ini.tmp"});
-        EXPECT_FALSE(files.moved);
-        if (failAt != FailAt::Open) {
-            EXPECT_EQ(files.removed, std::vector<std::string>{"r.ini.tmp"});
-        }
-    }
-}
