@@ -1,6 +1,7 @@
 #include "command_line.h"
 
 #include "program_texts.h"
+#include "whole_file.h"
 
 #include <cstddef>
 #include <initializer_list>
@@ -300,13 +301,21 @@ ParsedCommandLine parseCommandLine(const char* commandLine, const char* programP
         const std::string_view report = given[REPORT] ? std::string_view(parsed.options.reportFile) : kReportFileName;
         // As written, then as the full paths they stand for: one file by
         // two spellings is still one file.
+        const auto sameFile = [&](const std::string& a, std::string_view b) {
+            return sameName(comparable(a), comparable(b)) ||
+                   (fullPath && sameName(withoutTrailingDotsAndBlanks(fullPath(a)),
+                                         withoutTrailingDotsAndBlanks(fullPath(std::string(b)))));
+        };
         const std::string& result = parsed.options.resultFile;
-        if (sameName(comparable(result), comparable(report)) ||
-            (fullPath && sameName(withoutTrailingDotsAndBlanks(fullPath(result)),
-                                  withoutTrailingDotsAndBlanks(fullPath(std::string(report))))))
+        if (sameFile(result, report))
             return refuse({"Argument \"", resultWritten, given[REPORT] ? "\" names the same file as \"" : "\" names the report's own file \"",
                            given[REPORT] ? std::string_view(reportWritten) : report,
                            "\": the report and the diagnosis would overwrite each other."});
+        // The result file is written under this name first (whole_file.h).
+        const std::string temporary = temporaryNameFor(result);
+        if (sameFile(temporary, report))
+            return refuse({"Argument \"", resultWritten, "\" is first written as \"", temporary, "\", the file of \"",
+                           reportWritten, "\": the diagnosis would overwrite the report."});
     }
     return parsed;
 }

@@ -154,6 +154,10 @@ const Row kRows[] = {
      "overwrite each other."},
     {"Zorik.exe /result:c:\\WORK\\ErrorInfo.txt.", 0, 0, "", "Argument \"/result:c:\\WORK\\ErrorInfo.txt.\" names the report's own file%R"},
     {"Zorik.exe /cycles:5 /report:D:\\work\\u.txt /result:u.txt", 5, 0, "D:\\work\\u.txt", nullptr, "u.txt"},
+    // the result file's temporary name, taken by the report
+    {"Zorik.exe /cycles:5 /report:C:\\work\\u.ini.TMP /result:u.ini", 0, 0, "",
+     "Argument \"/result:u.ini\" is first written as \"u.ini.tmp\", the file of \"/report:C:\\work\\u.ini.TMP\": the "
+     "diagnosis would overwrite the report."},
     // a double-byte character's trail byte is no letter to fold: two names
     {"Zorik.exe /cycles:5 /report:\xB0\x41.txt /result:\xB0\x61.txt", 5, 0, "\xB0\x41.txt", nullptr, "\xB0\x61.txt"},
 };
