@@ -23,12 +23,16 @@ struct RunBounds {
     }
 };
 
-// The program's exit codes. Without arguments it ends with 0, or with
-// EXIT_OUT_OF_MEMORY / EXIT_NO_VERDICT when it could not go on.
+// The program's exit codes. Without bounds it ends with 0, or with
+// EXIT_OUT_OF_MEMORY / EXIT_PROGRAM_FAILED / EXIT_NO_VERDICT when it could
+// not go on, and EXIT_REPORT_NOT_WRITTEN when its /result file could not be
+// written.
 enum ExitCode : int {
     EXIT_NO_DISAGREEMENT = 0,
     EXIT_DISAGREEMENT = 1,
     EXIT_PORT_NOT_OPENED = 2,  // Zorik_Open returned 0: no test ran, no report
+    // The report or the result file could not be written, the journal
+    // stays behind, or an earlier result file could not be removed.
     EXIT_REPORT_NOT_WRITTEN = 3,
     EXIT_ENDED_EARLY = 4,      // Test, the exit button, Esc or the close box
     // What a bounded run holds until it reaches a verdict: it ends with
