@@ -1,9 +1,12 @@
 #include "application.h"
 
 #include "command_line.h"
+#include "crash_exit.h"
 #include "framework/windows_journal_files.h"
+#include "framework/windows_report_files.h"
 #include "journal_recovery.h"
 #include "main_dialog.h"
+#include "program_texts.h"
 
 BEGIN_MESSAGE_MAP(CPortTestApp, CWinApp)
     ON_COMMAND(ID_HELP, CWinApp::OnHelp)
@@ -14,6 +17,7 @@ CPortTestApp theApp;
 
 BOOL CPortTestApp::InitInstance()
 {
+    EndProgramOnCrash();
     AfxEnableControlContainer();
     Enable3dControls();
 
@@ -26,10 +30,19 @@ BOOL CPortTestApp::InitInstance()
         zorik::parseCommandLine(::GetCommandLineA(), programPath, [](const std::string& name) {
             const DWORD attributes = ::GetFileAttributesA(name.c_str());
             return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        });
+        }, &WindowsReportFiles::fullPath);
     if (!commandLine.accepted) {
         AfxMessageBox(commandLine.refusal.c_str(), MB_OK | MB_ICONHAND);
         m_nExitCode = zorik::EXIT_REFUSED_ARGUMENT;
+        return FALSE;
+    }
+
+    // The result file is this run's or none: an earlier run's (the unit
+    // before, perhaps a pass) goes before anything runs, however this run
+    // ends. One that cannot go is said as a refused argument is, and
+    // nothing runs.
+    if (!RemoveEarlierResultFile(commandLine.options.resultFile)) {
+        m_nExitCode = zorik::EXIT_REPORT_NOT_WRITTEN;
         return FALSE;
     }
 
@@ -53,6 +66,21 @@ BOOL CPortTestApp::InitInstance()
 
     // The dialog has closed: no message loop to run, the program ends.
     return FALSE;
+}
+
+bool CPortTestApp::RemoveEarlierResultFile(const std::string& name)
+{
+    if (name.empty())
+        return true;
+    WindowsReportFiles files;
+    // Left by a run killed while writing it.
+    files.remove(zorik::temporaryNameFor(name));
+    const zorik::FileResult removed = files.remove(name);
+    if (removed.done() || removed.status == zorik::FileStatus::Missing)
+        return true;
+    const std::string reason = zorik::errorReason(WindowsReportFiles::describe(removed.error), removed.error);
+    AfxMessageBox(zorik::formatResultNotRemoved(name, reason).c_str(), MB_OK | MB_ICONHAND);
+    return false;
 }
 
 int CPortTestApp::ExitInstance()

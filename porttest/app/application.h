@@ -3,6 +3,8 @@
 
 #include "framework/win_app.h"
 
+#include <string>
+
 class CPortTestApp : public CWinApp {
 public:
     BOOL InitInstance() override;
@@ -12,5 +14,9 @@ public:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // False (after a box naming the file and Windows' reason) when an
+    // earlier run's /result file is there and cannot be removed.
+    bool RemoveEarlierResultFile(const std::string& name);
+
     int m_nExitCode = 0;
 };

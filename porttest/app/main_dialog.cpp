@@ -50,18 +50,6 @@ void CPortTestDlg::SetRunOptions(const zorik::RunOptions& options)
         m_proofRule.emplace(options.bounds.rate, g_testTally, m_diagnosis);
 }
 
-zorik::RunEnded CPortTestDlg::RunEndedNow() const
-{
-    if (m_unitEndedEarly || !g_bTestRunning.boundReached())
-        return zorik::RunEnded::Early;
-    if (m_proofRule) {
-        const zorik::RunEnded ended = m_proofRule->ended(g_nTestCount.value());
-        if (ended != zorik::RunEnded::None)
-            return ended;
-    }
-    return zorik::RunEnded::Bound;
-}
-
 void CPortTestDlg::DoDataExchange(CDataExchange* pDX)
 {
     CDialog::DoDataExchange(pDX);

@@ -13,6 +13,7 @@
 #include "loopback_dialog.h"
 #include "loopback_log.h"
 #include "reading.h"
+#include "result_file.h"
 #include "run_control.h"
 #include "test_journal.h"
 #include "unattended_run.h"
@@ -131,11 +132,21 @@ private:
 
     void WriteOutput(int channel);
     void StopTestAndWait();
+
+    // What leaving came to.
+    struct Finished {
+        bool reportWritten = true; // or none was asked for
+        bool resultWritten = true; // or none was asked for
+        bool journalLeft = false;  // kept, or could not be removed
+    };
+    Finished m_finished;
+
     // Every way out ends here: stops the worker, so the report holds every
-    // line; saves the report as `reportName` unless that is null; then
-    // removes the journal (kept when the report could not be saved, for the
-    // next start to recover). False when the report could not be saved.
-    bool FinishRun(const char* reportName);
+    // line; saves the report as `reportName` unless that is null, then the
+    // result file (/result:), each flushed to the disk; then removes the
+    // journal, but only when both are on the disk and memory did not run
+    // out (kept, the next start recovers it).
+    Finished FinishRun(const char* reportName);
     // The exit button's question, then FinishRun; a report that could not
     // be saved is said.
     void AskAndFinishRun();
@@ -143,9 +154,16 @@ private:
     // and the diagnosis as they stand.
     zorik::SummaryFigures SummaryNow() const;
     void UpdateSummary();
-    // /result: the diagnosis as an INI file, once a cycle has run. False
+    // /result: the diagnosis as an INI file, once a cycle has run, written
+    // whole or not at all; it says how the run ended and the exit code
+    // `finished` comes to, and names `journal` when that is left. False
     // when it could not be written.
-    bool WriteResultFile();
+    bool WriteResultFile(const Finished& finished, const std::string& journal);
+    // How the run ended, and the exit code it ends with when leaving came
+    // to `finished` (the result file written).
+    zorik::RunEnding Ending() const;
+    int ExitCodeFor(const Finished& finished) const;
+    zorik::BoundedRunEnd BoundedEnd(const Finished& finished) const;
 
     // On the summary timer: memory ran out in the worker; says so once.
     void CheckOutOfMemory();
@@ -163,8 +181,6 @@ private:
 
     // /rate: ends the test once the rate is proved or the fault named.
     std::optional<zorik::ProofRule> m_proofRule;
-    // How the test just run ended, as the result file and the history say.
-    zorik::RunEnded RunEndedNow() const;
 
     // main_dialog_station.cpp: station mode (/station), one unit after
     // another; null without /station.

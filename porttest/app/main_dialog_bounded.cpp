@@ -31,10 +31,8 @@ void CPortTestDlg::EndBoundedRun()
     if (!m_unattended.beginEnding())
         return;
     KillTimer(SUMMARY_TIMER_ID);
-    CheckOutOfMemory();
-    const bool written = FinishRun(m_unattended.reportName());
+    const Finished finished = FinishRun(m_unattended.reportName());
     UpdateSummary();
-    m_unattended.end({written, g_bTestRunning.boundReached(), g_bTestRunning.outOfMemory(),
-                      g_testTally.disagreements()});
+    m_unattended.end(BoundedEnd(finished));
     EndDialog(IDCANCEL);
 }

@@ -72,7 +72,7 @@ void CPortTestDlg::EndStationUnit()
 {
     UpdateSummary();
     OnShowNewLogLines(0, 0);
-    m_station->UnitEnded(SummaryNow(), m_diagnosis, RunEndedNow(), m_findingsShown, [this](const std::string& name) {
+    m_station->UnitEnded(SummaryNow(), m_diagnosis, Ending(), m_findingsShown, [this](const std::string& name) {
         zorik::StdioReportFileSystem files;
         const bool written = m_journal.writeReport(g_nTestCount.value(), files, name);
         // The journal is then the unit's only report: kept for recovery.

@@ -5,7 +5,8 @@
 #include "serial_number.h"
 #include "station_texts.h"
 #include "station_yield.h"
-#include "stdio_report_file.h"
+#include "framework/windows_report_files.h"
+#include "whole_file.h"
 #include "unit_record.h"
 
 #ifndef ZORIK_FILE_VERSION
@@ -32,14 +33,11 @@ HWND makeControl(HWND dialog, const char* className, const char* text, DWORD sty
     return control;
 }
 
+// Whole or not at all, as the result file (whole_file.h).
 bool writeFile(const std::string& name, const std::string& bytes)
 {
-    zorik::StdioReportFileSystem files;
-    std::unique_ptr<zorik::ReportFile> file = files.create(name);
-    if (!file)
-        return false;
-    const bool written = file->write(bytes.data(), bytes.size());
-    return file->close() && written;
+    WindowsReportFiles files;
+    return zorik::writeWholeFile(files, name, bytes);
 }
 
 std::string localTimeNow()
@@ -199,7 +197,7 @@ void CStationPanel::UnitStarted(bool started)
 }
 
 void CStationPanel::UnitEnded(const zorik::SummaryFigures& figures, const zorik::Diagnosis& diagnosis,
-                              zorik::RunEnded ended, const std::string& findingWords,
+                              zorik::RunEnding ended, const std::string& findingWords,
                               const std::function<bool(const std::string&)>& writeReport)
 {
     m_running = false;
@@ -210,12 +208,10 @@ void CStationPanel::UnitEnded(const zorik::SummaryFigures& figures, const zorik:
     std::string trouble;
     if (!m_options.unitsFolder.empty()) {
         const std::string stem = zorik::unitFileStem(m_options.unitsFolder, m_serial, m_attempt);
-        zorik::ResultEnd end;
-        end.verdict = row.verdict.c_str();
-        end.ended = row.ended.c_str();
-        end.provenBelow = ended == zorik::RunEnded::Proved ? m_options.bounds.rate : 0;
         const bool report = writeReport(stem + ".txt");
-        const bool result = writeFile(stem + ".ini", zorik::formatResultFile(figures, diagnosis, end));
+        const bool result = writeFile(
+            stem + ".ini",
+            zorik::formatResultFile(figures, diagnosis, zorik::unitOutcome(figures, ended, m_options.bounds.rate)));
         if (!report || !result)
             trouble = zorik::formatUnitFilesNotWritten(stem + (report ? ".ini" : ".txt"));
     }

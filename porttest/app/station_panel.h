@@ -13,6 +13,7 @@
 #include "command_line.h"
 #include "diagnosis.h"
 #include "proof_rate.h"
+#include "result_file.h"
 #include "station_history.h"
 #include "summary_line.h"
 #include "windows_history_files.h"
@@ -52,7 +53,7 @@ public:
     // The unit's test is over: its row, files and banner. `writeReport`
     // writes the unit's report to the name given (false on failure);
     // `findingWords` is the finding line's text.
-    void UnitEnded(const zorik::SummaryFigures& figures, const zorik::Diagnosis& diagnosis, zorik::RunEnded ended,
+    void UnitEnded(const zorik::SummaryFigures& figures, const zorik::Diagnosis& diagnosis, zorik::RunEnding ended,
                    const std::string& findingWords, const std::function<bool(const std::string&)>& writeReport);
 
     // WM_CTLCOLORSTATIC for the banner: its verdict's colours; nullptr

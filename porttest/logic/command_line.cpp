@@ -2,6 +2,7 @@
 
 #include "program_texts.h"
 #include "proof_rate.h"
+#include "whole_file.h"
 
 #include <cstddef>
 #include <initializer_list>
@@ -250,7 +251,8 @@ bool namesFolder(std::string_view name)
 } // namespace
 
 ParsedCommandLine parseCommandLine(const char* commandLine, const char* programPath,
-                                   const std::function<bool(const std::string&)>& isFolder)
+                                   const std::function<bool(const std::string&)>& isFolder,
+                                   const std::function<std::string(const std::string&)>& fullPath)
 {
     ParsedCommandLine parsed;
     if (commandLine == nullptr)
@@ -332,10 +334,23 @@ ParsedCommandLine parseCommandLine(const char* commandLine, const char* programP
                        "\" needs /cycles, /seconds or /rate beside it: only a bounded run writes its report by itself."});
     if (given[RESULT]) {
         const std::string_view report = given[REPORT] ? std::string_view(parsed.options.reportFile) : kReportFileName;
-        if (sameName(comparable(parsed.options.resultFile), comparable(report)))
+        // As written, then as the full paths they stand for: one file by
+        // two spellings is still one file.
+        const auto sameFile = [&](const std::string& a, std::string_view b) {
+            return sameName(comparable(a), comparable(b)) ||
+                   (fullPath && sameName(withoutTrailingDotsAndBlanks(fullPath(a)),
+                                         withoutTrailingDotsAndBlanks(fullPath(std::string(b)))));
+        };
+        const std::string& result = parsed.options.resultFile;
+        if (sameFile(result, report))
             return refuse({"Argument \"", resultWritten, given[REPORT] ? "\" names the same file as \"" : "\" names the report's own file \"",
                            given[REPORT] ? std::string_view(reportWritten) : report,
                            "\": the report and the diagnosis would overwrite each other."});
+        // The result file is written under this name first (whole_file.h).
+        const std::string temporary = temporaryNameFor(result);
+        if (sameFile(temporary, report))
+            return refuse({"Argument \"", resultWritten, "\" is first written as \"", temporary, "\", the file of \"",
+                           reportWritten, "\": the diagnosis would overwrite the report."});
     }
     return parsed;
 }

@@ -43,9 +43,12 @@ struct ParsedCommandLine {
 // is what an unquoted program name may hold blanks and all: a launcher may
 // start "C:\Program Files\Zorik\Zorik.exe" without quotes, and the rest
 // of that path must not be taken for arguments. `isFolder` says whether a
-// file name given to /report or /result is an existing folder (the program
-// asks the file system; nothing else is looked up).
+// file name given to /report or /result is an existing folder, and
+// `fullPath` (when given) makes a name the full path it stands for
+// (GetFullPathNameA), so that "C:\work\u.txt" and "u.txt" in C:\work are
+// seen to be one file; the program asks the file system nothing else.
 ParsedCommandLine parseCommandLine(const char* commandLine, const char* programPath,
-                                   const std::function<bool(const std::string&)>& isFolder);
+                                   const std::function<bool(const std::string&)>& isFolder,
+                                   const std::function<std::string(const std::string&)>& fullPath = {});
 
 } // namespace zorik

@@ -87,6 +87,12 @@ std::string formatResultNotWritten(const std::string& fileName)
     return "진단 결과 파일 " + fileName + "을(를) 쓰지 못했습니다.";
 }
 
+std::string formatResultNotRemoved(const std::string& fileName, const std::string& reason)
+{
+    return "이전 진단 결과 파일 " + fileName + "을(를) 지우지 못했습니다.\r\n이유: " + reason +
+           "\r\n\r\n이번 실행의 결과로 잘못 읽히지 않도록 시험을 시작하지 않습니다.";
+}
+
 std::string formatOutOfMemory(const std::string& journalName)
 {
     std::string text = "메모리가 부족하여 시험을 멈췄습니다.";

@@ -57,6 +57,10 @@ std::string formatJournalNotRemoved(const std::string& fileName, const std::stri
 // Told when the result file (/result:) could not be written.
 std::string formatResultNotWritten(const std::string& fileName);
 
+// Told at start-up when an earlier run's result file (/result:) could not
+// be removed: no test runs, so that no reader takes it for this run's.
+std::string formatResultNotRemoved(const std::string& fileName, const std::string& reason);
+
 // Told when memory ran out during a test: the test stopped, and the
 // journal `journalName` (empty: none) is kept with the results.
 std::string formatOutOfMemory(const std::string& journalName);

@@ -59,22 +59,6 @@ std::uint32_t cyclesToProve(std::uint32_t hundredths)
     return static_cast<std::uint32_t>(std::ceil(std::log(0.05) / std::log(1.0 - rate)));
 }
 
-const char* runEndedWord(RunEnded ended)
-{
-    switch (ended) {
-    case RunEnded::Proved:
-        return "proved";
-    case RunEnded::Finding:
-        return "finding";
-    case RunEnded::Bound:
-        return "bound";
-    case RunEnded::Early:
-        return "early";
-    default:
-        return "";
-    }
-}
-
 RunEnded rateEnd(std::uint32_t n, std::uint32_t cycles, std::uint64_t fewestReadings,
                  std::uint64_t disagreements, bool everyInputNamed)
 {

@@ -27,11 +27,9 @@ std::string formatRate(std::uint32_t hundredths);
 // n: the clean readings per input that prove the rate.
 std::uint32_t cyclesToProve(std::uint32_t hundredths);
 
-// How a run ended. None: it goes on.
-enum class RunEnded { None, Proved, Finding, Bound, Early };
-
-// "proved", "finding", "bound", "early"; empty for None.
-const char* runEndedWord(RunEnded ended);
+// What the rate's rule says of a run (result_file.h's RunEnding has the
+// result file's words for them). None: it goes on.
+enum class RunEnded { None, Proved, Finding, Bound };
 
 // The rate's rule after `cycles` cycles, before the next one begins:
 // Proved once every input has `n` readings and no reading disagreed;

@@ -52,6 +52,20 @@ const char* findingWord(Finding finding)
     return index >= 0 && index < 8 ? kWords[index] : kWords[0];
 }
 
+const char* runEndingWord(RunEnding ended)
+{
+    static const char* const kWords[] = {"bound", "early", "operator", "out-of-memory", "proved", "finding"};
+    const unsigned index = static_cast<unsigned>(ended);
+    return index < sizeof kWords / sizeof kWords[0] ? kWords[index] : "operator";
+}
+
+const char* resultVerdictWord(const SummaryFigures& figures, RunEnding ended)
+{
+    if (verdictOf(figures) == Verdict::Fail)
+        return "FAIL";
+    return ended == RunEnding::Early || ended == RunEnding::OutOfMemory ? "INCOMPLETE" : "PASS";
+}
+
 void appendPercent(std::string& text, double percent, int decimals)
 {
     std::uint32_t scale = 1;
@@ -69,22 +83,23 @@ void appendPercent(std::string& text, double percent, int decimals)
     }
 }
 
-std::string formatResultFile(const SummaryFigures& figures, const Diagnosis& diagnosis, const ResultEnd& end)
+std::string formatResultFile(const SummaryFigures& figures, const Diagnosis& diagnosis, const RunOutcome& outcome)
 {
     const std::uint64_t* const d = figures.disagreements;
     std::string text;
     text.reserve(512);
     text += "[Result]\r\n";
-    appendLine(text, "Verdict",
-               end.verdict != nullptr ? end.verdict : verdictOf(figures) == Verdict::Fail ? "FAIL" : "PASS");
+    appendLine(text, "Verdict", resultVerdictWord(figures, outcome.ended));
     appendNumberLine(text, "Cycles", figures.cycles);
     appendNumberLine(text, "Disagreements", d[0] + d[1] + d[2]);
     appendNumberLine(text, "Seconds", figures.testingSeconds);
     appendLine(text, "Unit", unitWord(diagnosis.unit()));
-    if (end.ended != nullptr)
-        appendLine(text, "Ended", end.ended);
-    if (end.provenBelow != 0)
-        appendLine(text, "ProvenBelow", formatRate(end.provenBelow).c_str());
+    appendLine(text, "Ended", runEndingWord(outcome.ended));
+    if (outcome.ended == RunEnding::Proved && outcome.provenBelow != 0)
+        appendLine(text, "ProvenBelow", formatRate(outcome.provenBelow).c_str());
+    appendNumberLine(text, "ExitCode", static_cast<std::uint64_t>(outcome.exitCode));
+    if (!outcome.journalLeft.empty())
+        appendLine(text, "JournalLeft", outcome.journalLeft.c_str());
     for (int c = 0; c < Diagnosis::kInputs; ++c) {
         const InputFinding input = diagnosis.input(c);
         text += "[Input";

@@ -10,21 +10,41 @@
 
 namespace zorik {
 
-// [Result] Verdict, Cycles, Disagreements, Seconds, Unit; then [Input0] to
-// [Input2] with Finding, Output (crossed only), Readings, Disagreements and,
-// for an intermittent input only, ErrorRate, ErrorRateLow, ErrorRateHigh
-// in percent with two decimals. Cycles and disagreements are the report's.
-// How the run ended, where that says more than its figures (a station's
-// unit, a /rate run): a Verdict in place of PASS (INCOMPLETE), `Ended=`
-// after Unit, and `ProvenBelow=` (the rate, in percent) after it.
-struct ResultEnd {
-    const char* verdict = nullptr;
-    const char* ended = nullptr;
-    std::uint32_t provenBelow = 0; // hundredths of a percent; 0: none
+// How the run ended, as Ended= says it. Only the word table in
+// result_file.cpp knows the words; a new way of ending is a value here and
+// a word there.
+enum class RunEnding {
+    Bound,       // "bound": a bounded run reached its /cycles or /seconds
+    Early,       // "early": a bounded run ended before its bound
+    Operator,    // "operator": the operator ended the dialog's run
+    OutOfMemory, // "out-of-memory": the test stopped for want of memory
+    Proved,      // "proved": a /rate run proved its rate (proof_rate.h)
+    Finding,     // "finding": a /rate run named every input's finding
 };
 
-std::string formatResultFile(const SummaryFigures& figures, const Diagnosis& diagnosis,
-                             const ResultEnd& end = ResultEnd());
+// What the file says of the run beside the figures.
+struct RunOutcome {
+    RunEnding ended = RunEnding::Operator;
+    int exitCode = 0;        // the code the program ends with
+    std::string journalLeft; // the journal left in the folder; empty: none
+    std::uint32_t provenBelow = 0; // Proved: /rate's P, hundredths of a percent
+};
+
+// A run that did not finish does not pass: FAIL on any disagreement, else
+// INCOMPLETE when it ended early or for want of memory, else PASS.
+const char* resultVerdictWord(const SummaryFigures& figures, RunEnding ended);
+
+// [Result] Verdict, Cycles, Disagreements, Seconds, Unit, Ended, for a
+// proved pass ProvenBelow (P in percent), ExitCode and, when a journal is
+// left, JournalLeft; then [Input0] to [Input2] with
+// Finding, Output (crossed only), Readings, Disagreements and, for an
+// intermittent input only, ErrorRate, ErrorRateLow, ErrorRateHigh in
+// percent with two decimals. Cycles and disagreements are the report's.
+std::string formatResultFile(const SummaryFigures& figures, const Diagnosis& diagnosis, const RunOutcome& outcome);
+
+// The INI word for an ending: "bound", "early", "operator", "out-of-memory",
+// "proved", "finding".
+const char* runEndingWord(RunEnding ended);
 
 // The INI word for a finding: "ok", "stuck-on", ..., "undetermined".
 const char* findingWord(Finding finding);

@@ -153,6 +153,12 @@ std::string TestJournal::fileName() const
     return m_file && !m_failed ? m_name : std::string();
 }
 
+std::string TestJournal::madeName() const
+{
+    LockHold hold(m_lock);
+    return m_name;
+}
+
 void TestJournal::create(std::uint32_t count)
 {
     // Another program's journal, held open or left behind, is never

@@ -83,6 +83,9 @@ public:
     std::optional<std::string> takeFailureNotice();
     // The name of the journal being written, empty when there is none.
     std::string fileName() const;
+    // The name of the journal this run made, written to the end or not;
+    // empty when none was made or finish has closed it.
+    std::string madeName() const;
     // What to tell the operator when finish could not remove the journal.
     std::string removalNotice(const FileResult& result);
 

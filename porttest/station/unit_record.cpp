@@ -1,5 +1,6 @@
 #include "unit_record.h"
 
+#include "bounded_run.h"
 #include "result_file.h"
 
 namespace zorik {
@@ -17,13 +18,6 @@ std::string output(const char* prefix, int channel)
 }
 
 } // namespace
-
-const char* unitVerdict(const SummaryFigures& figures, RunEnded ended)
-{
-    if (verdictOf(figures) == Verdict::Fail)
-        return "FAIL";
-    return ended == RunEnded::Early || figures.cycles == 0 ? "INCOMPLETE" : "PASS";
-}
 
 std::string inputRule(const InputFinding& input, int channel)
 {
@@ -47,15 +41,17 @@ std::string inputRule(const InputFinding& input, int channel)
 }
 
 HistoryRow unitRow(const UnitIdentity& unit, const SummaryFigures& figures, const Diagnosis& diagnosis,
-                   RunEnded ended)
+                   RunEnding ended)
 {
     HistoryRow row;
     row.time = unit.time;
     row.station = unit.station;
     row.serial = unit.serial;
     row.attempt = unit.attempt;
-    row.verdict = unitVerdict(figures, ended);
-    row.ended = runEndedWord(ended);
+    // FAIL on any disagreement, however the test ended; INCOMPLETE when
+    // it ended early without one: a part of the test proves nothing.
+    row.verdict = resultVerdictWord(figures, ended);
+    row.ended = runEndingWord(ended);
     row.cycles = figures.cycles;
     row.seconds = figures.testingSeconds;
     row.disagreements = figures.disagreements[0] + figures.disagreements[1] + figures.disagreements[2];
@@ -67,6 +63,16 @@ HistoryRow unitRow(const UnitIdentity& unit, const SummaryFigures& figures, cons
     }
     row.program = unit.program;
     return row;
+}
+
+RunOutcome unitOutcome(const SummaryFigures& figures, RunEnding ended, std::uint32_t rate)
+{
+    RunOutcome outcome;
+    outcome.ended = ended;
+    const std::string verdict = resultVerdictWord(figures, ended);
+    outcome.exitCode = verdict == "FAIL" ? EXIT_DISAGREEMENT : verdict == "PASS" ? EXIT_NO_DISAGREEMENT : EXIT_ENDED_EARLY;
+    outcome.provenBelow = ended == RunEnding::Proved ? rate : 0;
+    return outcome;
 }
 
 std::string unitFileStem(const std::string& folder, const std::string& serial, std::uint32_t attempt)

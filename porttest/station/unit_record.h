@@ -5,15 +5,12 @@
 #include "diagnosis.h"
 #include "history_csv.h"
 #include "proof_rate.h"
+#include "result_file.h"
 #include "summary_line.h"
 
 #include <string>
 
 namespace zorik {
-
-// PASS, FAIL or INCOMPLETE: a disagreement fails the unit however its test
-// ended; without one, a test ended early proves nothing.
-const char* unitVerdict(const SummaryFigures& figures, RunEnded ended);
 
 // The rule an input's readings follow, in the result file's grammar:
 // "out1", "NOT out1", "0", "1", "out2" (crossed to output 2), "prev1"
@@ -31,7 +28,12 @@ struct UnitIdentity {
 
 // The history's row for the unit (FixtureSuspect is the history's to say).
 HistoryRow unitRow(const UnitIdentity& unit, const SummaryFigures& figures, const Diagnosis& diagnosis,
-                   RunEnded ended);
+                   RunEnding ended);
+
+// The unit's [Result] beside its figures: how it ended, the rate it proved
+// (`rate`, hundredths, for /rate), and for ExitCode the code a bounded run
+// of this unit alone would have ended with (0 PASS, 1 FAIL, 4 INCOMPLETE).
+RunOutcome unitOutcome(const SummaryFigures& figures, RunEnding ended, std::uint32_t rate);
 
 // "FOLDER\\SN-1-2": the name of the unit's files in /units:FOLDER, before
 // ".txt" or ".ini"; what a file name cannot hold is written %XX.

@@ -138,6 +138,7 @@ public:
     bool slow(std::string_view text, std::string_view value);
     bool invert(std::string_view text, std::string_view value);
     bool seed(std::string_view text, std::string_view value);
+    bool crash(std::string_view text, std::string_view value);
 
 private:
     bool fail(std::string message)
@@ -160,7 +161,7 @@ private:
     const Keyword* keyword_ = nullptr; // of the item being read
     SimSettings settings_;
     std::string error_;
-    std::string healthyItem_, absentItem_, giveioItem_, seedItem_;
+    std::string healthyItem_, absentItem_, giveioItem_, seedItem_, crashItem_;
     std::string firstFault_; // any channel fault, for the clash with healthy or absent
     std::string faultItem_[INPUT_COUNT][KIND_COUNT];
 };
@@ -184,6 +185,7 @@ constexpr Keyword KEYWORDS[] = {
      &Parser::slow},
     {"invert=C", "with C 0, 1 or 2, e.g. invert=1", &Parser::invert},
     {"seed=N", "with N a whole number from 0 to 18446744073709551615, e.g. seed=42", &Parser::seed},
+    {"crash=N", "with N a whole number from 1 to 18446744073709551615, e.g. crash=20", &Parser::crash},
 };
 
 std::string_view keywordOf(const Keyword& keyword)
@@ -367,6 +369,17 @@ bool Parser::seed(std::string_view text, std::string_view value)
         return conflict(text, seedItem_, ": the seed can be given only once");
     seedItem_ = std::string(text);
     settings_.seed = seed;
+    return true;
+}
+
+bool Parser::crash(std::string_view text, std::string_view value)
+{
+    std::uint64_t read = 0;
+    if (!parseNumber(value, std::numeric_limits<std::uint64_t>::max(), read) || read == 0)
+        return malformed(text);
+    if (!once(crashItem_, text))
+        return false;
+    settings_.crashAtRead = read;
     return true;
 }
 

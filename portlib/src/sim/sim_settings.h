@@ -35,6 +35,10 @@ struct SimSettings {
     bool unitPresent = true;   // false: absent or unpowered, every input floats high
     bool giveioPresent = true;
     std::uint64_t seed = DEFAULT_SEED;
+    // The read of the status register, counted from 1, that is a fault
+    // inside the library (an access violation), as a port driver's bug
+    // would be; 0: none.
+    std::uint64_t crashAtRead = 0;
     std::array<InputBehaviour, INPUT_COUNT> inputs;
 };
 

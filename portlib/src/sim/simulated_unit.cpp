@@ -11,13 +11,27 @@ SimulatedUnit::SimulatedUnit(const SimSettings& settings, MillisecondClock& cloc
         longestDelayMs_ = std::max(longestDelayMs_, input.delayMs);
 }
 
+namespace {
+
+// A write through a null pointer the compiler cannot see is one: a real
+// access violation, raised by the processor, not an exception thrown.
+void faultAsADriverBugWould()
+{
+    volatile std::uintptr_t address = 0;
+    *reinterpret_cast<volatile int*>(address) = 1;
+}
+
+} // namespace
+
 std::uint8_t SimulatedUnit::readByte(std::uint16_t port)
 {
     if (port != dataPort_ + 1)
         return UNMODELLED_PORT_READ;
+    LockHold hold(lock_);
+    if (settings_.crashAtRead != 0 && ++statusReads_ == settings_.crashAtRead)
+        faultAsADriverBugWould();
     if (!settings_.unitPresent)
         return ABSENT_UNIT_STATUS;
-    LockHold hold(lock_);
     return sampleStatus(clock_.nowMs());
 }
 

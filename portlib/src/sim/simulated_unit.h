@@ -62,6 +62,7 @@ private:
     SplitMix random_;
     std::uint8_t settledData_ = POWER_ON_DATA; // seen by every input, however slow
     std::deque<DataWrite> recentWrites_;       // not yet seen by the slowest input
+    std::uint64_t statusReads_ = 0;            // for crashAtRead
 };
 
 } // namespace zorik::sim

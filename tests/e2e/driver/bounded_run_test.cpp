@@ -39,6 +39,9 @@ TEST(BoundedRun, EndsByItselfWithTheVerdictAsExitCode) {
         {"/rate:5%", "stuck-off=1", 1, kReportName, 15, 176, 15 * kShortestCycleMs},
         // A folder that is not there: no file can be made in it.
         {"/cycles:1 /report:nowhere\\run.txt", "", 3, nullptr, 0, 0, 0},
+        // An access violation inside the library on its 20th read (cycle
+        // 7), in the test's thread: no report, the journal left as it is.
+        {"/cycles:100", "crash=20", 8, nullptr, 0, 0, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.arguments) + ", ZORIK_SIM=" + row.sim);
@@ -52,6 +55,12 @@ TEST(BoundedRun, EndsByItselfWithTheVerdictAsExitCode) {
                     static_cast<unsigned long>(row.exitCode), ranMs);
         // The journal goes as on every way out, unless the report is missing.
         EXPECT_EQ(dir.exists(kJournalName), row.report == nullptr);
+        if (row.exitCode == 8) {
+            const auto journal = parsedReport(dir.readFile(kJournalName).value_or(""));
+            ASSERT_TRUE(journal) << "the journal reads as a report";
+            EXPECT_GE(journal->count, 6u);
+            EXPECT_LE(journal->count, 7u);
+        }
         if (!row.report) {
             EXPECT_FALSE(dir.exists(kReportName));
             continue;
@@ -105,6 +114,8 @@ TEST(BoundedRun, ResultFileNamesTheFault) {
         EXPECT_EQ(key("Result", "Verdict"), row.verdict);
         EXPECT_EQ(key("Result", "Cycles"), "40");
         EXPECT_EQ(key("Result", "Unit"), row.unit);
+        EXPECT_EQ(key("Result", "Ended"), "bound");
+        EXPECT_EQ(key("Result", "ExitCode"), std::string(row.verdict) == "PASS" ? "0" : "1");
         const auto report = parsedReport(dir.readFile(kReportName));
         ASSERT_TRUE(report);
         std::string problem;
@@ -154,36 +165,51 @@ TEST(BoundedRun, RefusedArgumentIsSaidOnceAndNothingRuns) {
 
 // The library's own box is the library's and waits as it always does; the
 // program adds none ("Cannot Find Port" is left out) and ends with 2.
+// An earlier unit's passing result file is gone: nothing reads it as this
+// run's.
 TEST(BoundedRun, PortThatCannotBeOpenedEndsWithoutTesting) {
     WorkDir dir;
-    ZorikSession zorik(dir, "no-giveio", "/cycles:5");
+    dir.writeFile("result.ini", "[Result]\r\nVerdict=PASS\r\n");
+    ZorikSession zorik(dir, "no-giveio", "/cycles:5 /result:result.ini");
     std::optional<MessageBoxWindow> box;
     ASSERT_TRUE(showsMessageBox(zorik, kLibraryFatalCaption, kGiveioMissing, box, kStartTimeout));
     ASSERT_TRUE(box->answer(IDOK, kReactionTimeout));
     EXPECT_TRUE(endsWithoutAsking(zorik, kExitTimeout, 2));
     EXPECT_FALSE(dir.exists(kReportName));
+    EXPECT_FALSE(dir.exists("result.ini"));
 }
 
 // Every way an operator can end a bounded run early: no question, the
-// report of what was found, exit code 4.
+// report of what was found, exit code 4, and a result file that says the
+// run ended early: FAIL with a disagreement, INCOMPLETE without.
 TEST(BoundedRun, OperatorEndingItEarlyGetsTheReportAndExitCode4) {
     const struct {
         const char* name;
         void (*end)(const MainDialog& dialog);
+        const char* sim;
+        const char* verdict;
     } ways[] = {
-        {"Test", [](const MainDialog& dialog) { dialog.click(kTestButton); }},
-        {"exit button", [](const MainDialog& dialog) { dialog.click(kExitButton); }},
-        {kQuietExits[0].name, kQuietExits[0].leave},
-        {kQuietExits[1].name, kQuietExits[1].leave},
+        {"Test", [](const MainDialog& dialog) { dialog.click(kTestButton); }, "stuck-off=1", "FAIL"},
+        {"exit button", [](const MainDialog& dialog) { dialog.click(kExitButton); }, "stuck-off=1", "FAIL"},
+        {kQuietExits[0].name, kQuietExits[0].leave, "stuck-off=1", "FAIL"},
+        {kQuietExits[1].name, kQuietExits[1].leave, "stuck-off=1", "FAIL"},
+        // A healthy unit, three cycles in: no disagreement, yet no pass.
+        {kQuietExits[0].name, kQuietExits[0].leave, "", "INCOMPLETE"},
     };
     for (const auto& way : ways) {
-        SCOPED_TRACE(way.name);
+        SCOPED_TRACE(std::string(way.name) + ", ZORIK_SIM=" + way.sim);
         WorkDir dir;
-        ZorikSession zorik(dir, "stuck-off=1", "/seconds:600");
+        ZorikSession zorik(dir, way.sim, "/seconds:600 /result:result.ini");
         const MainDialog& dialog = zorik.dialog();
         ASSERT_TRUE(showsText(dialog, kTestButton, cp949(kTestRunningCaption)));
         std::vector<LogLine> lines;
-        ASSERT_TRUE(logShowsLines(dialog, 1, lines, Millis(8000)));
+        if (*way.sim != '\0') {
+            ASSERT_TRUE(logShowsLines(dialog, 1, lines, Millis(8000)));
+        } else {
+            const std::string threeCycles = cp949(std::string(kVerdictPass) + "  사이클 3  ");
+            ASSERT_TRUE(waitUntil([&] { return dialog.text(kSummary).rfind(threeCycles, 0) == 0; }, Millis(8000)))
+                << dialog.text(kSummary);
+        }
         way.end(dialog);
         ASSERT_TRUE(endsWithoutAsking(zorik, kExitTimeout, 4));
         const auto report = parsedReport(dir.readFile(kReportName));
@@ -192,7 +218,19 @@ TEST(BoundedRun, OperatorEndingItEarlyGetsTheReportAndExitCode4) {
         const auto saved = parseLog(report->log, problem);
         ASSERT_TRUE(saved) << problem;
         EXPECT_GE(saved->size(), lines.size());
-        EXPECT_GE(report->count, lines.back().count);
+        EXPECT_GE(report->count, lines.empty() ? 3u : lines.back().count);
+        const std::string ini = dir.path() + "\\result.ini";
+        const auto key = [&](const char* name) {
+            char value[64] = "";
+            GetPrivateProfileStringA("Result", name, "(none)", value, sizeof value, ini.c_str());
+            return std::string(value);
+        };
+        EXPECT_EQ(key("Verdict"), way.verdict);
+        EXPECT_EQ(key("Ended"), "early");
+        EXPECT_EQ(key("ExitCode"), "4");
+        EXPECT_EQ(key("Cycles"), std::to_string(report->count));
+        EXPECT_EQ(key("JournalLeft"), "(none)");
+        EXPECT_FALSE(dir.exists("result.ini.tmp"));
     }
 }
 

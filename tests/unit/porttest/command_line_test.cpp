@@ -109,6 +109,25 @@ const Row kRows[] = {
     {"Zorik.exe /result:c:lpt9", 0, 0, "", "Bad argument \"/result:c:lpt9\": \"c:lpt9\" names the device LPT9, not a file."},
     {"Zorik.exe /result:\\\\.\\COM1", 0, 0, "", "Bad argument \"/result:\\\\.\\COM1\": \"\\\\.\\COM1\" names the device COM1, not a file."},
     {"Zorik.exe /result:conout$", 0, 0, "", "Bad argument \"/result:conout$\": \"conout$\" names the device CONOUT$, not a file."},
+    {"Zorik.exe /result:CONIN$", 0, 0, "", "Bad argument \"/result:CONIN$\": \"CONIN$\" names the device CONIN$, not a file."},
+    {"Zorik.exe /result:clock$.ini", 0, 0, "", "Bad argument \"/result:clock$.ini\": \"clock$.ini\" names the device CLOCK$, not a file."},
+    {"Zorik.exe /result:COM2", 0, 0, "", "Bad argument \"/result:COM2\": \"COM2\" names the device COM2, not a file."},
+    {"Zorik.exe /result:COM3", 0, 0, "", "Bad argument \"/result:COM3\": \"COM3\" names the device COM3, not a file."},
+    {"Zorik.exe /result:COM4", 0, 0, "", "Bad argument \"/result:COM4\": \"COM4\" names the device COM4, not a file."},
+    {"Zorik.exe /result:COM5", 0, 0, "", "Bad argument \"/result:COM5\": \"COM5\" names the device COM5, not a file."},
+    {"Zorik.exe /result:COM6", 0, 0, "", "Bad argument \"/result:COM6\": \"COM6\" names the device COM6, not a file."},
+    {"Zorik.exe /result:COM7", 0, 0, "", "Bad argument \"/result:COM7\": \"COM7\" names the device COM7, not a file."},
+    {"Zorik.exe /result:COM8", 0, 0, "", "Bad argument \"/result:COM8\": \"COM8\" names the device COM8, not a file."},
+    {"Zorik.exe /result:LPT2", 0, 0, "", "Bad argument \"/result:LPT2\": \"LPT2\" names the device LPT2, not a file."},
+    {"Zorik.exe /result:LPT3", 0, 0, "", "Bad argument \"/result:LPT3\": \"LPT3\" names the device LPT3, not a file."},
+    {"Zorik.exe /result:LPT4", 0, 0, "", "Bad argument \"/result:LPT4\": \"LPT4\" names the device LPT4, not a file."},
+    {"Zorik.exe /result:LPT5", 0, 0, "", "Bad argument \"/result:LPT5\": \"LPT5\" names the device LPT5, not a file."},
+    {"Zorik.exe /result:LPT6", 0, 0, "", "Bad argument \"/result:LPT6\": \"LPT6\" names the device LPT6, not a file."},
+    {"Zorik.exe /result:LPT7", 0, 0, "", "Bad argument \"/result:LPT7\": \"LPT7\" names the device LPT7, not a file."},
+    {"Zorik.exe /result:LPT8", 0, 0, "", "Bad argument \"/result:LPT8\": \"LPT8\" names the device LPT8, not a file."},
+    // the NAME: form opens the device too
+    {"Zorik.exe /cycles:5 /report:LPT1:", 0, 0, "", "Bad argument \"/report:LPT1:\": \"LPT1:\" names the device LPT1, not a file."},
+    {"Zorik.exe /result:NUL:", 0, 0, "", "Bad argument \"/result:NUL:\": \"NUL:\" names the device NUL, not a file."},
     // the journal's names in the current folder
     {"Zorik.exe /cycles:5 /report:ErrorInfo.unsaved.txt", 0, 0, "",
      "Bad argument \"/report:ErrorInfo.unsaved.txt\": \"ErrorInfo.unsaved.txt\" is a name the program keeps for its "
@@ -134,6 +153,16 @@ const Row kRows[] = {
      "would overwrite each other."},
     {"Zorik.exe /cycles:5 /report:sub/a.txt /result:SUB\\A.txt", 0, 0, "", "Argument \"/result:SUB\\A.txt\" names the same file%R"},
     {"Zorik.exe /cycles:5 /report:\xB0\x41.txt /result:\xB0\x41.TXT", 0, 0, "", "Argument \"/result:\xB0\x41.TXT\" names the same file%R"},
+    // one file by two spellings, told by the full paths (kCurrentFolder)
+    {"Zorik.exe /cycles:5 /report:C:\\work\\u.txt /result:u.txt", 0, 0, "",
+     "Argument \"/result:u.txt\" names the same file as \"/report:C:\\work\\u.txt\": the report and the diagnosis would "
+     "overwrite each other."},
+    {"Zorik.exe /result:c:\\WORK\\ErrorInfo.txt.", 0, 0, "", "Argument \"/result:c:\\WORK\\ErrorInfo.txt.\" names the report's own file%R"},
+    {"Zorik.exe /cycles:5 /report:D:\\work\\u.txt /result:u.txt", 5, 0, "D:\\work\\u.txt", nullptr, "u.txt"},
+    // the result file's temporary name, taken by the report
+    {"Zorik.exe /cycles:5 /report:C:\\work\\u.ini.TMP /result:u.ini", 0, 0, "",
+     "Argument \"/result:u.ini\" is first written as \"u.ini.tmp\", the file of \"/report:C:\\work\\u.ini.TMP\": the "
+     "diagnosis would overwrite the report."},
     // a double-byte character's trail byte is no letter to fold: two names
     {"Zorik.exe /cycles:5 /report:\xB0\x41.txt /result:\xB0\x61.txt", 5, 0, "\xB0\x41.txt", nullptr, "\xB0\x61.txt"},
 
@@ -196,13 +225,24 @@ bool isFakeFolder(const std::string& name)
     return kFolders.count(name) != 0;
 }
 
+// GetFullPathNameA's answer with C:\work the current folder; a name with
+// a drive is already full.
+const char kCurrentFolder[] = "C:\\work\\";
+
+std::string fakeFullPath(const std::string& name)
+{
+    if (name.size() >= 3 && name[1] == ':' && name[2] == '\\')
+        return name;
+    return kCurrentFolder + (name.rfind(".\\", 0) == 0 ? name.substr(2) : name);
+}
+
 } // namespace
 
 TEST(CommandLine, AcceptedAndRefusedArguments)
 {
     for (const Row& row : kRows) {
         SCOPED_TRACE(row.commandLine);
-        const ParsedCommandLine parsed = parseCommandLine(row.commandLine, kProgramPath, isFakeFolder);
+        const ParsedCommandLine parsed = parseCommandLine(row.commandLine, kProgramPath, isFakeFolder, fakeFullPath);
         EXPECT_EQ(parsed.accepted, row.refusal == nullptr) << parsed.refusal;
         if (parsed.accepted != (row.refusal == nullptr))
             continue; // the next rows still run

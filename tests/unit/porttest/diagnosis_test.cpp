@@ -284,7 +284,7 @@ TEST(Diagnosis, ReadFromAnotherThreadWhileTheWorkerFeedsIt)
             if (done)
                 break;
         }
-        const std::string file = zorik::formatResultFile(zorik::SummaryFigures{}, bench.diagnosis);
+        const std::string file = zorik::formatResultFile(zorik::SummaryFigures{}, bench.diagnosis, {});
         EXPECT_EQ(file.rfind("[Result]\r\n", 0), 0u);
         const std::uint64_t readings = bench.diagnosis.input(2).readings;
         EXPECT_GE(readings, lastReadings);
@@ -331,14 +331,17 @@ TEST(Diagnosis, ResultFileNamesEachInputsFinding)
         int (*shown)(unsigned pattern, int c, int cycle);
         zorik::SummaryFigures figures;
         const char* text;
+        zorik::RunOutcome outcome;
     } rows[] = {
         {"inputs 0 and 2 swapped",
          [](unsigned p, int c, int) { return static_cast<int>(p >> (c == 1 ? 1 : 2 - c) & 1u); },
          {40, {20, 0, 20}, 13},
          "[Result]\r\nVerdict=FAIL\r\nCycles=40\r\nDisagreements=40\r\nSeconds=13\r\nUnit=present\r\n"
+         "Ended=bound\r\nExitCode=1\r\n"
          "[Input0]\r\nFinding=crossed\r\nOutput=2\r\nReadings=40\r\nDisagreements=20\r\n"
          "[Input1]\r\nFinding=ok\r\nReadings=40\r\nDisagreements=0\r\n"
-         "[Input2]\r\nFinding=crossed\r\nOutput=0\r\nReadings=40\r\nDisagreements=20\r\n"},
+         "[Input2]\r\nFinding=crossed\r\nOutput=0\r\nReadings=40\r\nDisagreements=20\r\n",
+         {zorik::RunEnding::Bound, 1, ""}},
         // Input 2 wrong on every eighth cycle: 50 of 400 readings, 12.50 %;
         // the continuity-corrected score interval, worked out apart from
         // this code: 9.5014 % to 16.2393 %.
@@ -349,24 +352,58 @@ TEST(Diagnosis, ResultFileNamesEachInputsFinding)
          },
          {400, {0, 0, 50}, 132},
          "[Result]\r\nVerdict=FAIL\r\nCycles=400\r\nDisagreements=50\r\nSeconds=132\r\nUnit=present\r\n"
+         "Ended=early\r\nExitCode=3\r\nJournalLeft=ErrorInfo.unsaved-2.txt\r\n"
          "[Input0]\r\nFinding=ok\r\nReadings=400\r\nDisagreements=0\r\n"
          "[Input1]\r\nFinding=ok\r\nReadings=400\r\nDisagreements=0\r\n"
          "[Input2]\r\nFinding=intermittent\r\nReadings=400\r\nDisagreements=50\r\n"
-         "ErrorRate=12.50\r\nErrorRateLow=9.50\r\nErrorRateHigh=16.24\r\n"},
+         "ErrorRate=12.50\r\nErrorRateLow=9.50\r\nErrorRateHigh=16.24\r\n",
+         {zorik::RunEnding::Early, 3, "ErrorInfo.unsaved-2.txt"}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         Diagnosis diagnosis;
         feed(diagnosis, static_cast<int>(row.figures.cycles), row.shown);
-        EXPECT_EQ(zorik::formatResultFile(row.figures, diagnosis), row.text);
+        EXPECT_EQ(zorik::formatResultFile(row.figures, diagnosis, row.outcome), row.text);
+    }
+}
+
+// A run that did not finish does not pass: the verdict by how it ended,
+// a disagreement outranking everything.
+TEST(Diagnosis, ResultFileVerdictByHowTheRunEnded)
+{
+    using zorik::RunEnding;
+    const struct {
+        RunEnding ended;
+        std::uint64_t disagreements;
+        const char* verdict;
+        const char* endedWord;
+    } rows[] = {
+        {RunEnding::Bound, 0, "PASS", "bound"},
+        {RunEnding::Bound, 2, "FAIL", "bound"},
+        {RunEnding::Early, 0, "INCOMPLETE", "early"},
+        {RunEnding::Early, 1, "FAIL", "early"},
+        {RunEnding::Operator, 0, "PASS", "operator"},
+        {RunEnding::Operator, 3, "FAIL", "operator"},
+        {RunEnding::OutOfMemory, 0, "INCOMPLETE", "out-of-memory"},
+        {RunEnding::OutOfMemory, 1, "FAIL", "out-of-memory"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.endedWord);
+        const zorik::SummaryFigures figures{3, {0, row.disagreements, 0}, 1};
+        const std::string text = zorik::formatResultFile(figures, Diagnosis(), {row.ended, 4, ""});
+        EXPECT_EQ(text.substr(0, text.find("\r\nCycles")), std::string("[Result]\r\nVerdict=") + row.verdict);
+        EXPECT_NE(text.find(std::string("\r\nEnded=") + row.endedWord + "\r\nExitCode=4\r\n[Input0]"),
+                  std::string::npos)
+            << text;
     }
 }
 
 TEST(Diagnosis, ResultFileOfAnEmptyRunIsUndetermined)
 {
     Diagnosis diagnosis;
-    EXPECT_EQ(zorik::formatResultFile(zorik::SummaryFigures{}, diagnosis),
+    EXPECT_EQ(zorik::formatResultFile(zorik::SummaryFigures{}, diagnosis, {}),
               "[Result]\r\nVerdict=PASS\r\nCycles=0\r\nDisagreements=0\r\nSeconds=0\r\nUnit=undetermined\r\n"
+              "Ended=operator\r\nExitCode=0\r\n"
               "[Input0]\r\nFinding=undetermined\r\nReadings=0\r\nDisagreements=0\r\n"
               "[Input1]\r\nFinding=undetermined\r\nReadings=0\r\nDisagreements=0\r\n"
               "[Input2]\r\nFinding=undetermined\r\nReadings=0\r\nDisagreements=0\r\n");

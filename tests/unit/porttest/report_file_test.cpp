@@ -3,6 +3,7 @@
 #include "report_file.h"
 #include "stdio_report_file.h"
 #include "program_texts.h"
+#include "whole_file.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -165,4 +167,101 @@ TEST(StdioReportFile, FullDiskIsReported)
     const bool written = file->write(bytes.data(), bytes.size());
     const bool closed = file->close();
     EXPECT_FALSE(written && closed);
+}
+
+namespace {
+
+// A disk that the program is killed on at its `killAt`th step: creating a
+// file, each half of a write, the flush on closing, a move. What the disk
+// holds afterwards is what a reader would find.
+class KilledDisk : public WholeFileSystem {
+public:
+    struct Killed {};
+
+    explicit KilledDisk(int killAt) : m_killAt(killAt) {}
+
+    std::unique_ptr<ReportFile> create(const std::string& name) override
+    {
+        step();
+        files[name].clear();
+        return std::make_unique<File>(*this, name);
+    }
+    FileResult replace(const std::string& from, const std::string& to) override
+    {
+        step();
+        files[to] = files[from];
+        files.erase(from);
+        return {};
+    }
+    FileResult remove(const std::string& name) override
+    {
+        return files.erase(name) != 0 ? FileResult{} : FileResult{FileStatus::Missing, 2};
+    }
+
+    std::map<std::string, std::string> files;
+    int steps = 0;
+
+private:
+    void step()
+    {
+        if (++steps == m_killAt)
+            throw Killed{};
+    }
+
+    class File : public ReportFile {
+    public:
+        File(KilledDisk& disk, std::string name) : m_disk(disk), m_name(std::move(name)) {}
+        bool write(const char* data, std::size_t size) override
+        {
+            m_disk.files[m_name].append(data, size / 2);
+            m_disk.step();
+            m_disk.files[m_name].append(data + size / 2, size - size / 2);
+            m_disk.step();
+            return true;
+        }
+        bool close() override
+        {
+            m_disk.step();
+            return true;
+        }
+
+    private:
+        KilledDisk& m_disk;
+        std::string m_name;
+    };
+
+    int m_killAt;
+};
+
+} // namespace
+
+// Killed at any step of writing the result file, a reader finds the file
+// as it was (none, or the earlier whole one) or the new one whole.
+TEST(WholeFile, AKillWhileWritingLeavesNoHalfFile)
+{
+    const std::string name = "C:\\Results\\unit.ini";
+    const std::string bytes = "[Result]\r\nVerdict=FAIL\r\nEnded=bound\r\n";
+    const struct {
+        const char* before; // nullptr: no file
+    } rows[] = {{nullptr}, {"[Result]\r\nVerdict=PASS\r\n"}};
+    // Unkilled, the steps are counted: create, two halves, flush, move.
+    KilledDisk counting(0);
+    ASSERT_TRUE(writeWholeFile(counting, name, bytes));
+    EXPECT_EQ(counting.files, (std::map<std::string, std::string>{{name, bytes}}));
+    ASSERT_EQ(counting.steps, 5);
+    for (const auto& row : rows) {
+        for (int killAt = 1; killAt <= counting.steps; ++killAt) {
+            SCOPED_TRACE(std::string(row.before ? "a file before" : "no file before") + ", killed at step " +
+                         std::to_string(killAt));
+            KilledDisk disk(killAt);
+            if (row.before)
+                disk.files[name] = row.before;
+            EXPECT_THROW(writeWholeFile(disk, name, bytes), KilledDisk::Killed);
+            const auto found = disk.files.find(name);
+            if (found == disk.files.end())
+                EXPECT_EQ(row.before, nullptr) << "the earlier file vanished";
+            else
+                EXPECT_TRUE(found->second == bytes || (row.before && found->second == row.before)) << found->second;
+        }
+    }
 }

@@ -80,30 +80,41 @@ TEST(StationRate, TheUnitsRowAndResultFile)
     const SummaryFigures passed = {59, {0, 0, 0}, 20};
     const SummaryFigures failed = {21, {0, 9, 0}, 7};
 
-    const HistoryRow pass = unitRow(unit, passed, healthy.diagnosis, RunEnded::Proved);
+    const HistoryRow pass = unitRow(unit, passed, healthy.diagnosis, RunEnding::Proved);
     EXPECT_EQ(formatHistoryRow(pass),
               "2026-12-09 08:00:00,LINE1,SN 9,2,PASS,proved,59,20,0,present,ok,ok,ok,out0,out1,out2,0,1.0.0.1\r\n");
-    const HistoryRow fail = unitRow(unit, failed, stuck.diagnosis, RunEnded::Finding);
+    const HistoryRow fail = unitRow(unit, failed, stuck.diagnosis, RunEnding::Finding);
     EXPECT_EQ(formatHistoryRow(fail),
               "2026-12-09 08:00:00,LINE1,SN 9,2,FAIL,finding,21,7,9,present,ok,stuck-off,ok,out0,0,out2,0,1.0.0.1\r\n");
 
-    const std::string ini = formatResultFile(passed, healthy.diagnosis, {"PASS", "proved", 500});
+    const std::string ini = formatResultFile(passed, healthy.diagnosis, unitOutcome(passed, RunEnding::Proved, 500));
     EXPECT_NE(ini.find("[Result]\r\nVerdict=PASS\r\nCycles=59\r\nDisagreements=0\r\nSeconds=20\r\nUnit=present\r\n"
-                       "Ended=proved\r\nProvenBelow=5\r\n[Input0]"),
+                       "Ended=proved\r\nProvenBelow=5\r\nExitCode=0\r\n[Input0]"),
               std::string::npos)
         << ini;
 
+    // A unit's verdict, Ended and ExitCode however its test ended.
     const struct {
         SummaryFigures figures;
-        RunEnded ended;
+        RunEnding ended;
         const char* verdict;
-    } verdicts[] = {
-        {passed, RunEnded::Proved, "PASS"},     {passed, RunEnded::Bound, "PASS"},
-        {passed, RunEnded::Early, "INCOMPLETE"}, {{0, {0, 0, 0}, 0}, RunEnded::Early, "INCOMPLETE"},
-        {failed, RunEnded::Early, "FAIL"},      {failed, RunEnded::Bound, "FAIL"},
+        int exitCode;
+        const char* provenBelow; // nullptr: no such key
+    } outcomes[] = {
+        {passed, RunEnding::Proved, "PASS", 0, "5"},        {passed, RunEnding::Bound, "PASS", 0, nullptr},
+        {passed, RunEnding::Early, "INCOMPLETE", 4, nullptr}, {failed, RunEnding::Early, "FAIL", 1, nullptr},
+        {failed, RunEnding::Finding, "FAIL", 1, nullptr},    {failed, RunEnding::Bound, "FAIL", 1, nullptr},
     };
-    for (const auto& row : verdicts)
-        EXPECT_STREQ(unitVerdict(row.figures, row.ended), row.verdict) << runEndedWord(row.ended);
+    for (const auto& row : outcomes) {
+        SCOPED_TRACE(runEndingWord(row.ended));
+        const HistoryRow record = unitRow(unit, row.figures, healthy.diagnosis, row.ended);
+        EXPECT_EQ(record.verdict, row.verdict);
+        EXPECT_EQ(record.ended, runEndingWord(row.ended));
+        const RunOutcome outcome = unitOutcome(row.figures, row.ended, 500);
+        EXPECT_EQ(outcome.exitCode, row.exitCode);
+        const std::string text = formatResultFile(row.figures, healthy.diagnosis, outcome);
+        EXPECT_EQ(text.find("ProvenBelow=") != std::string::npos, row.provenBelow != nullptr) << text;
+    }
 
     InputFinding input;
     const struct {

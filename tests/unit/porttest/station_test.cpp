@@ -6,6 +6,7 @@
 #include "history_csv.h"
 #include "memory_history_files.h"
 #include "proof_rate.h"
+#include "result_file.h"
 #include "serial_number.h"
 #include "station_history.h"
 #include "station_texts.h"
@@ -137,10 +138,8 @@ TEST(Station, RateRuleEndsTheTest)
         SCOPED_TRACE(row.cycles);
         EXPECT_EQ(rateEnd(59, row.cycles, row.fewestReadings, row.disagreements, row.named), row.ended);
     }
-    EXPECT_STREQ(runEndedWord(RunEnded::Proved), "proved");
-    EXPECT_STREQ(runEndedWord(RunEnded::Finding), "finding");
-    EXPECT_STREQ(runEndedWord(RunEnded::Bound), "bound");
-    EXPECT_STREQ(runEndedWord(RunEnded::Early), "early");
+    EXPECT_STREQ(runEndingWord(RunEnding::Proved), "proved");
+    EXPECT_STREQ(runEndingWord(RunEnding::Finding), "finding");
 }
 
 TEST(Station, HistoryRowsAndTheirBytes)

@@ -103,12 +103,18 @@ TEST(BoundedRunExitCode, OnlyAFinishedTestGivesAVerdict)
         {{false, false, false, 5}, EXIT_REPORT_NOT_WRITTEN},
         {{true, false, true, 0}, EXIT_OUT_OF_MEMORY},
         {{false, false, true, 5}, EXIT_OUT_OF_MEMORY},
+        // the result file, or a journal left behind, as a missing report
+        {{true, true, false, 0, false, false}, EXIT_REPORT_NOT_WRITTEN},
+        {{true, true, false, 1, true, true}, EXIT_REPORT_NOT_WRITTEN},
+        {{true, false, false, 0, true, true}, EXIT_REPORT_NOT_WRITTEN},
+        {{true, true, true, 0, false, true}, EXIT_OUT_OF_MEMORY},
     };
     for (const auto& row : rows) {
         UnattendedRun run;
         run.end(row.end);
         EXPECT_EQ(run.exitCode(), row.code) << row.end.reportWritten << row.end.boundReached
-                                            << row.end.outOfMemory << row.end.disagreements;
+                                            << row.end.outOfMemory << row.end.disagreements
+                                            << row.end.resultWritten << row.end.journalLeft;
     }
     UnattendedRun noThread;
     noThread.endWithoutTest(EXIT_TEST_NOT_STARTED);

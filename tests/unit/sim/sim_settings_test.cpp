@@ -51,6 +51,8 @@ TEST(SimSettings, EachItemSetsItsOwnFaultOnly)
     EXPECT_TRUE(parsed("no-giveio").unitPresent);
     EXPECT_EQ(parsed("seed=42").seed, 42u);
     EXPECT_EQ(parsed("seed=18446744073709551615").seed, 18446744073709551615ull);
+    EXPECT_EQ(parsed("crash=20").crashAtRead, 20u);
+    EXPECT_EQ(parsed("").crashAtRead, 0u);
 
     SimSettings settings = parsed("stuck-on=1");
     EXPECT_EQ(settings.inputs[1].stuck, Stuck::On);
@@ -179,6 +181,10 @@ TEST(SimSettings, RefusedItemsAreNamedWithWhatIsAccepted)
         {"seed=-1", {"expected seed=N"}},
         {"seed=0x10", {"expected seed=N"}},
         {"seed=", {"expected seed=N"}},
+        {"crash=0", {"bad item \"crash=0\"", "expected crash=N with N a whole number from 1"}},
+        {"crash=", {"expected crash=N"}},
+        {"crash", {"expected crash=N"}},
+        {"crash=1,crash=2", {"item \"crash=2\" is given twice"}},
         // Contradictions are refused, not resolved.
         {"no-giveio,no-giveio", {"item \"no-giveio\" is given twice"}},
         {"absent,absent", {"item \"absent\" is given twice"}},
