@@ -6,10 +6,14 @@
 //
 //   zorik_dialog_bench [IDLE_SECONDS [TEST_SECONDS]]
 //   zorik_dialog_bench alternate [ROUNDS [ROUND_SECONDS]]
+//   zorik_dialog_bench station [ROUNDS [ROUND_SECONDS]]
 //
 // The second form compares a failing unit's cycle with a healthy one's:
 // ROUNDS (3) x (healthy, every input failing), each round a fresh Zorik
-// watched for ROUND_SECONDS (10).
+// watched for ROUND_SECONDS (10). The third compares station mode's cycle
+// (/station with /rate:0.1, whose rule is asked before every cycle and
+// which no round lasts long enough to reach) with the operator's dialog's,
+// the same way, on a healthy unit.
 //
 // Exit code 2 when Zorik did not follow a step (the reason is printed).
 #include <algorithm>
@@ -116,13 +120,17 @@ constexpr const char* kFailingUnit = "flaky=0:100%,flaky=1:100%,flaky=2:100%";
 // its log box held at the end (head included), to show that the unit
 // failed as it was meant to.
 long watchRound(const std::string& simSettings, int seconds, std::vector<double>& periods,
-                std::vector<double>& means) {
-    e2e::ZorikSession zorik(simSettings);
+                std::vector<double>& means, bool station = false) {
+    e2e::WorkDir dir;
+    e2e::ZorikSession zorik(dir, simSettings, station ? "/station:history.csv /rate:0.1" : "");
     CycleWatch watch(zorik.dialog());
     // Start-up work (fonts, first paint) settles first.
     std::this_thread::sleep_for(std::chrono::seconds(1));
     const auto testStart = Clock::now();
-    startLoopbackTest(zorik);
+    if (station)
+        startStationUnit(zorik, "BENCH-1");
+    else
+        startLoopbackTest(zorik);
     watch.watch(std::chrono::seconds(seconds), testStart);
     stopLoopbackTest(zorik);
     const std::string box = zorik.dialog().text(e2e::kLogBox);
@@ -158,6 +166,24 @@ void benchFailingAgainstHealthy(int rounds, int seconds) {
                 percentile(periods[1], 0.9) / percentile(periods[0], 0.9), kFailingUnit);
 }
 
+// Station mode against the operator's dialog, healthy unit, in turn.
+void benchStationAgainstDialog(int rounds, int seconds) {
+    std::vector<double> periods[2], means[2];
+    for (int round = 0; round < rounds; ++round) {
+        watchRound("", seconds, periods[0], means[0]);
+        watchRound("", seconds, periods[1], means[1], true);
+    }
+    const char* const names[2] = {"operator's dialog", "station mode, /rate:0.1"};
+    for (int side = 0; side < 2; ++side)
+        std::printf("ROW|cycle period, %s, alternating|median %.1f ms, p90 %.1f ms; mean %.1f ms|%zu single "
+                    "cycles, %d rounds of %d s in turn with the other, healthy unit\n",
+                    names[side], median(periods[side]), percentile(periods[side], 0.9), mean(means[side]),
+                    periods[side].size(), rounds, seconds);
+    std::printf("ROW|cycle period station / dialog|%.4f (medians), %.4f (means) (goal <= 1.01)|the /rate rule "
+                "asked before every cycle\n",
+                median(periods[1]) / median(periods[0]), mean(means[1]) / mean(means[0]));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -165,6 +191,10 @@ int main(int argc, char** argv) {
     try {
         if (argc > 1 && std::string(argv[1]) == "alternate") {
             benchFailingAgainstHealthy(argc > 2 ? std::atoi(argv[2]) : 3, argc > 3 ? std::atoi(argv[3]) : 10);
+            return 0;
+        }
+        if (argc > 1 && std::string(argv[1]) == "station") {
+            benchStationAgainstDialog(argc > 2 ? std::atoi(argv[2]) : 3, argc > 3 ? std::atoi(argv[3]) : 10);
             return 0;
         }
     } catch (const std::exception& error) {

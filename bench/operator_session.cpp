@@ -27,6 +27,11 @@ void startLoopbackTest(e2e::ZorikSession& zorik) {
     waitForCaption(zorik, e2e::kTestRunningCaption, e2e::kReactionTimeout);
 }
 
+void startStationUnit(e2e::ZorikSession& zorik, const char* serial) {
+    zorik.dialog().typeLine(serial);
+    waitForCaption(zorik, e2e::kTestRunningCaption, e2e::kReactionTimeout);
+}
+
 void stopLoopbackTest(e2e::ZorikSession& zorik) {
     zorik.dialog().click(e2e::kTestButton);
     waitForCaption(zorik, e2e::kTestIdleCaption, e2e::kCycleEndTimeout);

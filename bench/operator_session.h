@@ -14,6 +14,10 @@ namespace zorik::bench {
 // Presses Test and waits for the running caption.
 void startLoopbackTest(e2e::ZorikSession& zorik);
 
+// Station mode: types `serial` and Enter into the serial field and waits
+// for the running caption.
+void startStationUnit(e2e::ZorikSession& zorik, const char* serial);
+
 // Presses Test again and waits for the idle caption, which the worker
 // gives back once it has finished its cycle.
 void stopLoopbackTest(e2e::ZorikSession& zorik);

@@ -26,7 +26,9 @@
 #   - the station (station_bench): /rate:5's cycles and units an hour for a
 #     healthy and a stuck-off unit over 1,000 seeds of the simulated unit's
 #     model, a 10,000-row history read and appended to, and the /rate
-#     rule's cost a cycle (the only work station mode adds to a cycle).
+#     rule's cost a cycle (the only work station mode adds to a cycle);
+#     and the real Zorik.exe's cycle in station mode against the operator's
+#     dialog, in alternating rounds.
 # Figures only: nothing here passes or fails on a number.
 #
 #   scripts/bench.sh
@@ -96,6 +98,8 @@ wanted log_box && run 600 zorik_log_box_bench.exe
 wanted flat && run 1200 zorik_log_box_bench.exe flat
 wanted dialog && run $((idle + test_seconds + 240)) zorik_dialog_bench.exe "$idle" "$test_seconds"
 wanted alternate && run $((2 * rounds * (round_seconds + 30) + 60)) zorik_dialog_bench.exe alternate \
+    "$rounds" "$round_seconds"
+wanted station && run $((2 * rounds * (round_seconds + 30) + 60)) zorik_dialog_bench.exe station \
     "$rounds" "$round_seconds"
 # The host's logic bench needs no Wine; its flush counts come from
 # simulated time.
