@@ -16,7 +16,6 @@ public:
     std::map<std::string, std::string> files;
     std::set<std::string> held;       // open elsewhere: no read, no write
     std::set<std::string> undeletable;
-    int flushes = 0;
 
     std::unique_ptr<zorik::HistoryFile> open(const std::string& name, zorik::FileResult& result) override
     {
@@ -25,7 +24,7 @@ public:
             return nullptr;
         }
         result = {};
-        return std::make_unique<File>(*this, files[name]);
+        return std::make_unique<File>(files[name]);
     }
     zorik::FileResult readAll(const std::string& name, std::string& bytes) override
     {
@@ -48,7 +47,7 @@ public:
 private:
     class File final : public zorik::HistoryFile {
     public:
-        File(MemoryHistoryFiles& owner, std::string& bytes) : m_owner(owner), m_bytes(bytes) {}
+        explicit File(std::string& bytes) : m_bytes(bytes) {}
         std::uint64_t size() const override { return m_bytes.size(); }
         zorik::FileResult readEnd(char* data, std::size_t count) override
         {
@@ -58,12 +57,10 @@ private:
         zorik::FileResult appendAndFlush(const std::string& bytes) override
         {
             m_bytes += bytes;
-            ++m_owner.flushes;
             return {};
         }
 
     private:
-        MemoryHistoryFiles& m_owner;
         std::string& m_bytes;
     };
 };
