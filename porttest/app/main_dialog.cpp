@@ -47,7 +47,7 @@ void CPortTestDlg::SetRunOptions(const zorik::RunOptions& options)
 {
     m_unattended.setOptions(options);
     if (options.bounds.rate != 0)
-        m_proofRule.emplace(options.bounds.rate, g_testTally, m_diagnosis);
+        m_proofRule.emplace(options.bounds.rate, m_diagnosis);
 }
 
 void CPortTestDlg::DoDataExchange(CDataExchange* pDX)

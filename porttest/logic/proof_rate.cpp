@@ -74,14 +74,16 @@ RunEnded rateEnd(std::uint32_t n, std::uint32_t cycles, std::uint64_t fewestRead
 RunEnded ProofRule::ended(std::uint32_t cycles) const
 {
     std::uint64_t fewest = ~std::uint64_t{0};
+    std::uint64_t disagreements = 0;
     bool named = true;
     for (int c = 0; c < Diagnosis::kInputs; ++c) {
         const InputFinding input = m_diagnosis.input(c);
         if (input.readings < fewest)
             fewest = input.readings;
+        disagreements += input.disagreements;
         named = named && input.finding != Finding::Undetermined;
     }
-    return rateEnd(m_n, cycles, fewest, m_tally.disagreements(), named);
+    return rateEnd(m_n, cycles, fewest, disagreements, named);
 }
 
 } // namespace zorik

@@ -7,7 +7,6 @@
 #pragma once
 
 #include "diagnosis.h"
-#include "test_tally.h"
 
 #include <cstdint>
 #include <string>
@@ -45,11 +44,12 @@ public:
     virtual bool reached(std::uint32_t cycles) const = 0;
 };
 
-// The rate's rule on the run's tally and diagnosis (any thread).
+// The rate's rule on the run's diagnosis, which counts every reading and
+// disagreement of each input (any thread).
 class ProofRule final : public EndRule {
 public:
-    ProofRule(std::uint32_t hundredths, const TestTally& tally, const Diagnosis& diagnosis)
-        : m_n(cyclesToProve(hundredths)), m_tally(tally), m_diagnosis(diagnosis)
+    ProofRule(std::uint32_t hundredths, const Diagnosis& diagnosis)
+        : m_n(cyclesToProve(hundredths)), m_diagnosis(diagnosis)
     {
     }
     bool reached(std::uint32_t cycles) const override { return ended(cycles) != RunEnded::None; }
@@ -58,7 +58,6 @@ public:
 
 private:
     std::uint32_t m_n;
-    const TestTally& m_tally;
     const Diagnosis& m_diagnosis;
 };
 

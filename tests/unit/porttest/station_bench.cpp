@@ -12,7 +12,6 @@
 #include "memory_history_files.h"
 #include "proof_rate.h"
 #include "station_history.h"
-#include "test_tally.h"
 
 #include <algorithm>
 #include <chrono>
@@ -30,14 +29,7 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-class Listeners final : public ReadingListener {
-public:
-    void reading(const Reading& reading) override
-    {
-        tally.reading(reading);
-        diagnosis.reading(reading);
-    }
-    TestTally tally;
+struct Listeners {
     Diagnosis diagnosis;
 };
 
@@ -47,10 +39,10 @@ void rateFigures(const char* name, const char* settings)
     for (std::uint64_t seed = 1; seed <= 1000; ++seed) {
         SimulatedCycle unit(settings, seed);
         Listeners listeners;
-        const ProofRule rule(500, listeners.tally, listeners.diagnosis);
+        const ProofRule rule(500, listeners.diagnosis);
         std::uint32_t count = 0;
         while (rule.ended(count) == RunEnded::None) {
-            unit.run(listeners);
+            unit.run(listeners.diagnosis);
             ++count;
         }
         cycles.push_back(count);
@@ -131,9 +123,9 @@ void cycleFigures()
     SimulatedCycle unit("", 3);
     Listeners listeners;
     for (int i = 0; i < 300; ++i)
-        unit.run(listeners);
+        unit.run(listeners.diagnosis);
     // /rate:0.1 needs 2,995 clean cycles: not reached after 300.
-    const ProofRule rule(10, listeners.tally, listeners.diagnosis);
+    const ProofRule rule(10, listeners.diagnosis);
     constexpr int kCalls = 100000;
     int reached = 0;
     const auto start = Clock::now();

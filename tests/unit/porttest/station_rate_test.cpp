@@ -8,7 +8,6 @@
 #include "diagnosis.h"
 #include "proof_rate.h"
 #include "result_file.h"
-#include "test_tally.h"
 #include "unit_record.h"
 
 #include <gtest/gtest.h>
@@ -20,24 +19,17 @@ using namespace zorik;
 
 namespace {
 
-class Listeners final : public ReadingListener {
-public:
-    void reading(const Reading& reading) override
-    {
-        tally.reading(reading);
-        diagnosis.reading(reading);
-    }
-    TestTally tally;
+struct Listeners {
     Diagnosis diagnosis;
 };
 
 RateRun runAtRate(const char* settings, std::uint64_t seed, std::uint32_t rate, Listeners& listeners)
 {
     SimulatedCycle unit(settings, seed);
-    const ProofRule rule(rate, listeners.tally, listeners.diagnosis);
+    const ProofRule rule(rate, listeners.diagnosis);
     RateRun run;
     while ((run.ended = rule.ended(run.cycles)) == RunEnded::None) {
-        unit.run(listeners);
+        unit.run(listeners.diagnosis);
         ++run.cycles;
     }
     return run;
