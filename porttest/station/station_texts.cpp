@@ -40,10 +40,16 @@ std::string formatUnitBanner(const HistoryRow& row, const std::string& findingWo
     std::string text = row.verdict + "  " + row.serial + "  (시험 ";
     appendDecimal(text, row.attempt);
     text += "회째)\r\n";
-    if (row.verdict == "INCOMPLETE")
-        text += "시험을 끝까지 하지 않음";
-    else
-        text += findingWords.empty() ? std::string("정상") : findingWords;
+    if (!findingWords.empty()) {
+        text += findingWords;
+    } else if (row.verdict == "FAIL") {
+        // Disagreements whose cause no input's finding names yet.
+        text += "불일치 ";
+        appendDecimal(text, row.disagreements);
+        text += "건, 원인 미확정";
+    } else {
+        text += row.verdict == "PASS" ? "정상" : "시험을 끝까지 하지 않음";
+    }
     if (row.verdict == "FAIL" && fails >= kFailsBeforeRepair) {
         text += "\r\n불량 ";
         appendDecimal(text, fails);

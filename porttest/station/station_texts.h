@@ -19,7 +19,8 @@ extern const char kSerialLabel[];
 std::string formatTestingBanner(const std::string& serial, std::uint32_t attempt);
 
 // After a unit: "PASS  SN-1  (시험 1회째)", then its findings in words
-// (`findingWords`, the finding line's; "정상" for a unit without fault),
+// (`findingWords`, the finding line's; without them 정상 for a pass, the
+// disagreements for a fail, 시험을 끝까지 하지 않음 for an incomplete unit),
 // then, each on its own line, the repair notice when the serial has
 // `fails` FAIL rows, kFailsBeforeRepair or more, the fixture warning, and
 // `fileTrouble` (the history's, when not empty).

@@ -263,6 +263,7 @@ TEST(Station, FixtureSuspect)
     EXPECT_EQ(formatUnitBanner(suspect, "x", 2, ""), "FAIL  C  (시험 3회째)\r\nx");
     EXPECT_EQ(formatUnitBanner(suspect, "x", 5, "T"), "FAIL  C  (시험 3회째)\r\nx\r\n불량 5회째: 수리로 보내십시오\r\nT");
     EXPECT_EQ(formatUnitBanner(pass, "", 4, ""), "PASS  P  (시험 1회째)\r\n정상");
+    EXPECT_EQ(formatUnitBanner(suspect, "", 1, ""), "FAIL  C  (시험 3회째)\r\n불일치 0건, 원인 미확정");
     EXPECT_EQ(formatUnitBanner(incomplete, "", 0, ""), "INCOMPLETE  Q  (시험 1회째)\r\n시험을 끝까지 하지 않음");
 }
 
