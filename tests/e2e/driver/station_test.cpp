@@ -198,6 +198,19 @@ TEST(Station, FixtureSuspectAndAHistoryHeldOpen) {
     char ended[32] = "";
     GetPrivateProfileStringA("Result", "Ended", "(none)", ended, sizeof ended, dir.pathOf("units\\U1-1.ini").c_str());
     EXPECT_STREQ(ended, "finding");
+
+    // The exit button during a unit leaves as always, the unit recorded
+    // first as ended early.
+    dialog.typeLine("U5");
+    ASSERT_TRUE(showsText(dialog, kTestButton, cp949(kTestRunningCaption)));
+    dialog.click(kExitButton);
+    auto question = MessageBoxWindow::waitFor(zorik.processId(), kReactionTimeout);
+    ASSERT_TRUE(question);
+    ASSERT_TRUE(question->answer(IDNO, kReactionTimeout));
+    EXPECT_TRUE(endsNormally(zorik, kExitTimeout, 0));
+    const auto last = csvRows(dir.readFile("history.csv").value_or("")).back();
+    EXPECT_EQ(last[kSerial], "U5");
+    EXPECT_EQ(last[kEnded], "early");
 }
 
 } // namespace
