@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 using zorik::Diagnosis;
 using zorik::Finding;
@@ -421,5 +423,132 @@ TEST(Diagnosis, FindingLineTellsTheOperatorWhereToLook)
         }
         EXPECT_EQ(line, row.line);
         EXPECT_LE(zorik::cp949Characters(line), zorik::kFindingLineCharacters);
+    }
+}
+
+namespace {
+
+using zorik::RuleTable;
+using zorik::variableTable;
+
+RuleTable v(int variable)
+{
+    return variableTable(variable);
+}
+
+RuleTable notOf(RuleTable table)
+{
+    return static_cast<RuleTable>(~table);
+}
+
+} // namespace
+
+// The candidates: every table of at most two of the four variables once,
+// 70 with the constants; and each written canonically, as the OR of its
+// prime implicants, fewer literals first, then by out0, out1, out2, prevN
+// (plain before NOT before absent).
+TEST(InputRule, SeventyRulesEachWrittenOneWay)
+{
+    const auto& rules = zorik::smallRules();
+    int twoVariable = 0;
+    for (int i = 0; i < zorik::kSmallRules; ++i) {
+        EXPECT_TRUE(zorik::isSmallRule(rules[i].table));
+        for (int j = 0; j < i; ++j)
+            EXPECT_NE(rules[i].table, rules[j].table) << i << " " << j;
+        const std::string formula = zorik::ruleFormula(rules[i].table, 0);
+        twoVariable += formula.find(" AND ") != std::string::npos || formula.find(" OR ") != std::string::npos;
+    }
+    // Ten functions of each of the six pairs depend on both.
+    EXPECT_EQ(twoVariable, 60);
+    EXPECT_FALSE(zorik::isSmallRule(v(0) & v(1) & v(2)));
+
+    const struct {
+        RuleTable table;
+        int channel;
+        const char* formula;
+    } rows[] = {
+        {0, 0, "0"},
+        {0xFFFF, 1, "1"},
+        {v(2), 0, "out2"},
+        {notOf(v(2)), 0, "NOT out2"},
+        {v(3), 2, "prev2"},
+        {notOf(v(3)), 1, "NOT prev1"},
+        {static_cast<RuleTable>(v(0) & v(2)), 1, "out0 AND out2"},
+        {static_cast<RuleTable>(v(1) & v(3)), 1, "out1 AND prev1"},
+        {static_cast<RuleTable>(v(0) | notOf(v(1))), 0, "out0 OR NOT out1"},
+        {static_cast<RuleTable>(notOf(v(0)) & notOf(v(3))), 0, "NOT out0 AND NOT prev0"},
+        {static_cast<RuleTable>(v(1) ^ v(2)), 0, "(out1 AND NOT out2) OR (NOT out1 AND out2)"},
+        {notOf(static_cast<RuleTable>(v(1) ^ v(2))), 0, "(out1 AND out2) OR (NOT out1 AND NOT out2)"},
+        {static_cast<RuleTable>(v(0) & v(1) & v(2)), 0, "out0 AND out1 AND out2"},
+        {static_cast<RuleTable>((v(0) & v(1)) | (v(0) & v(2)) | (v(1) & v(2))), 0,
+         "(out0 AND out1) OR (out0 AND out2) OR (out1 AND out2)"},
+        {static_cast<RuleTable>(v(0) ^ v(1) ^ v(2)), 0,
+         "(out0 AND out1 AND out2) OR (out0 AND NOT out1 AND NOT out2) OR (NOT out0 AND out1 AND NOT out2) OR "
+         "(NOT out0 AND NOT out1 AND out2)"},
+        // Every prime implicant, the consensus term too.
+        {static_cast<RuleTable>((v(0) & v(1)) | (notOf(v(0)) & v(3))), 2,
+         "(out0 AND out1) OR (NOT out0 AND prev2) OR (out1 AND prev2)"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.formula);
+        EXPECT_EQ(zorik::ruleFormula(row.table, row.channel), row.formula);
+    }
+}
+
+namespace {
+
+// Input 0's readings at chosen combinations (out0 | out1 << 1 | out2 << 2 |
+// prev0 << 3) with the level given.
+void feedCombinations(Diagnosis& diagnosis, const std::vector<std::pair<unsigned, int>>& readings)
+{
+    std::uint32_t cycle = 1;
+    for (const auto& [combination, input] : readings) {
+        Reading reading;
+        reading.cycle = cycle++;
+        reading.channel = 0;
+        reading.outputs = combination & 7u;
+        reading.outputsDriven = 7;
+        reading.previousOutput = static_cast<int>(combination >> 3);
+        reading.input = input;
+        reading.disagreement = input != static_cast<int>(combination & 1u);
+        diagnosis.reading(reading);
+    }
+}
+
+} // namespace
+
+// Ok and intermittent need three telling readings against every other rule,
+// not two and not four. Input 0 follows out0 on `each` readings of every
+// combination but those where out0 is off and out1 on: there out0 and
+// out0 OR out1 differ, and only those tell the two apart.
+TEST(Diagnosis, OkAndIntermittentNeedThreeTellingReadings)
+{
+    const struct {
+        int each;       // readings of every other combination
+        bool exception; // one of them broke out0 (and out0 OR out1 with it)
+        int telling;    // readings where out0 is off and out1 on
+        Finding finding;
+    } rows[] = {
+        {3, false, 2, Finding::Undetermined},
+        {3, false, 3, Finding::Ok},
+        {4, true, 2, Finding::Undetermined},
+        {4, true, 3, Finding::Intermittent},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.telling) + (row.exception ? " with an exception" : ""));
+        std::vector<std::pair<unsigned, int>> readings;
+        for (int round = 0; round < row.each; ++round) {
+            for (unsigned x = 0; x < 16; ++x) {
+                if ((x & 3u) != 2u)
+                    readings.push_back({x, static_cast<int>(x & 1u)});
+            }
+        }
+        if (row.exception)
+            readings.push_back({1u, 0});
+        for (int i = 0; i < row.telling; ++i)
+            readings.push_back({i % 2 ? 6u : 2u, 0});
+        Diagnosis diagnosis;
+        feedCombinations(diagnosis, readings);
+        EXPECT_EQ(diagnosis.input(0).finding, row.finding);
     }
 }
