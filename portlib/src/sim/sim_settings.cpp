@@ -172,7 +172,7 @@ private:
     std::string faultItem_[INPUT_COUNT][KIND_COUNT];
 };
 
-constexpr char PLACEHOLDERS[] = " (C, A and B are inputs 0, 1 or 2)";
+constexpr char PLACEHOLDERS[] = " (C, A, B, J and K are inputs 0, 1 or 2)";
 constexpr char NOT_BOTH[] = ": the unit cannot be both healthy and absent";
 constexpr char HEALTHY_HAS_NO_FAULT[] = ": a healthy unit has no faulty input";
 constexpr char ABSENT_HAS_NO_INPUT[] = ": an absent unit has no input to fault";
