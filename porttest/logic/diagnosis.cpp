@@ -148,9 +148,10 @@ std::uint64_t requiredMargin(std::uint64_t exceptions, std::uint64_t n)
 
 // An input that errs against its own output is called intermittent only
 // once no other rule could be what it follows with a few exceptions: each
-// rule of up to two variables has missed at least kMargin readings, and more than an input following
-// it with exceptions at kExceptionRateRuledOut would miss but with a chance
-// below 2^-kRuledOutBits (n times the relative entropy of the two rates).
+// rule of up to two variables has missed at least kMargin readings, and
+// more than an input following it with exceptions at
+// kExceptionRateRuledOut would miss but with a chance below
+// 2^-kRuledOutBits (n times the relative entropy of the two rates).
 // A random input misses every rule about every other reading; a fixed rule
 // with a few exceptions, however close to the own output, never looks so.
 bool ruledOut(std::uint64_t missed, std::uint64_t n)
@@ -254,24 +255,6 @@ void Diagnosis::decide(Counts& counts, int channel)
         }
     }
 
-    // A named rule that still fits as well as any other cannot be displaced:
-    // no proposal can be likelier than it.
-    if (counts.named && tableMisses(counts.seen, counts.namedTable) <= bestMisses)
-        return;
-
-    bool proposed = false;
-    RuleTable proposal = 0;
-    std::uint64_t proposalMisses = 0;
-    const double againstOwn = bitsAgainst(ownMisses, n);
-    if (secondMisses - bestMisses >= requiredMargin(bestMisses, n)) {
-        const RuleTable table = rules[best].table;
-        const double against = table == own ? static_cast<double>(n) : againstOwn;
-        if (against - bitsAgainst(bestMisses, n) >= kFixedBits) {
-            proposed = true;
-            proposal = table;
-            proposalMisses = bestMisses;
-        }
-    }
     RuleTable majority = 0;
     bool settled = true;
     std::uint64_t majorityMisses = 0;
@@ -282,6 +265,33 @@ void Diagnosis::decide(Counts& counts, int channel)
         if (ones > zeros)
             majority = static_cast<RuleTable>(majority | 1u << x);
         majorityMisses += ones > zeros ? zeros : ones;
+    }
+
+    // A named rule that still fits as well as any other cannot be displaced:
+    // no proposal can be likelier than it.
+    if (counts.named) {
+        const std::uint64_t namedMisses = tableMisses(counts.seen, counts.namedTable);
+        if (namedMisses <= bestMisses && (!settled || namedMisses <= majorityMisses))
+            return;
+    }
+
+    bool proposed = false;
+    RuleTable proposal = 0;
+    std::uint64_t proposalMisses = 0;
+    const double againstOwn = bitsAgainst(ownMisses, n);
+    // A table of three or four variables that the readings favour over the
+    // best small rule by a margin holds it back too: the input follows more
+    // than two of the variables, and its table is still settling.
+    const bool largerFitsBetter =
+        !isSmallRule(majority) && bestMisses >= majorityMisses + requiredMargin(majorityMisses, n);
+    if (!largerFitsBetter && secondMisses - bestMisses >= requiredMargin(bestMisses, n)) {
+        const RuleTable table = rules[best].table;
+        const double against = table == own ? static_cast<double>(n) : againstOwn;
+        if (against - bitsAgainst(bestMisses, n) >= kFixedBits) {
+            proposed = true;
+            proposal = table;
+            proposalMisses = bestMisses;
+        }
     }
     if (!proposed) {
         if (settled && !isSmallRule(majority) && bestMisses >= majorityMisses &&

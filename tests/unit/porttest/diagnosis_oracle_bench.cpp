@@ -62,6 +62,17 @@ int main(int argc, char** argv)
         {"flaky=2:20%", {OK, OK, FLAKY}, 300}, {"flaky=1:50%", {OK, FLAKY, OK}, 300}};
     printRows("Own output with random exceptions, 300 cycles (1 %: a seed may never err)", flaky, seeds);
 
+    // No goal here: a rule of three variables is named other once its table
+    // has settled; on the way it may read as the two-variable rule nearest it.
+    const RuleTable a = variableTable(0), b = variableTable(1), c = variableTable(2);
+    std::vector<Row> larger = {
+        {"by hand: input 2 = out0 AND out1 AND out2", {OK, OK, OTHER}, 400,
+         Wired{2, static_cast<RuleTable>(a & b & c)}},
+        {"by hand: input 1 = majority of out0, out1, out2", {OK, OTHER, OK}, 400,
+         Wired{1, static_cast<RuleTable>((a & b) | (a & c) | (b & c))}},
+    };
+    printRows("Rules of three variables, 400 cycles (no goal)", larger, seeds);
+
     std::vector<Row> healthy = {{"healthy", {OK, OK, OK}, 10000}};
     printRows("A healthy unit, 10,000 cycles", healthy, seeds);
 
