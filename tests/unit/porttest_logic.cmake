@@ -22,3 +22,9 @@ target_include_directories(diagnosis_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/sim)
 # Figures only, not a test: run it by hand.
 add_executable(porttest_logic_bench porttest/porttest_logic_bench.cpp)
 target_link_libraries(porttest_logic_bench PRIVATE zorik_porttest_logic)
+
+# The diagnosis oracle's figures: run it by hand (scripts/bench.sh runs it
+# when a host build exists).
+add_executable(diagnosis_oracle_bench porttest/diagnosis_oracle_bench.cpp)
+target_link_libraries(diagnosis_oracle_bench PRIVATE zorik_porttest_logic zorik_simunit zorik_portcore)
+target_include_directories(diagnosis_oracle_bench PRIVATE ${CMAKE_CURRENT_LIST_DIR}/sim ${CMAKE_CURRENT_LIST_DIR}/porttest)
