@@ -43,7 +43,7 @@
 #   ZORIK_HOST_BUILD_DIR      build tree of the host preset (default
 #                             build/host); its logic bench runs when it exists
 #   ZORIK_BENCH_ONLY          the parts to run, of: api log_box flat dialog
-#                             alternate logic station (default all)
+#                             alternate logic oracle station (default all)
 # Exit code: 0 all figures taken, 1 build failure, 2 a benchmark failed
 # (its reason is printed).
 set -euo pipefail
@@ -56,7 +56,7 @@ test_seconds=${ZORIK_BENCH_TEST_SECONDS:-40}
 rounds=${ZORIK_BENCH_ROUNDS:-3}
 round_seconds=${ZORIK_BENCH_ROUND_SECONDS:-10}
 host_build=${ZORIK_HOST_BUILD_DIR:-build/host}
-only=" ${ZORIK_BENCH_ONLY:-api log_box flat dialog alternate logic station} "
+only=" ${ZORIK_BENCH_ONLY:-api log_box flat dialog alternate logic oracle station} "
 wanted() { [[ $only == *" $1 "* ]]; }
 
 if [ -z "${ZORIK_BENCH_BUILT:-}" ]; then
@@ -115,6 +115,17 @@ if wanted logic; then
         fi
     else
         echo "bench: no host build in $host_build (cmake --preset host): journal flush counts left out" >&2
+    fi
+fi
+# The diagnosis oracle's table (host, no waits): cycles to the right
+# finding per fault, 1,000 seeds.
+if wanted oracle; then
+    if [ -f "$host_build/CMakeCache.txt" ] &&
+        cmake --build "$host_build" --target diagnosis_oracle_bench >/dev/null; then
+        echo "bench: diagnosis_oracle_bench" >&2
+        "$host_build/tests/unit/diagnosis_oracle_bench" >&2 || failed=1
+    else
+        echo "bench: no host build in $host_build, or diagnosis_oracle_bench did not build: oracle left out" >&2
     fi
 fi
 

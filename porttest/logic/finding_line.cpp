@@ -2,6 +2,7 @@
 // bytes although this file is UTF-8.
 #include "finding_line.h"
 
+#include "program_texts.h"
 #include "result_file.h"
 #include "summary_line.h"
 
@@ -34,6 +35,34 @@ const char* object(int digit)
 const char* with(int digit)
 {
     return endsInVowel(digit) ? "와" : "과";
+}
+
+// A text of program_texts with its J and K put in as digits; a double-byte
+// character is copied whole, since its second byte may look like a letter.
+void appendFilled(std::string& text, const char* words, int j, int k)
+{
+    for (const char* at = words; *at != '\0'; ++at) {
+        const unsigned char byte = static_cast<unsigned char>(*at);
+        if (byte >= 0x81 && at[1] != '\0') {
+            text += *at++;
+            text += *at;
+        } else if (*at == 'J') {
+            appendDigit(text, j);
+        } else if (*at == 'K') {
+            appendDigit(text, k);
+        } else {
+            text += *at;
+        }
+    }
+}
+
+// "입력 1이 " or "입력 2가 ".
+void appendSubject(std::string& text, int c)
+{
+    text += "입력 ";
+    appendDigit(text, c);
+    text += subject(c);
+    text += ' ';
 }
 
 // "입력 1 항상 꺼짐" and, in full, ": 1번 배선 확인".
@@ -80,38 +109,81 @@ void appendFinding(std::string& text, const InputFinding& input, int c, bool pai
             text += "%)";
         }
         break;
-    case Finding::Crossed: {
-        const int k = input.output;
-        const int low = c < k ? c : k;
-        const int high = c < k ? k : c;
-        text += "입력 ";
+    case Finding::Crossed:
         if (pairedWithLower) {
-            // Two inputs on each other's outputs: one swap, said once.
+            // Two inputs on each other's outputs: the wires swapped, said once.
+            const int k = input.output;
+            const int low = c < k ? c : k;
+            const int high = c < k ? k : c;
+            text += "입력 ";
             appendDigit(text, low);
             text += with(low);
             text += ' ';
             appendDigit(text, high);
             text += subject(high);
             text += " 서로 바뀜";
+            if (full) {
+                text += ": ";
+                appendDigit(text, low);
+                text += "번과 ";
+                appendDigit(text, high);
+                text += kFindingSwappedWires;
+            }
         } else {
-            appendDigit(text, c);
-            text += subject(c);
-            text += " 출력 ";
-            appendDigit(text, k);
-            text += object(k);
-            text += " 따름";
+            // One input on another's line: a stray wire or a short to it;
+            // swapping wires would break the good input.
+            appendSubject(text, c);
+            appendFilled(text, kFindingReadsLine, -1, input.output);
+            if (full) {
+                text += ": ";
+                appendDigit(text, c);
+                appendFilled(text, kFindingTouchesLine, -1, input.output);
+            }
         }
+        break;
+    case Finding::CrossedInverted:
+        appendSubject(text, c);
+        appendFilled(text, kFindingReadsOpposite, -1, input.output);
         if (full) {
             text += ": ";
-            appendDigit(text, low);
-            text += "번과 ";
-            appendDigit(text, high);
-            text += pairedWithLower ? "번 배선 확인" : "번 배선이 바뀜";
+            appendDigit(text, c);
+            appendFilled(text, kFindingTouchesLine, -1, input.output);
+            text += kFindingAndInverter;
         }
+        break;
+    case Finding::Bridged:
+        text += "입력 ";
+        appendDigit(text, c);
+        text += ' ';
+        appendFilled(text, kFindingBridged, input.outputs[0], input.outputs[1]);
+        if (full) {
+            text += ": ";
+            appendDigit(text, input.outputs[0]);
+            text += "번과 ";
+            appendDigit(text, input.outputs[1]);
+            text += kFindingBridgedWhere;
+        }
+        break;
+    case Finding::SlowRise:
+        appendPlain(text, c, kFindingSlowRise, kFindingSlowRiseWhere, full);
+        break;
+    case Finding::SlowFall:
+        appendPlain(text, c, kFindingSlowFall, "번 입력 회로 확인", full);
+        break;
+    case Finding::Other: {
+        std::string what = kFindingOther;
+        what += input.rule;
+        appendPlain(text, c, what.c_str(), "번 배선 확인", full);
         break;
     }
     default:
         break;
+    }
+    // A fixed fault that does not always show: how often it did not.
+    if (full && input.exceptions > 0 && input.finding != Finding::Intermittent) {
+        text += kFindingExceptions;
+        appendPercent(text, input.errorRate, 2);
+        text += '%';
     }
 }
 

@@ -15,7 +15,7 @@ namespace zorik {
 inline constexpr std::size_t kFindingLineCharacters = 70;
 
 // E.g. "입력 1 항상 꺼짐: 1번 배선 확인" or, for two inputs,
-// "입력 0과 2가 서로 바뀜: 0번과 2번 배선 확인  입력 1 간헐 불량 12.50% (95%: 9.1-16.8%)".
+// "입력 0과 2가 서로 바뀜: 0번과 2번 배선이 바뀜  입력 1 간헐 불량 12.50% (95%: 9.1-16.8%)".
 // When the findings with where to look do not fit, each is named without it.
 // Empty when every input is ok or undetermined: a passing unit's dialog
 // reads as it always did.

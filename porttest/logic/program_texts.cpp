@@ -37,6 +37,19 @@ const char kReportFileName[] = "ErrorInfo.txt";
 const char kJournalFileName[] = "ErrorInfo.unsaved.txt";
 const char kTornEndNotFound[] = "파일의 마지막 128KB 안에 온전한 줄이 없어 결과가 어디서 끝나는지 알 수 없습니다.";
 
+const char kFindingReadsLine[] = "출력 K의 선을 읽음";
+const char kFindingTouchesLine[] = "번 배선이 K번 선에 닿았는지 확인";
+const char kFindingReadsOpposite[] = "출력 K의 반대를 읽음";
+const char kFindingAndInverter[] = ", 반전 회로 확인";
+const char kFindingSwappedWires[] = "번 배선이 바뀜";
+const char kFindingBridged[] = "합선(출력 J, K)";
+const char kFindingBridgedWhere[] = "번 선이 서로 붙었는지 확인";
+const char kFindingSlowRise[] = "켜질 때 느림(10ms 넘음)";
+const char kFindingSlowRiseWhere[] = "번 입력 풀업 확인";
+const char kFindingSlowFall[] = "꺼질 때 느림(10ms 넘음)";
+const char kFindingOther[] = "기타 규칙 ";
+const char kFindingExceptions[] = " 예외 ";
+
 std::string journalFileName(int number)
 {
     if (number <= 1)

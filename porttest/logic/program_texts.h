@@ -87,6 +87,22 @@ std::string formatRecoveryMessage(const std::vector<std::string>& recoveredFiles
 // 끝나는지 알 수 없습니다."
 extern const char kTornEndNotFound[];
 
+// The finding line's words for the findings added with the rule an input
+// follows (the older ones are in finding_line.cpp beside their particles).
+// C, J, K stand for digits the line puts in.
+extern const char kFindingReadsLine[];       // "출력 K의 선을 읽음" (after "입력 C이/가 ")
+extern const char kFindingTouchesLine[];     // "번 배선이 K번 선에 닿았는지 확인" (after "C")
+extern const char kFindingReadsOpposite[];   // "출력 K의 반대를 읽음"
+extern const char kFindingAndInverter[];     // ", 반전 회로 확인" (after kFindingTouchesLine)
+extern const char kFindingSwappedWires[];    // "번 배선이 바뀜" (after "J번과 K")
+extern const char kFindingBridged[];         // "합선(출력 J, K)"
+extern const char kFindingBridgedWhere[];    // "번 선이 서로 붙었는지 확인" (after "J번과 K")
+extern const char kFindingSlowRise[];        // "켜질 때 느림(10ms 넘음)"
+extern const char kFindingSlowRiseWhere[];   // "번 입력 풀업 확인" (after "C")
+extern const char kFindingSlowFall[];        // "꺼질 때 느림(10ms 넘음)"
+extern const char kFindingOther[];           // "기타 규칙 " (the rule follows)
+extern const char kFindingExceptions[];      // " 예외 " (the rate follows)
+
 // Text appended to m_strLog once while the dialog initialises:
 // "  -  10ms\r\n\r\n".
 std::string formatLogHeader();

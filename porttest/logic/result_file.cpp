@@ -46,10 +46,11 @@ const char* unitWord(UnitPresence unit)
 
 const char* findingWord(Finding finding)
 {
-    static const char* const kWords[] = {"undetermined", "ok",      "stuck-on", "stuck-off",
-                                         "inverted",     "crossed", "slow",     "intermittent"};
+    static const char* const kWords[] = {"undetermined", "ok",        "stuck-on",  "stuck-off",        "inverted",
+                                         "crossed",      "slow",      "intermittent", "crossed-inverted", "bridged",
+                                         "slow-rise",    "slow-fall", "other"};
     const int index = static_cast<int>(finding);
-    return index >= 0 && index < 8 ? kWords[index] : kWords[0];
+    return index >= 0 && index < static_cast<int>(sizeof kWords / sizeof kWords[0]) ? kWords[index] : kWords[0];
 }
 
 const char* runEndingWord(RunEnding ended)
@@ -105,18 +106,34 @@ std::string formatResultFile(const SummaryFigures& figures, const Diagnosis& dia
         text += "[Input";
         appendDecimal(text, static_cast<std::uint64_t>(c));
         text += "]\r\n";
-        appendLine(text, "Finding", findingWord(input.finding));
-        if (input.finding == Finding::Crossed)
-            appendNumberLine(text, "Output", static_cast<std::uint64_t>(input.output));
-        appendNumberLine(text, "Readings", input.readings);
-        appendNumberLine(text, "Disagreements", d[c]);
-        if (input.finding == Finding::Intermittent) {
-            appendPercentLine(text, "ErrorRate", input.errorRate);
-            appendPercentLine(text, "ErrorRateLow", input.errorRateLow);
-            appendPercentLine(text, "ErrorRateHigh", input.errorRateHigh);
-        }
+        appendInputSection(text, input, d[c]);
     }
     return text;
+}
+
+void appendInputSection(std::string& text, const InputFinding& input, std::uint64_t disagreements)
+{
+    appendLine(text, "Finding", findingWord(input.finding));
+    if (input.output >= 0)
+        appendNumberLine(text, "Output", static_cast<std::uint64_t>(input.output));
+    if (input.finding == Finding::Bridged) {
+        text += "Outputs=";
+        appendDecimal(text, static_cast<std::uint64_t>(input.outputs[0]));
+        text += ',';
+        appendDecimal(text, static_cast<std::uint64_t>(input.outputs[1]));
+        text += "\r\n";
+    }
+    if (input.finding != Finding::Undetermined)
+        appendLine(text, "Rule", input.rule.c_str());
+    appendNumberLine(text, "Readings", input.readings);
+    appendNumberLine(text, "Disagreements", disagreements);
+    if (input.finding != Finding::Undetermined)
+        appendNumberLine(text, "Exceptions", input.exceptions);
+    if (input.exceptions > 0) {
+        appendPercentLine(text, "ErrorRate", input.errorRate);
+        appendPercentLine(text, "ErrorRateLow", input.errorRateLow);
+        appendPercentLine(text, "ErrorRateHigh", input.errorRateHigh);
+    }
 }
 
 } // namespace zorik

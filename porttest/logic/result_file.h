@@ -36,17 +36,22 @@ const char* resultVerdictWord(const SummaryFigures& figures, RunEnding ended);
 
 // [Result] Verdict, Cycles, Disagreements, Seconds, Unit, Ended, for a
 // proved pass ProvenBelow (P in percent), ExitCode and, when a journal is
-// left, JournalLeft; then [Input0] to [Input2] with
-// Finding, Output (crossed only), Readings, Disagreements and, for an
-// intermittent input only, ErrorRate, ErrorRateLow, ErrorRateHigh in
-// percent with two decimals. Cycles and disagreements are the report's.
+// left, JournalLeft; then [Input0] to [Input2], each as appendInputSection
+// writes it. Cycles and disagreements are the report's.
 std::string formatResultFile(const SummaryFigures& figures, const Diagnosis& diagnosis, const RunOutcome& outcome);
 
 // The INI word for an ending: "bound", "early", "operator", "out-of-memory",
 // "proved", "finding".
 const char* runEndingWord(RunEnding ended);
 
-// The INI word for a finding: "ok", "stuck-on", ..., "undetermined".
+// The keys of one input's section (after its [InputN] line): Finding,
+// Output (crossed and crossed-inverted), Outputs=j,k (bridged), Rule (every
+// finding but undetermined), Readings, Disagreements (the report's),
+// Exceptions (with Rule) and, whenever Exceptions > 0, ErrorRate,
+// ErrorRateLow, ErrorRateHigh in percent with two decimals.
+void appendInputSection(std::string& text, const InputFinding& input, std::uint64_t disagreements);
+
+// The INI word for a finding: "ok", "stuck-on", ..., "other", "undetermined".
 const char* findingWord(Finding finding);
 
 // A percentage in hundredths, rounded: "12.50". Integers only, so the

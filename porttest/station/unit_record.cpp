@@ -12,33 +12,7 @@ const char* unitPresence(UnitPresence unit)
     return unit == UnitPresence::Present ? "present" : unit == UnitPresence::Absent ? "absent" : "undetermined";
 }
 
-std::string output(const char* prefix, int channel)
-{
-    return std::string(prefix) + static_cast<char>('0' + channel);
-}
-
 } // namespace
-
-std::string inputRule(const InputFinding& input, int channel)
-{
-    switch (input.finding) {
-    case Finding::Ok:
-    case Finding::Intermittent:
-        return output("out", channel);
-    case Finding::StuckOn:
-        return "1";
-    case Finding::StuckOff:
-        return "0";
-    case Finding::Inverted:
-        return output("NOT out", channel);
-    case Finding::Crossed:
-        return output("out", input.output);
-    case Finding::Slow:
-        return output("prev", channel);
-    default:
-        return std::string();
-    }
-}
 
 HistoryRow unitRow(const UnitIdentity& unit, const SummaryFigures& figures, const Diagnosis& diagnosis,
                    RunEnding ended)
@@ -59,7 +33,7 @@ HistoryRow unitRow(const UnitIdentity& unit, const SummaryFigures& figures, cons
     for (int c = 0; c < 3; ++c) {
         const InputFinding input = diagnosis.input(c);
         row.input[c] = findingWord(input.finding);
-        row.rule[c] = inputRule(input, c);
+        row.rule[c] = input.finding == Finding::Undetermined ? std::string() : input.rule;
     }
     row.program = unit.program;
     return row;

@@ -12,12 +12,6 @@
 
 namespace zorik {
 
-// The rule an input's readings follow, in the result file's grammar:
-// "out1", "NOT out1", "0", "1", "out2" (crossed to output 2), "prev1"
-// (slow); "out1" for an intermittent input, whose exceptions tell it
-// apart; empty while undetermined.
-std::string inputRule(const InputFinding& input, int channel);
-
 struct UnitIdentity {
     std::string time; // local "YYYY-MM-DD HH:MM:SS" at the unit's end
     std::string station;

@@ -26,12 +26,18 @@ target_include_directories(diagnosis_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/sim)
 add_executable(porttest_logic_bench porttest/porttest_logic_bench.cpp)
 target_link_libraries(porttest_logic_bench PRIVATE zorik_porttest_logic)
 
+# The diagnosis oracle's figures: run it by hand (scripts/bench.sh runs it
+# when a host build exists).
+add_executable(diagnosis_oracle_bench porttest/diagnosis_oracle_bench.cpp)
+target_link_libraries(diagnosis_oracle_bench PRIVATE zorik_porttest_logic zorik_simunit zorik_portcore)
+target_include_directories(diagnosis_oracle_bench PRIVATE ${CMAKE_CURRENT_LIST_DIR}/sim ${CMAKE_CURRENT_LIST_DIR}/porttest)
+
 # /rate on the simulated unit's model, and the station's figures (run by
 # hand, or by scripts/bench.sh).
 zorik_add_test(station_rate_test
     porttest/station_rate_test.cpp
     LIBS zorik_station zorik_simunit zorik_portcore)
-target_include_directories(station_rate_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/sim)
+target_include_directories(station_rate_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/sim ${CMAKE_CURRENT_LIST_DIR}/porttest)
 add_executable(station_bench porttest/station_bench.cpp)
 if(WIN32)
     target_sources(station_bench PRIVATE ${PROJECT_SOURCE_DIR}/porttest/app/windows_history_files.cpp)

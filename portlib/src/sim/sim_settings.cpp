@@ -13,8 +13,9 @@ SimSettings::SimSettings()
 namespace {
 
 // The ways one input can be faulted; each may be given once per input.
-enum Kind { STUCK, CROSSED, FLAKY, SLOW, INVERTED, KIND_COUNT };
-constexpr const char* KIND_WORD[KIND_COUNT] = {"stuck", "crossed", "flaky", "slow", "inverted"};
+enum Kind { STUCK, CROSSED, FLAKY, SLOW, INVERTED, SLOW_RISE, SLOW_FALL, KIND_COUNT };
+constexpr const char* KIND_WORD[KIND_COUNT] = {"stuck",    "crossed",   "flaky",    "slow",
+                                               "inverted", "slow-rise", "slow-fall"};
 
 std::string_view trim(std::string_view s)
 {
@@ -137,6 +138,11 @@ public:
     bool flaky(std::string_view text, std::string_view value);
     bool slow(std::string_view text, std::string_view value);
     bool invert(std::string_view text, std::string_view value);
+    bool crossInvert(std::string_view text, std::string_view value);
+    bool bridge(std::string_view text, std::string_view value);
+    bool slowRise(std::string_view text, std::string_view value);
+    bool slowFall(std::string_view text, std::string_view value);
+    bool glitch(std::string_view text, std::string_view value);
     bool seed(std::string_view text, std::string_view value);
     bool crash(std::string_view text, std::string_view value);
 
@@ -157,6 +163,7 @@ private:
                    const char* faultClash);
     bool stuck(std::string_view text, std::string_view value, Stuck how);
     bool channelFault(std::string_view text, int channel, Kind kind);
+    bool edgeDelay(std::string_view text, std::string_view value, Kind kind);
 
     const Keyword* keyword_ = nullptr; // of the item being read
     SimSettings settings_;
@@ -166,7 +173,7 @@ private:
     std::string faultItem_[INPUT_COUNT][KIND_COUNT];
 };
 
-constexpr char PLACEHOLDERS[] = " (C, A and B are inputs 0, 1 or 2)";
+constexpr char PLACEHOLDERS[] = " (C, A, B, J and K are inputs 0, 1 or 2)";
 constexpr char NOT_BOTH[] = ": the unit cannot be both healthy and absent";
 constexpr char HEALTHY_HAS_NO_FAULT[] = ": a healthy unit has no faulty input";
 constexpr char ABSENT_HAS_NO_INPUT[] = ": an absent unit has no input to fault";
@@ -186,6 +193,18 @@ constexpr Keyword KEYWORDS[] = {
     {"invert=C", "with C 0, 1 or 2, e.g. invert=1", &Parser::invert},
     {"seed=N", "with N a whole number from 0 to 18446744073709551615, e.g. seed=42", &Parser::seed},
     {"crash=N", "with N a whole number from 1 to 18446744073709551615, e.g. crash=20", &Parser::crash},
+    {"cross-invert=C:K", "with C and K two different inputs 0, 1 or 2, e.g. cross-invert=1:0",
+     &Parser::crossInvert},
+    {"bridge=C:J:K:and|or",
+     "with C, J and K inputs 0, 1 or 2, J and K different, then and or or, e.g. bridge=1:1:2:and",
+     &Parser::bridge},
+    {"slow-rise=C:MS", "with C 0, 1 or 2 and MS whole milliseconds from 1 to 60000, e.g. slow-rise=1:25",
+     &Parser::slowRise},
+    {"slow-fall=C:MS", "with C 0, 1 or 2 and MS whole milliseconds from 1 to 60000, e.g. slow-fall=1:25",
+     &Parser::slowFall},
+    {"glitch=C:N",
+     "with C 0, 1 or 2 and N the status read to get wrong, from 1 to 18446744073709551615, e.g. glitch=0:598",
+     &Parser::glitch},
 };
 
 std::string_view keywordOf(const Keyword& keyword)
@@ -357,6 +376,89 @@ bool Parser::invert(std::string_view text, std::string_view value)
     if (!channelFault(text, channel, INVERTED))
         return false;
     settings_.inputs[channel].inverted = true;
+    return true;
+}
+
+bool Parser::crossInvert(std::string_view text, std::string_view value)
+{
+    std::string_view second;
+    int channel = 0;
+    int other = 0;
+    if (!splitChannel(value, channel, second) || !parseChannel(second, other) || channel == other)
+        return malformed(text);
+    if (!channelFault(text, channel, CROSSED))
+        return false;
+    settings_.inputs[channel].source = other;
+    settings_.inputs[channel].sourceInverted = true;
+    return true;
+}
+
+bool Parser::bridge(std::string_view text, std::string_view value)
+{
+    std::string_view rest, second, how;
+    int channel = 0;
+    int first = 0;
+    int other = 0;
+    if (!splitChannel(value, channel, rest) || !splitChannel(rest, first, second) ||
+        !splitChannel(second, other, how) || first == other || (how != "and" && how != "or"))
+        return malformed(text);
+    if (!channelFault(text, channel, CROSSED))
+        return false;
+    settings_.inputs[channel].source = first < other ? first : other;
+    settings_.inputs[channel].bridgedWith = first < other ? other : first;
+    settings_.inputs[channel].bridgeOr = how == "or";
+    return true;
+}
+
+bool Parser::edgeDelay(std::string_view text, std::string_view value, Kind kind)
+{
+    std::string_view delay;
+    int channel = 0;
+    std::uint64_t ms = 0;
+    if (!splitChannel(value, channel, delay) || !parseNumber(delay, MAX_DELAY_MS, ms) || ms == 0)
+        return malformed(text);
+    if (!channelFault(text, channel, kind))
+        return false;
+    (kind == SLOW_RISE ? settings_.inputs[channel].riseDelayMs : settings_.inputs[channel].fallDelayMs) =
+        static_cast<std::uint32_t>(ms);
+    return true;
+}
+
+bool Parser::slowRise(std::string_view text, std::string_view value)
+{
+    return edgeDelay(text, value, SLOW_RISE);
+}
+
+bool Parser::slowFall(std::string_view text, std::string_view value)
+{
+    return edgeDelay(text, value, SLOW_FALL);
+}
+
+bool Parser::glitch(std::string_view text, std::string_view value)
+{
+    std::string_view number;
+    int channel = 0;
+    std::uint64_t read = 0;
+    if (!splitChannel(value, channel, number) ||
+        !parseNumber(number, std::numeric_limits<std::uint64_t>::max(), read) || read == 0)
+        return malformed(text);
+    if (!healthyItem_.empty())
+        return conflict(text, healthyItem_, HEALTHY_HAS_NO_FAULT);
+    if (!absentItem_.empty())
+        return conflict(text, absentItem_, ABSENT_HAS_NO_INPUT);
+    std::uint64_t (&reads)[MAX_GLITCHES] = settings_.inputs[channel].glitchReads;
+    int count = 0;
+    while (count < MAX_GLITCHES && reads[count] != 0) {
+        if (reads[count] == read)
+            return fail("item " + quoted(text) + " is given twice");
+        ++count;
+    }
+    if (count == MAX_GLITCHES)
+        return fail("item " + quoted(text) + ": input " + std::to_string(channel) + " can have at most " +
+                    std::to_string(MAX_GLITCHES) + " glitch items");
+    reads[count] = read;
+    if (firstFault_.empty())
+        firstFault_ = std::string(text);
     return true;
 }
 

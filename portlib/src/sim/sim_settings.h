@@ -17,15 +17,25 @@ inline constexpr int INPUT_COUNT = 3;
 inline constexpr std::uint64_t DEFAULT_SEED = 1;
 inline constexpr std::uint32_t ERROR_RATE_SCALE = 1000000; // parts per million
 inline constexpr std::uint32_t MAX_DELAY_MS = 60000;
+// glitch=C:N items one input may have.
+inline constexpr int MAX_GLITCHES = 8;
 
 enum class Stuck { No, On, Off };
 
 // How one input line of the unit behaves; the defaults make a healthy line.
 struct InputBehaviour {
     int source = 0;                    // the output channel this input follows
-    std::uint32_t delayMs = 0;         // it shows that output's level this late
+    bool sourceInverted = false;       // cross-invert: it follows the opposite of `source`
+    int bridgedWith = -1;              // bridge: a second output shorted to `source`'s line
+    bool bridgeOr = false;             // the short reads as `source` OR `bridgedWith`, else AND
+    std::uint32_t delayMs = 0;         // it shows that level this late
+    std::uint32_t riseDelayMs = 0;     // it reads on only once the level has been on this long
+    std::uint32_t fallDelayMs = 0;     // it reads off only once the level has been off this long
     bool inverted = false;             // it shows the opposite level
     std::uint32_t errorRatePpm = 0;    // chance, per read, that it reads wrong
+    // glitch: status reads (1 = the first) on which it reads wrong once;
+    // 0 ends the list.
+    std::uint64_t glitchReads[MAX_GLITCHES] = {};
     Stuck stuck = Stuck::No;           // overrides all of the above
 };
 

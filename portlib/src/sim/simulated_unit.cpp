@@ -8,7 +8,7 @@ SimulatedUnit::SimulatedUnit(const SimSettings& settings, MillisecondClock& cloc
     : settings_(settings), clock_(clock), random_(settings.seed)
 {
     for (const auto& input : settings_.inputs)
-        longestDelayMs_ = std::max(longestDelayMs_, input.delayMs);
+        longestDelayMs_ = std::max({longestDelayMs_, input.delayMs, input.riseDelayMs, input.fallDelayMs});
 }
 
 namespace {
@@ -28,7 +28,9 @@ std::uint8_t SimulatedUnit::readByte(std::uint16_t port)
     if (port != dataPort_ + 1)
         return UNMODELLED_PORT_READ;
     LockHold hold(lock_);
-    if (settings_.crashAtRead != 0 && ++statusReads_ == settings_.crashAtRead)
+    // Every read of the status register counts, for the glitches and the crash.
+    ++statusReads_;
+    if (settings_.crashAtRead != 0 && statusReads_ == settings_.crashAtRead)
         faultAsADriverBugWould();
     if (!settings_.unitPresent)
         return ABSENT_UNIT_STATUS;
@@ -59,10 +61,19 @@ std::uint8_t SimulatedUnit::sampleStatus(std::uint64_t now)
         if (input.stuck != Stuck::No) {
             on = input.stuck == Stuck::On;
         } else {
-            on = (dataSeenWithDelay(now, input.delayMs) >> input.source) & 1u;
+            on = lineLevel(input, dataSeenWithDelay(now, input.delayMs));
+            if (input.riseDelayMs != 0)
+                on = on && lineLevel(input, dataSeenWithDelay(now, input.riseDelayMs));
+            if (input.fallDelayMs != 0)
+                on = on || lineLevel(input, dataSeenWithDelay(now, input.fallDelayMs));
             if (input.inverted)
                 on = !on;
             if (input.errorRatePpm != 0 && random_.below(ERROR_RATE_SCALE) < input.errorRatePpm)
+                on = !on;
+        }
+        // A glitch gets even a stuck input wrong once: a spike on the line.
+        for (std::uint64_t glitch : input.glitchReads) {
+            if (glitch == statusReads_)
                 on = !on;
         }
         // The unit pulls an input line low for "on"; an idle line stays high.
@@ -70,6 +81,16 @@ std::uint8_t SimulatedUnit::sampleStatus(std::uint64_t now)
             status |= static_cast<std::uint8_t>(1u << (c + 4));
     }
     return status;
+}
+
+bool SimulatedUnit::lineLevel(const InputBehaviour& input, std::uint8_t data)
+{
+    bool on = (data >> input.source) & 1u;
+    if (input.bridgedWith >= 0) {
+        const bool other = (data >> input.bridgedWith) & 1u;
+        on = input.bridgeOr ? (on || other) : (on && other);
+    }
+    return input.sourceInverted ? !on : on;
 }
 
 std::uint8_t SimulatedUnit::dataSeenWithDelay(std::uint64_t now, std::uint32_t delayMs) const

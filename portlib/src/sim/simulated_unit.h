@@ -48,6 +48,8 @@ private:
     };
 
     std::uint8_t sampleStatus(std::uint64_t now);
+    // The level an input's line carries for the data register's `data`.
+    static bool lineLevel(const InputBehaviour& input, std::uint8_t data);
     std::uint8_t dataSeenWithDelay(std::uint64_t now, std::uint32_t delayMs) const;
     void settleWritesOlderThanLongestDelay(std::uint64_t now);
 
@@ -62,7 +64,7 @@ private:
     SplitMix random_;
     std::uint8_t settledData_ = POWER_ON_DATA; // seen by every input, however slow
     std::deque<DataWrite> recentWrites_;       // not yet seen by the slowest input
-    std::uint64_t statusReads_ = 0;            // for crashAtRead
+    std::uint64_t statusReads_ = 0;            // for the glitches and crashAtRead
 };
 
 } // namespace zorik::sim

@@ -86,24 +86,54 @@ TEST(BoundedRun, EndsByItselfWithTheVerdictAsExitCode) {
 
 // The result file as a batch file's tools read it, through
 // GetPrivateProfileString: the verdict, the report's figures and each
-// input's finding after 40 cycles of a simulated fault.
+// input's finding and rule after 70 cycles of a simulated fault (by then
+// the diagnosis has named a rule on all but about one seed in a thousand).
+struct ResultRow {
+    const char* sim;
+    const char* verdict;
+    const char* findings[3];
+    const char* output[3];  // "" where there is no Output key
+    const char* outputs[3]; // "" where there is no Outputs key
+    const char* rules[3];
+};
+
+void expectResultFile(const ResultRow (&rows)[2]);
+
 TEST(BoundedRun, ResultFileNamesTheFault) {
-    const struct {
-        const char* sim;
-        const char* verdict;
-        const char* unit;
-        const char* findings[3];
-        const char* crossedOutput[3]; // "" where there is no Output key
-    } rows[] = {
-        {"", "PASS", "present", {"ok", "ok", "ok"}, {"", "", ""}},
-        {"stuck-off=1", "FAIL", "present", {"ok", "stuck-off", "ok"}, {"", "", ""}},
-        {"cross=0:2", "FAIL", "present", {"crossed", "ok", "crossed"}, {"2", "", "0"}},
+    const ResultRow rows[] = {
+        {"", "PASS", {"ok", "ok", "ok"}, {"", "", ""}, {"", "", ""}, {"out0", "out1", "out2"}},
+        // A stuck-off input's word, not the absent unit's.
+        {"stuck-off=1", "FAIL", {"ok", "stuck-off", "ok"}, {"", "", ""}, {"", "", ""}, {"out0", "0", "out2"}},
     };
+    expectResultFile(rows);
+}
+
+// One CTest entry of its own: a Wine prefix's two minutes hold two runs.
+TEST(BoundedRun, ResultFileNamesTheRule) {
+    const ResultRow rows[] = {
+        {"cross-invert=1:0", "FAIL", {"ok", "crossed-inverted", "ok"}, {"", "0", ""}, {"", "", ""},
+         {"out0", "NOT out0", "out2"}},
+        {"bridge=2:0:1:and", "FAIL", {"ok", "ok", "bridged"}, {"", "", ""}, {"", "", "0,1"},
+         {"out0", "out1", "out0 AND out1"}},
+    };
+    expectResultFile(rows);
+}
+
+TEST(BoundedRun, ResultFileNamesACrossing) {
+    const ResultRow rows[] = {
+        {"cross=0:2", "FAIL", {"crossed", "ok", "crossed"}, {"2", "", "0"}, {"", "", ""}, {"out2", "out1", "out0"}},
+        {"cross-invert=1:0,invert=1", "FAIL", {"ok", "crossed", "ok"}, {"", "0", ""}, {"", "", ""},
+         {"out0", "out0", "out2"}},
+    };
+    expectResultFile(rows);
+}
+
+void expectResultFile(const ResultRow (&rows)[2]) {
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string("ZORIK_SIM=") + row.sim);
         WorkDir dir;
-        ZorikSession zorik(dir, row.sim, "/cycles:40 /result:result.ini");
-        ASSERT_TRUE(endsWithoutAsking(zorik, Millis(60 * kShortestCycleMs + kBoundedRunSlack.count()),
+        ZorikSession zorik(dir, row.sim, "/cycles:70 /result:result.ini");
+        ASSERT_TRUE(endsWithoutAsking(zorik, Millis(100 * kShortestCycleMs + kBoundedRunSlack.count()),
                                       std::string(row.verdict) == "PASS" ? 0 : 1));
         const std::string ini = dir.path() + "\\result.ini";
         const auto key = [&](const char* section, const char* name) {
@@ -111,9 +141,10 @@ TEST(BoundedRun, ResultFileNamesTheFault) {
             GetPrivateProfileStringA(section, name, "(none)", value, sizeof value, ini.c_str());
             return std::string(value);
         };
+        const auto orNone = [](const char* value) { return std::string(*value ? value : "(none)"); };
         EXPECT_EQ(key("Result", "Verdict"), row.verdict);
-        EXPECT_EQ(key("Result", "Cycles"), "40");
-        EXPECT_EQ(key("Result", "Unit"), row.unit);
+        EXPECT_EQ(key("Result", "Cycles"), "70");
+        EXPECT_EQ(key("Result", "Unit"), "present");
         EXPECT_EQ(key("Result", "Ended"), "bound");
         EXPECT_EQ(key("Result", "ExitCode"), std::string(row.verdict) == "PASS" ? "0" : "1");
         const auto report = parsedReport(dir.readFile(kReportName));
@@ -125,8 +156,12 @@ TEST(BoundedRun, ResultFileNamesTheFault) {
         for (int input = 0; input < 3; ++input) {
             const std::string section = "Input" + std::to_string(input);
             EXPECT_EQ(key(section.c_str(), "Finding"), row.findings[input]) << section;
-            EXPECT_EQ(key(section.c_str(), "Output"), *row.crossedOutput[input] ? row.crossedOutput[input] : "(none)");
-            EXPECT_EQ(key(section.c_str(), "Readings"), "40") << section;
+            EXPECT_EQ(key(section.c_str(), "Output"), orNone(row.output[input])) << section;
+            EXPECT_EQ(key(section.c_str(), "Outputs"), orNone(row.outputs[input])) << section;
+            EXPECT_EQ(key(section.c_str(), "Rule"), row.rules[input]) << section;
+            EXPECT_EQ(key(section.c_str(), "Exceptions"), "0") << section;
+            EXPECT_EQ(key(section.c_str(), "ErrorRate"), "(none)") << section;
+            EXPECT_EQ(key(section.c_str(), "Readings"), "70") << section;
         }
     }
 }

@@ -1,6 +1,7 @@
 // The worker runs on the test thread here; the Test button is "pressed"
 // from inside the fakes' hooks, so every run is deterministic and no wall
 // clock time passes.
+#include "diagnosis.h"
 #include "loopback_fakes.h"
 #include "loopback_worker.h"
 #include "program_texts.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <new>
 #include <string>
 #include <utility>
@@ -55,7 +57,11 @@ public:
             }
         };
         ASSERT_EQ(flag.onTestButton(button), TestButtonResult::Started);
-        EXPECT_EQ(TestThreadProc(dialog, services, dialog, flag, counter), 0u);
+        ReadingStream stream;
+        stream.add(dialog);
+        if (alsoListening)
+            stream.add(*alsoListening);
+        EXPECT_EQ(TestThreadProc(dialog, services, stream, flag, counter), 0u);
         EXPECT_FALSE(flag.workerActive());
     }
 
@@ -67,6 +73,7 @@ public:
         return result;
     }
 
+    ReadingListener* alsoListening = nullptr; // hears every reading after the dialog
     EventList events;
     FakeDialog dialog{&events};
     FakeServices services;
@@ -461,5 +468,72 @@ TEST(LoopbackCycle, BoundedRunStopsByItselfAtWhicheverBoundComesFirst)
         for (int channel = 0; channel < 3; ++channel)
             EXPECT_EQ(tally.disagreements(channel), row.cycles);
         EXPECT_EQ(tally.testingMilliseconds(0), 330u * row.cycles);
+    }
+}
+
+namespace {
+
+// A unit wired by hand from the levels written to it: each output's level
+// now and before its last write.
+struct WiredUnit {
+    int now[3] = {1, 1, 1}; // the library's latch starts with every output on
+    int before[3] = {1, 1, 1};
+    void written(int channel, int level)
+    {
+        before[channel] = now[channel];
+        now[channel] = level;
+    }
+};
+
+} // namespace
+
+// The diagnosis learns from what the worker tells it of each reading: the
+// switches as shown, which outputs the run has driven, and the channel's
+// level before this cycle's write. Run through the real worker, a slow
+// input on channel 1 or 2 follows its level before, and an input on a
+// higher output's line follows that output's switch, which still shows the
+// last cycle's level when the lower channel is read.
+TEST(LoopbackCycle, DiagnosisSeesTheLevelsTheWorkerDrove)
+{
+    const struct {
+        const char* name;
+        int (*input)(const WiredUnit& unit, int channel);
+        int channel;
+        Finding finding;
+        int output;
+    } rows[] = {
+        {"slow input 1", [](const WiredUnit& u, int c) { return c == 1 ? u.before[1] : u.now[c]; }, 1,
+         Finding::Slow, -1},
+        {"slow input 2", [](const WiredUnit& u, int c) { return c == 2 ? u.before[2] : u.now[c]; }, 2,
+         Finding::Slow, -1},
+        {"input 0 on output 2's line", [](const WiredUnit& u, int c) { return c == 0 ? u.now[2] : u.now[c]; }, 0,
+         Finding::Crossed, 2},
+        {"input 1 on output 2's line", [](const WiredUnit& u, int c) { return c == 1 ? u.now[2] : u.now[c]; }, 1,
+         Finding::Crossed, 2},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto unit = std::make_shared<WiredUnit>();
+        const auto input = row.input;
+        Worker worker([unit, input](int channel, int) { return input(*unit, channel); });
+        worker.services.onWrite = [unit](int channel, int level) { unit->written(channel, level); };
+        std::vector<int> values;
+        std::uint32_t x = 12345;
+        for (int i = 0; i < 300; ++i) {
+            x = x * 1103515245u + 12345u;
+            values.push_back(static_cast<int>(x >> 16 & 0x7FFF));
+        }
+        worker.services.setRandomValues(values);
+        Diagnosis diagnosis;
+        worker.alsoListening = &diagnosis;
+        worker.run(150);
+        const InputFinding finding = diagnosis.input(row.channel);
+        EXPECT_EQ(finding.finding, row.finding) << finding.rule;
+        EXPECT_EQ(finding.output, row.output);
+        EXPECT_EQ(finding.exceptions, 0u);
+        for (int c = 0; c < 3; ++c) {
+            if (c != row.channel)
+                EXPECT_EQ(diagnosis.input(c).finding, Finding::Ok) << c;
+        }
     }
 }

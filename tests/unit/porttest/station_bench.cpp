@@ -6,7 +6,7 @@
 //  - reading a history of 10,000 rows at start (parsed from memory: the
 //    disk's share is left out);
 //  - what the station adds to a cycle: the /rate rule asked once per cycle.
-#include "simulated_cycle.h"
+#include "diagnosis_oracle.h"
 
 #include "diagnosis.h"
 #include "memory_history_files.h"
@@ -29,20 +29,16 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-struct Listeners {
-    Diagnosis diagnosis;
-};
 
 void rateFigures(const char* name, const char* settings)
 {
     std::vector<std::uint32_t> cycles;
     for (std::uint64_t seed = 1; seed <= 1000; ++seed) {
-        SimulatedCycle unit(settings, seed);
-        Listeners listeners;
-        const ProofRule rule(500, listeners.diagnosis);
+        oracle::Bench unit(settings, seed);
+        const ProofRule rule(500, unit.diagnosis);
         std::uint32_t count = 0;
         while (rule.ended(count) == RunEnded::None) {
-            unit.run(listeners.diagnosis);
+            unit.runCycle();
             ++count;
         }
         cycles.push_back(count);
@@ -120,12 +116,11 @@ void historyFigures()
 
 void cycleFigures()
 {
-    SimulatedCycle unit("", 3);
-    Listeners listeners;
+    oracle::Bench unit("", 3);
     for (int i = 0; i < 300; ++i)
-        unit.run(listeners.diagnosis);
+        unit.runCycle();
     // /rate:0.1 needs 2,995 clean cycles: not reached after 300.
-    const ProofRule rule(10, listeners.diagnosis);
+    const ProofRule rule(10, unit.diagnosis);
     constexpr int kCalls = 100000;
     int reached = 0;
     const auto start = Clock::now();

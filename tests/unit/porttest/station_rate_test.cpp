@@ -3,9 +3,7 @@
 // seed; a stuck-off input fails once all three findings are named, at a
 // median of at most 30 cycles and always before 3n (the rule's own table,
 // Station.RateRuleEndsTheTest, has the 3n bound).
-#include "simulated_cycle.h"
-
-#include "diagnosis.h"
+#include "diagnosis_oracle.h"
 #include "proof_rate.h"
 #include "result_file.h"
 #include "unit_record.h"
@@ -19,17 +17,19 @@ using namespace zorik;
 
 namespace {
 
-struct Listeners {
-    Diagnosis diagnosis;
+// The diagnosis oracle's unit and cycle (diagnosis_oracle.h), with the
+// rule asked before each cycle as the worker asks it.
+struct RateRun {
+    std::uint32_t cycles = 0;
+    RunEnded ended = RunEnded::None;
 };
 
-RateRun runAtRate(const char* settings, std::uint64_t seed, std::uint32_t rate, Listeners& listeners)
+RateRun runAtRate(oracle::Bench& unit, std::uint32_t rate)
 {
-    SimulatedCycle unit(settings, seed);
-    const ProofRule rule(rate, listeners.diagnosis);
+    const ProofRule rule(rate, unit.diagnosis);
     RateRun run;
     while ((run.ended = rule.ended(run.cycles)) == RunEnded::None) {
-        unit.run(listeners.diagnosis);
+        unit.runCycle();
         ++run.cycles;
     }
     return run;
@@ -43,13 +43,13 @@ TEST(StationRate, HealthyProvedAt59AndStuckOffNamedSoon)
     std::vector<std::uint32_t> failing;
     for (std::uint64_t seed = 1; seed <= kSeeds; ++seed) {
         SCOPED_TRACE(seed);
-        Listeners healthy;
-        const RateRun pass = runAtRate("", seed, 500, healthy);
+        oracle::Bench healthy("", seed);
+        const RateRun pass = runAtRate(healthy, 500);
         EXPECT_EQ(pass.ended, RunEnded::Proved);
         EXPECT_EQ(pass.cycles, 59u);
 
-        Listeners stuck;
-        const RateRun fail = runAtRate("stuck-off=1", seed, 500, stuck);
+        oracle::Bench stuck("stuck-off=1", seed);
+        const RateRun fail = runAtRate(stuck, 500);
         EXPECT_EQ(fail.ended, RunEnded::Finding);
         EXPECT_EQ(stuck.diagnosis.input(0).finding, Finding::Ok);
         EXPECT_EQ(stuck.diagnosis.input(1).finding, Finding::StuckOff);
@@ -65,9 +65,9 @@ TEST(StationRate, HealthyProvedAt59AndStuckOffNamedSoon)
 // names.
 TEST(StationRate, TheUnitsRowAndResultFile)
 {
-    Listeners healthy, stuck;
-    runAtRate("", 4, 500, healthy);
-    runAtRate("stuck-off=1", 4, 500, stuck);
+    oracle::Bench healthy("", 4), stuck("stuck-off=1", 4);
+    runAtRate(healthy, 500);
+    runAtRate(stuck, 500);
     const UnitIdentity unit = {"2026-12-09 08:00:00", "LINE1", "SN 9", 2, "1.0.0.1"};
     const SummaryFigures passed = {59, {0, 0, 0}, 20};
     const SummaryFigures failed = {21, {0, 9, 0}, 7};
@@ -106,22 +106,6 @@ TEST(StationRate, TheUnitsRowAndResultFile)
         EXPECT_EQ(outcome.exitCode, row.exitCode);
         const std::string text = formatResultFile(row.figures, healthy.diagnosis, outcome);
         EXPECT_EQ(text.find("ProvenBelow=") != std::string::npos, row.provenBelow != nullptr) << text;
-    }
-
-    InputFinding input;
-    const struct {
-        Finding finding;
-        int output, channel;
-        const char* rule;
-    } rules[] = {
-        {Finding::Ok, -1, 1, "out1"},       {Finding::StuckOn, -1, 0, "1"},     {Finding::StuckOff, -1, 2, "0"},
-        {Finding::Inverted, -1, 2, "NOT out2"}, {Finding::Crossed, 0, 2, "out0"}, {Finding::Slow, -1, 1, "prev1"},
-        {Finding::Intermittent, -1, 0, "out0"}, {Finding::Undetermined, -1, 0, ""},
-    };
-    for (const auto& row : rules) {
-        input.finding = row.finding;
-        input.output = row.output;
-        EXPECT_EQ(inputRule(input, row.channel), row.rule) << findingWord(row.finding);
     }
 
     EXPECT_EQ(unitFileStem("units", "SN-1", 2), "units\\SN-1-2");

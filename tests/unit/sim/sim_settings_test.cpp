@@ -77,6 +77,32 @@ TEST(SimSettings, EachItemSetsItsOwnFaultOnly)
     EXPECT_TRUE(settings.inputs[2].inverted);
     settings.inputs[2].inverted = false;
     expectHealthyInputs(settings);
+
+    settings = parsed("cross-invert=1:2");
+    EXPECT_EQ(settings.inputs[1].source, 2);
+    EXPECT_TRUE(settings.inputs[1].sourceInverted);
+    EXPECT_EQ(settings.inputs[2].source, 2) << "only input 1 moves";
+    EXPECT_FALSE(settings.inputs[1].inverted);
+
+    settings = parsed("bridge=0:2:1:or");
+    EXPECT_EQ(settings.inputs[0].source, 1);
+    EXPECT_EQ(settings.inputs[0].bridgedWith, 2);
+    EXPECT_TRUE(settings.inputs[0].bridgeOr);
+    settings = parsed("bridge=2:0:2:and");
+    EXPECT_EQ(settings.inputs[2].source, 0);
+    EXPECT_EQ(settings.inputs[2].bridgedWith, 2);
+    EXPECT_FALSE(settings.inputs[2].bridgeOr);
+
+    settings = parsed("slow-rise=1:25,slow-fall=1:40");
+    EXPECT_EQ(settings.inputs[1].riseDelayMs, 25u);
+    EXPECT_EQ(settings.inputs[1].fallDelayMs, 40u);
+    EXPECT_EQ(settings.inputs[1].delayMs, 0u);
+
+    settings = parsed("glitch=2:598,glitch=2:7,glitch=0:18446744073709551615");
+    EXPECT_EQ(settings.inputs[2].glitchReads[0], 598u);
+    EXPECT_EQ(settings.inputs[2].glitchReads[1], 7u);
+    EXPECT_EQ(settings.inputs[2].glitchReads[2], 0u);
+    EXPECT_EQ(settings.inputs[0].glitchReads[0], 18446744073709551615ull);
 }
 
 TEST(SimSettings, ErrorRatesAreExactInPartsPerMillion)
@@ -185,7 +211,33 @@ TEST(SimSettings, RefusedItemsAreNamedWithWhatIsAccepted)
         {"crash=", {"expected crash=N"}},
         {"crash", {"expected crash=N"}},
         {"crash=1,crash=2", {"item \"crash=2\" is given twice"}},
+        {"cross-invert=1:1", {"bad item \"cross-invert=1:1\"", "expected cross-invert=C:K with C and K two different"}},
+        {"cross-invert=1", {"expected cross-invert=C:K"}},
+        {"cross-invert=1:3", {"expected cross-invert=C:K"}},
+        {"bridge=1:2:2:and", {"bad item \"bridge=1:2:2:and\"", "expected bridge=C:J:K:and|or", "J and K different"}},
+        {"bridge=1:0:2:xor", {"expected bridge=C:J:K:and|or"}},
+        {"bridge=1:0:2", {"expected bridge=C:J:K:and|or"}},
+        {"bridge=1:0:2:AND", {"expected bridge=C:J:K:and|or"}},
+        {"bridge=3:0:2:or", {"expected bridge=C:J:K:and|or"}},
+        {"slow-rise=1:0", {"bad item \"slow-rise=1:0\"", "expected slow-rise=C:MS", "from 1 to 60000"}},
+        {"slow-rise=1:60001", {"expected slow-rise=C:MS"}},
+        {"slow-fall=2:", {"bad item \"slow-fall=2:\"", "expected slow-fall=C:MS"}},
+        {"slow-fall=2:5ms", {"expected slow-fall=C:MS"}},
+        {"glitch=0:0", {"bad item \"glitch=0:0\"", "expected glitch=C:N", "from 1 to 18446744073709551615"}},
+        {"glitch=0:18446744073709551616", {"expected glitch=C:N"}},
+        {"glitch=0", {"expected glitch=C:N"}},
+        {"glitch=3:5", {"expected glitch=C:N"}},
         // Contradictions are refused, not resolved.
+        {"glitch=1:5,glitch=1:5", {"item \"glitch=1:5\" is given twice"}},
+        {"glitch=0:1,glitch=0:2,glitch=0:3,glitch=0:4,glitch=0:5,glitch=0:6,glitch=0:7,glitch=0:8,glitch=0:9",
+         {"item \"glitch=0:9\": input 0 can have at most 8 glitch items"}},
+        {"absent,glitch=0:5", {"item \"glitch=0:5\" conflicts with \"absent\"", "an absent unit"}},
+        {"glitch=0:5,healthy", {"item \"healthy\" conflicts with \"glitch=0:5\"", "a healthy unit"}},
+        {"cross=0:1,cross-invert=0:2", {"item \"cross-invert=0:2\" conflicts with \"cross=0:1\"",
+                                        "input 0 can be crossed only once"}},
+        {"bridge=2:0:1:and,cross-invert=2:0", {"input 2 can be crossed only once"}},
+        {"slow-rise=0:5,slow-rise=0:6", {"input 0 can be slow-rise only once"}},
+        {"slow-fall=1:5,slow-fall=1:6", {"input 1 can be slow-fall only once"}},
         {"no-giveio,no-giveio", {"item \"no-giveio\" is given twice"}},
         {"absent,absent", {"item \"absent\" is given twice"}},
         {"stuck-on=1,stuck-off=1",

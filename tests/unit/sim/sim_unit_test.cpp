@@ -87,6 +87,13 @@ TEST(SimulatedUnit, EachSettingReturnsItsPatternOnTheInputs)
         {"cross=0:2,invert=0", [](int p) { return routed(p, {2, 1, 0}) ^ 1; }, nullptr},
         {"invert=2,stuck-off=2", [](int p) { return p & 3; }, nullptr},
         {"invert=0,stuck-on=0", [](int p) { return p | 1; }, nullptr},
+        // A single input on the opposite of another output, the others spared;
+        // inverted once more, on that output itself.
+        {"cross-invert=1:0", [](int p) { return (p & 5) | (~p & 1) << 1; }, nullptr},
+        {"cross-invert=2:1,invert=2", [](int p) { return (p & 3) | (p & 2) << 1; }, nullptr},
+        // Two lines shorted: the input reads both, as AND or as OR.
+        {"bridge=0:1:2:and", [](int p) { return (p & 6) | ((p >> 1) & (p >> 2) & 1); }, nullptr},
+        {"bridge=2:2:0:or", [](int p) { return (p & 3) | ((p | p << 2) & 4); }, nullptr},
     };
     for (const auto& setting : cases) {
         Rig rig(setting.settings);
@@ -279,6 +286,47 @@ TEST(SimulatedUnit, SlowInvertedInputShowsTheOppositeOfTheOldLevel)
     EXPECT_EQ(rig.registers.read(1), 1) << "the old level, off, inverted";
     rig.clock.advance(25);
     EXPECT_EQ(rig.registers.read(1), 0);
+}
+
+// A weak pull-up: the input turns on late and off at once; slow-fall the
+// other way round.
+TEST(SimulatedUnit, SlowEdgeDelaysOnlyItsOwnEdge)
+{
+    Rig rise("slow-rise=1:25");
+    rise.writePattern(2);
+    EXPECT_EQ(rise.registers.read(1), 0);
+    rise.clock.advance(24);
+    EXPECT_EQ(rise.registers.read(1), 0);
+    rise.clock.advance(1);
+    EXPECT_EQ(rise.registers.read(1), 1);
+    rise.registers.write(1, 0);
+    EXPECT_EQ(rise.registers.read(1), 0) << "off at once";
+
+    Rig fall("slow-fall=0:25");
+    fall.writePattern(1);
+    EXPECT_EQ(fall.registers.read(0), 1) << "on at once";
+    fall.clock.advance(30);
+    fall.registers.write(0, 0);
+    fall.clock.advance(24);
+    EXPECT_EQ(fall.registers.read(0), 1);
+    fall.clock.advance(1);
+    EXPECT_EQ(fall.registers.read(0), 0);
+}
+
+// A glitch flips the input on the status read it names, and only there,
+// even a stuck one.
+TEST(SimulatedUnit, GlitchFlipsTheNamedReadOnly)
+{
+    Rig rig("glitch=1:3,glitch=1:5,stuck-off=2,glitch=2:4");
+    rig.writePattern(7);
+    const int expected1[] = {1, 1, 0, 1, 0, 1};
+    const int expected2[] = {0, 0, 0, 1, 0, 0};
+    for (int read = 1; read <= 6; ++read) {
+        const std::uint8_t status = rig.unit.readByte(STATUS_PORT);
+        // Status bit c + 4 is low when input c is on.
+        EXPECT_EQ((status >> 5 & 1) == 0, expected1[read - 1] == 1) << "read " << read;
+        EXPECT_EQ((status >> 6 & 1) == 0, expected2[read - 1] == 1) << "read " << read;
+    }
 }
 
 // The test program's UI thread and worker share the DLL; the model must
