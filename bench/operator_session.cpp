@@ -28,7 +28,7 @@ void startLoopbackTest(e2e::ZorikSession& zorik) {
 }
 
 void startStationUnit(e2e::ZorikSession& zorik, const char* serial) {
-    zorik.dialog().typeLine(serial);
+    zorik.dialog().typeLine(e2e::kSerialField, serial);
     waitForCaption(zorik, e2e::kTestRunningCaption, e2e::kReactionTimeout);
 }
 

@@ -66,9 +66,8 @@ void MainDialog::pressKey(WORD virtualKey) const {
     postKeyPress(focus ? focus : window_, virtualKey);
 }
 
-void MainDialog::typeLine(const std::string& text) const {
-    HWND focus = focusedWindowOfThread(window_);
-    HWND target = focus ? focus : window_;
+void MainDialog::typeLine(int id, const std::string& text) const {
+    HWND target = control(id);
     for (char c : text)
         PostMessageA(target, WM_CHAR, static_cast<unsigned char>(c), 1);
     postKeyPress(target, VK_RETURN);

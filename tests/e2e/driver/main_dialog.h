@@ -55,8 +55,10 @@ public:
     // keyboard handling (Esc, Enter) takes its normal path.
     void pressKey(WORD virtualKey) const;
     // What a keyboard-wedge barcode reader does: each byte of `text` as a
-    // character to the focused control, then Enter.
-    void typeLine(const std::string& text) const;
+    // character, then Enter, to control `id` (the one the program focuses:
+    // with other programs' windows coming and going on the display, the
+    // window with the focus is not always this one).
+    void typeLine(int id, const std::string& text) const;
     // The close box of the title bar.
     void pressCloseBox() const;
 

@@ -80,7 +80,7 @@ TEST(Station, EachUnitGetsItsRowAndEnterNeverLeaves) {
     // test, and the program stays.
     for (const char* bad : {"", "AB,12"}) {
         SCOPED_TRACE(bad);
-        dialog.typeLine(bad);
+        dialog.typeLine(kSerialField, bad);
         const std::string refusal = cp949("일련번호 거부: \"") + bad + "\"";
         EXPECT_TRUE(waitUntil([&] { return dialog.text(kBanner).rfind(refusal, 0) == 0; }, kReactionTimeout))
             << quotedText(dialog.text(kBanner));
@@ -106,7 +106,7 @@ TEST(Station, EachUnitGetsItsRowAndEnterNeverLeaves) {
     for (const auto& unit : units) {
         SCOPED_TRACE(unit.serial);
         fixture.put(unit.sim);
-        dialog.typeLine(unit.serial);
+        dialog.typeLine(kSerialField, unit.serial);
         ASSERT_TRUE(unitDone(dialog, unit.banner));
         // Cleared and ready for the next scan.
         EXPECT_EQ(dialog.text(kSerialField), "");
@@ -115,7 +115,7 @@ TEST(Station, EachUnitGetsItsRowAndEnterNeverLeaves) {
               std::string::npos)
         << quotedText(dialog.text(kYieldLine));
     // Enter in the empty field once more: still there.
-    dialog.typeLine("");
+    dialog.typeLine(kSerialField, "");
     pauseAnsweringMessages(Millis(1000));
     EXPECT_TRUE(dialog.exists());
 
@@ -145,7 +145,7 @@ TEST(Station, EachUnitGetsItsRowAndEnterNeverLeaves) {
     }
 
     // Test during a unit ends it early: INCOMPLETE, and its row says so.
-    dialog.typeLine("SN-C");
+    dialog.typeLine(kSerialField, "SN-C");
     ASSERT_TRUE(waitUntil([&] { return dialog.text(kBanner).rfind(cp949("시험 중: SN-C"), 0) == 0; }, kReactionTimeout));
     ASSERT_TRUE(showsText(dialog, kTestButton, cp949(kTestRunningCaption)));
     dialog.click(kTestButton);
@@ -177,7 +177,7 @@ TEST(Station, FixtureSuspectAndAHistoryHeldOpen) {
             ASSERT_NE(held, INVALID_HANDLE_VALUE);
             CloseHandle(held);
         }
-        dialog.typeLine(serials[i]);
+        dialog.typeLine(kSerialField, serials[i]);
         ASSERT_TRUE(unitDone(dialog, std::string("FAIL  ") + serials[i] + "  (시험 1회째)"));
         const std::string banner = dialog.text(kBanner);
         EXPECT_EQ(banner.find(cp949("경고: ")) != std::string::npos, i >= 2) << quotedText(banner);
@@ -203,7 +203,7 @@ TEST(Station, FixtureSuspectAndAHistoryHeldOpen) {
 
     // The exit button during a unit leaves as always, the unit recorded
     // first as ended early.
-    dialog.typeLine("U5");
+    dialog.typeLine(kSerialField, "U5");
     ASSERT_TRUE(showsText(dialog, kTestButton, cp949(kTestRunningCaption)));
     dialog.click(kExitButton);
     auto question = MessageBoxWindow::waitFor(zorik.processId(), kReactionTimeout);
