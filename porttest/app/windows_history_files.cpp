@@ -1,5 +1,7 @@
 #include "windows_history_files.h"
 
+#include "framework/windows_error_text.h"
+
 #include <windows.h>
 
 namespace {
@@ -135,10 +137,5 @@ FileResult WindowsHistoryFiles::remove(const std::string& name)
 
 std::string WindowsHistoryFiles::describe(unsigned long error)
 {
-    char text[512];
-    DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
-                                    sizeof text, nullptr);
-    while (length != 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' || text[length - 1] == ' '))
-        --length;
-    return std::string(text, length);
+    return windowsErrorText(error);
 }

@@ -1,5 +1,7 @@
 #include "windows_journal_files.h"
 
+#include "windows_error_text.h"
+
 #include <windows.h>
 
 namespace {
@@ -171,10 +173,7 @@ FileResult WindowsJournalFiles::remove(const std::string& name)
 
 std::string WindowsJournalFiles::describe(unsigned long error)
 {
-    char text[512];
-    const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                                          0, text, sizeof text, nullptr);
-    return std::string(text, length);
+    return windowsErrorText(error);
 }
 
 FileResult WindowsJournalFiles::size(const std::string& name, std::uint64_t& bytes)

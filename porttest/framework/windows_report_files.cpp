@@ -1,5 +1,7 @@
 #include "windows_report_files.h"
 
+#include "windows_error_text.h"
+
 #include <windows.h>
 
 namespace {
@@ -89,10 +91,7 @@ FileResult WindowsReportFiles::remove(const std::string& name)
 
 std::string WindowsReportFiles::describe(unsigned long error)
 {
-    char text[512];
-    const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                                          0, text, sizeof text, nullptr);
-    return std::string(text, length);
+    return windowsErrorText(error);
 }
 
 std::string WindowsReportFiles::fullPath(const std::string& name)

@@ -27,11 +27,6 @@ const char* subject(int digit)
     return endsInVowel(digit) ? "가" : "이";
 }
 
-const char* object(int digit)
-{
-    return endsInVowel(digit) ? "를" : "을";
-}
-
 const char* with(int digit)
 {
     return endsInVowel(digit) ? "와" : "과";

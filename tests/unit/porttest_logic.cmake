@@ -40,8 +40,9 @@ zorik_add_test(station_rate_test
 target_include_directories(station_rate_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/sim ${CMAKE_CURRENT_LIST_DIR}/porttest)
 add_executable(station_bench porttest/station_bench.cpp)
 if(WIN32)
-    target_sources(station_bench PRIVATE ${PROJECT_SOURCE_DIR}/porttest/app/windows_history_files.cpp)
-    target_include_directories(station_bench PRIVATE ${PROJECT_SOURCE_DIR}/porttest/app)
+    target_sources(station_bench PRIVATE ${PROJECT_SOURCE_DIR}/porttest/app/windows_history_files.cpp
+                                         ${PROJECT_SOURCE_DIR}/porttest/framework/windows_error_text.cpp)
+    target_include_directories(station_bench PRIVATE ${PROJECT_SOURCE_DIR}/porttest/app ${PROJECT_SOURCE_DIR}/porttest)
 endif()
 target_link_libraries(station_bench PRIVATE zorik_station zorik_simunit zorik_portcore)
 target_include_directories(station_bench PRIVATE ${CMAKE_CURRENT_LIST_DIR}/sim ${CMAKE_CURRENT_LIST_DIR}/porttest)

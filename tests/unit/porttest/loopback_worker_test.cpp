@@ -532,8 +532,9 @@ TEST(LoopbackCycle, DiagnosisSeesTheLevelsTheWorkerDrove)
         EXPECT_EQ(finding.output, row.output);
         EXPECT_EQ(finding.exceptions, 0u);
         for (int c = 0; c < 3; ++c) {
-            if (c != row.channel)
+            if (c != row.channel) {
                 EXPECT_EQ(diagnosis.input(c).finding, Finding::Ok) << c;
+            }
         }
     }
 }

@@ -1,0 +1,13 @@
+#include "windows_error_text.h"
+
+#include <windows.h>
+
+std::string windowsErrorText(unsigned long error)
+{
+    char text[512];
+    DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
+                                    sizeof text, nullptr);
+    while (length != 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' || text[length - 1] == ' '))
+        --length;
+    return std::string(text, length);
+}
