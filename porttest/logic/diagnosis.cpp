@@ -1,52 +1,15 @@
 #include "diagnosis.h"
 
+#include <cmath>
+
 namespace zorik {
 
 namespace {
 
-// The math library is left out on purpose: its functions would be new
-// imports of Zorik.exe from msvcrt.dll. Both are only ever asked for
-// modest precision.
-
-// Newton's iteration from above: it falls monotonically onto the root,
-// so it stops as soon as a step no longer goes down.
-double squareRoot(double x)
-{
-    if (!(x > 0))
-        return 0;
-    double root = x > 1 ? x : 1;
-    for (int i = 0; i < 200; ++i) {
-        const double next = 0.5 * (root + x / root);
-        if (!(next < root))
-            break;
-        root = next;
-    }
-    return root;
-}
-
-// log2 of x > 0: the power of two taken out, then ln m = 2 atanh((m-1)/(m+1))
-// for the mantissa m in [1, 2), whose series converges at least by 1/9.
 double log2Of(double x)
 {
-    int exponent = 0;
-    while (x >= 2) {
-        x *= 0.5;
-        ++exponent;
-    }
-    while (x < 1) {
-        x *= 2;
-        --exponent;
-    }
-    const double z = (x - 1) / (x + 1);
-    const double z2 = z * z;
-    double term = z;
-    double sum = 0;
-    for (int k = 1; k < 40; k += 2) {
-        sum += term / k;
-        term *= z2;
-    }
     constexpr double kLn2 = 0.69314718055994530942;
-    return exponent + 2 * sum / kLn2;
+    return std::log(x) / kLn2;
 }
 
 // How unlikely, in bits, `n` readings with `missed` of them off a rule are
@@ -79,11 +42,11 @@ void interval95(std::uint64_t errors, std::uint64_t readings, double& low, doubl
     low = 0;
     high = 1;
     if (errors > 0) {
-        const double root = squareRoot(z * z - 2 - 1 / n + 4 * p * (n * (1 - p) + 1));
+        const double root = std::sqrt(z * z - 2 - 1 / n + 4 * p * (n * (1 - p) + 1));
         low = (2 * e + z * z - 1 - z * root) / denominator;
     }
     if (errors < readings) {
-        const double root = squareRoot(z * z + 2 - 1 / n + 4 * p * (n * (1 - p) - 1));
+        const double root = std::sqrt(z * z + 2 - 1 / n + 4 * p * (n * (1 - p) - 1));
         high = (2 * e + z * z + 1 + z * root) / denominator;
     }
     if (low < 0)
