@@ -97,72 +97,59 @@ struct ResultRow {
     const char* rules[3];
 };
 
-void expectResultFile(const ResultRow (&rows)[2]);
+void expectResultFile(const ResultRow& row);
 
+// Three runs hold every finding the file names by Output, Outputs or Rule
+// alone: a healthy unit, and two units with a different fault on each
+// input (the real program's patterns are the same in every run).
 TEST(BoundedRun, ResultFileNamesTheFault) {
     const ResultRow rows[] = {
         {"", "PASS", {"ok", "ok", "ok"}, {"", "", ""}, {"", "", ""}, {"out0", "out1", "out2"}},
-        // A stuck-off input's word, not the absent unit's.
-        {"stuck-off=1", "FAIL", {"ok", "stuck-off", "ok"}, {"", "", ""}, {"", "", ""}, {"out0", "0", "out2"}},
+        // Input 0 on output 2's line alone, input 1 stuck off (its own
+        // word, not the absent unit's), input 2 on outputs 0 and 1 shorted.
+        {"cross-invert=0:2,invert=0,stuck-off=1,bridge=2:0:1:and", "FAIL", {"crossed", "stuck-off", "bridged"},
+         {"2", "", ""}, {"", "", "0,1"}, {"out2", "0", "out0 AND out1"}},
+        // Inputs 0 and 2 swapped, input 1 the opposite of output 0.
+        {"cross=0:2,cross-invert=1:0", "FAIL", {"crossed", "crossed-inverted", "crossed"}, {"2", "0", "0"},
+         {"", "", ""}, {"out2", "NOT out0", "out0"}},
     };
-    expectResultFile(rows);
+    for (const auto& row : rows)
+        expectResultFile(row);
 }
 
-// One CTest entry of its own: a Wine prefix's two minutes hold two runs.
-TEST(BoundedRun, ResultFileNamesTheRule) {
-    const ResultRow rows[] = {
-        {"cross-invert=1:0", "FAIL", {"ok", "crossed-inverted", "ok"}, {"", "0", ""}, {"", "", ""},
-         {"out0", "NOT out0", "out2"}},
-        {"bridge=2:0:1:and", "FAIL", {"ok", "ok", "bridged"}, {"", "", ""}, {"", "", "0,1"},
-         {"out0", "out1", "out0 AND out1"}},
+void expectResultFile(const ResultRow& row) {
+    SCOPED_TRACE(std::string("ZORIK_SIM=") + row.sim);
+    WorkDir dir;
+    ZorikSession zorik(dir, row.sim, "/cycles:70 /result:result.ini");
+    ASSERT_TRUE(endsWithoutAsking(zorik, Millis(100 * kShortestCycleMs + kBoundedRunSlack.count()),
+                                  std::string(row.verdict) == "PASS" ? 0 : 1));
+    const std::string ini = dir.path() + "\\result.ini";
+    const auto key = [&](const char* section, const char* name) {
+        char value[64] = "";
+        GetPrivateProfileStringA(section, name, "(none)", value, sizeof value, ini.c_str());
+        return std::string(value);
     };
-    expectResultFile(rows);
-}
-
-TEST(BoundedRun, ResultFileNamesACrossing) {
-    const ResultRow rows[] = {
-        {"cross=0:2", "FAIL", {"crossed", "ok", "crossed"}, {"2", "", "0"}, {"", "", ""}, {"out2", "out1", "out0"}},
-        {"cross-invert=1:0,invert=1", "FAIL", {"ok", "crossed", "ok"}, {"", "0", ""}, {"", "", ""},
-         {"out0", "out0", "out2"}},
-    };
-    expectResultFile(rows);
-}
-
-void expectResultFile(const ResultRow (&rows)[2]) {
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string("ZORIK_SIM=") + row.sim);
-        WorkDir dir;
-        ZorikSession zorik(dir, row.sim, "/cycles:70 /result:result.ini");
-        ASSERT_TRUE(endsWithoutAsking(zorik, Millis(100 * kShortestCycleMs + kBoundedRunSlack.count()),
-                                      std::string(row.verdict) == "PASS" ? 0 : 1));
-        const std::string ini = dir.path() + "\\result.ini";
-        const auto key = [&](const char* section, const char* name) {
-            char value[64] = "";
-            GetPrivateProfileStringA(section, name, "(none)", value, sizeof value, ini.c_str());
-            return std::string(value);
-        };
-        const auto orNone = [](const char* value) { return std::string(*value ? value : "(none)"); };
-        EXPECT_EQ(key("Result", "Verdict"), row.verdict);
-        EXPECT_EQ(key("Result", "Cycles"), "70");
-        EXPECT_EQ(key("Result", "Unit"), "present");
-        EXPECT_EQ(key("Result", "Ended"), "bound");
-        EXPECT_EQ(key("Result", "ExitCode"), std::string(row.verdict) == "PASS" ? "0" : "1");
-        const auto report = parsedReport(dir.readFile(kReportName));
-        ASSERT_TRUE(report);
-        std::string problem;
-        const auto lines = parseLog(report->log, problem);
-        ASSERT_TRUE(lines) << problem;
-        EXPECT_EQ(key("Result", "Disagreements"), std::to_string(lines->size()));
-        for (int input = 0; input < 3; ++input) {
-            const std::string section = "Input" + std::to_string(input);
-            EXPECT_EQ(key(section.c_str(), "Finding"), row.findings[input]) << section;
-            EXPECT_EQ(key(section.c_str(), "Output"), orNone(row.output[input])) << section;
-            EXPECT_EQ(key(section.c_str(), "Outputs"), orNone(row.outputs[input])) << section;
-            EXPECT_EQ(key(section.c_str(), "Rule"), row.rules[input]) << section;
-            EXPECT_EQ(key(section.c_str(), "Exceptions"), "0") << section;
-            EXPECT_EQ(key(section.c_str(), "ErrorRate"), "(none)") << section;
-            EXPECT_EQ(key(section.c_str(), "Readings"), "70") << section;
-        }
+    const auto orNone = [](const char* value) { return std::string(*value ? value : "(none)"); };
+    EXPECT_EQ(key("Result", "Verdict"), row.verdict);
+    EXPECT_EQ(key("Result", "Cycles"), "70");
+    EXPECT_EQ(key("Result", "Unit"), "present");
+    EXPECT_EQ(key("Result", "Ended"), "bound");
+    EXPECT_EQ(key("Result", "ExitCode"), std::string(row.verdict) == "PASS" ? "0" : "1");
+    const auto report = parsedReport(dir.readFile(kReportName));
+    ASSERT_TRUE(report);
+    std::string problem;
+    const auto lines = parseLog(report->log, problem);
+    ASSERT_TRUE(lines) << problem;
+    EXPECT_EQ(key("Result", "Disagreements"), std::to_string(lines->size()));
+    for (int input = 0; input < 3; ++input) {
+        const std::string section = "Input" + std::to_string(input);
+        EXPECT_EQ(key(section.c_str(), "Finding"), row.findings[input]) << section;
+        EXPECT_EQ(key(section.c_str(), "Output"), orNone(row.output[input])) << section;
+        EXPECT_EQ(key(section.c_str(), "Outputs"), orNone(row.outputs[input])) << section;
+        EXPECT_EQ(key(section.c_str(), "Rule"), row.rules[input]) << section;
+        EXPECT_EQ(key(section.c_str(), "Exceptions"), "0") << section;
+        EXPECT_EQ(key(section.c_str(), "ErrorRate"), "(none)") << section;
+        EXPECT_EQ(key(section.c_str(), "Readings"), "70") << section;
     }
 }
 
