@@ -26,6 +26,23 @@ PY
     [ "$rc" -ne 1 ]
 }
 
+# zorik_is_x64_image FILE: returns 0 when FILE is a Windows image for x64
+# (PE, machine AMD64), which Wine's 64-bit loader runs without any 32-bit
+# code; 1 for anything else (a 32-bit image, no image, no file).
+zorik_is_x64_image() {
+    python3 - "$1" <<'PY'
+import struct, sys
+try:
+    with open(sys.argv[1], "rb") as image:
+        head = image.read(4096)
+    offset = struct.unpack_from("<I", head, 0x3C)[0]
+    signature, machine = struct.unpack_from("<4sH", head, offset)
+except (OSError, struct.error):
+    sys.exit(1)
+sys.exit(0 if head[:2] == b"MZ" and signature == b"PE\0\0" and machine == 0x8664 else 1)
+PY
+}
+
 # What a Wine test prints when it is skipped for that reason, and the exit
 # code CTest reads as "skipped" (SKIP_RETURN_CODE in tests/CMakeLists.txt).
 ZORIK_IA32_SKIP_CODE=77

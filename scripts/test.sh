@@ -4,6 +4,8 @@
 #   host-tsan  the same under ThreadSanitizer
 #   sim        ZorikApi.dll and Zorik.exe with the simulated unit, tests under Wine
 #   hw         the hardware build, tests under Wine
+#   x64-hw     ZorikApi.dll for 64-bit programs and its tests, under Wine's 64-bit loader
+#   x64-sim    the same with the simulated unit
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -15,7 +17,7 @@ else
     bash scripts/install-deps.sh
 fi
 
-presets=(host host-tsan sim hw)
+presets=(host host-tsan sim hw x64-hw x64-sim)
 for preset in "${presets[@]}"; do
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset"
@@ -40,12 +42,15 @@ fi
 wine_tests=$(ctest --test-dir build --show-only=json-v1 | python3 -c '
 import json, sys
 tests = json.load(sys.stdin)["tests"]
-print(sum(any("run-in-prefix.sh" in part for part in t.get("command", [])) for t in tests), len(tests))')
+# The x64 builds run 64-bit programs in win64 prefixes: never skipped.
+print(sum(any("run-in-prefix.sh" in part for part in t.get("command", []))
+          and "ZORIK_WINE_ARCH=win64" not in t.get("command", []) for t in tests), len(tests))')
 banner() {
     echo "=============================================================================="
     echo "  $1"
     echo "  Cause: $(zorik_ia32_reason)."
-    echo "  Only the host tests and the checks that read the built images ran here."
+    echo "  Only the host tests, the checks that read the built images and the x64"
+    echo "  library's tests (64-bit programs need no IA-32) ran here."
     echo "  A full run needs $(zorik_ia32_needs)."
     echo "=============================================================================="
 }
@@ -53,5 +58,5 @@ banner "${wine_tests% *} of ${wine_tests#* } tests need Wine and will be SKIPPED
 status=0
 run_ctest "$@" 2>&1 | tee build/ctest-output.txt || status=${PIPESTATUS[0]}
 skipped=$(grep -c -- '\*\*\*Skipped' build/ctest-output.txt || true)
-banner "$skipped tests that need Wine were SKIPPED (not passed): this run proves nothing under Windows."
+banner "$skipped tests that need Wine were SKIPPED (not passed): this run proves nothing of the 32-bit images under Windows."
 exit "$status"

@@ -6,15 +6,20 @@
  * Calling convention: __stdcall, names exported undecorated
  * (Zorik_Open @1, Zorik_Read @2, Zorik_Write @3).
  * Every argument and result is a 32-bit int.
+ *
+ * Two builds of the library share this header: the 32-bit x86 one
+ * (ZorikApi.dll and ZorikApi.lib) and the x64 one (x64\ZorikApi.dll and
+ * x64\ZorikApi.lib), which 64-bit programs load. An x64 compiler ignores
+ * __stdcall: x64 Windows has one calling convention.
  */
 #ifndef ZORIKAPI_H
 #define ZORIKAPI_H
 
-/* ZorikApi.dll is a 32-bit x86 image: a 64-bit or ARM program cannot load
- * it, and would otherwise only learn so from its linker or loader. */
-#if defined(_WIN64) || defined(__x86_64__) || defined(_M_X64) || defined(_M_AMD64) || defined(_M_IA64) \
-    || defined(__ia64__) || defined(_M_ARM) || defined(_M_ARM64) || defined(__arm__) || defined(__aarch64__)
-#error "ZorikApi.dll is 32-bit x86 only: build this program for 32-bit x86 (Win32, x86)"
+/* No build of ZorikApi.dll serves ARM, ARM64EC or Itanium programs (a
+ * parallel port and its driver are x86 and x64 things); such a program
+ * would otherwise only learn so from its linker or loader. */
+#if !(defined(_M_IX86) || defined(__i386__) || defined(_M_X64) || defined(__x86_64__)) || defined(_M_ARM64EC)
+#error "ZorikApi.dll is for x86 and x64 programs only: build this program for x86 (Win32) or x64"
 #endif
 
 #ifdef __cplusplus

@@ -12,24 +12,48 @@
 #   ZORIK_WINE_KEEP     1: keep the prefix (its path is printed)
 #   ZORIK_WINE_TEMPLATE where the template prefix lives
 #   ZORIK_WINE_CWD      directory to run the program in (default: current)
+#   ZORIK_WINE_ARCH     win32 (default) or win64: a 64-bit Windows prefix, made
+#                       from a template of its own (ZORIK_WINE_TEMPLATE-win64)
+#                       with Wine's 64-bit loader, in which 64-bit programs run
+#                       and 32-bit ones run as WOW64 processes
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
-# On a kernel that runs no 32-bit programs Wine cannot start at all: the
-# test is skipped, with the reason, rather than failed.
+arch=${ZORIK_WINE_ARCH:-win32}
+case "$arch" in
+    win32 | win64) ;;
+    *)
+        echo "run-in-prefix: ZORIK_WINE_ARCH=$arch: accepted are win32 and win64" >&2
+        exit 2
+        ;;
+esac
+
+# On a kernel that runs no 32-bit programs Wine's 32-bit loader cannot start
+# at all: a test of a 32-bit program is skipped, with the reason, rather
+# than failed. A 64-bit program in a win64 prefix needs only Wine's 64-bit
+# loader, so it runs there all the same.
 source "$here/../../scripts/ia32.sh"
-if ! zorik_kernel_runs_ia32; then
+if ! { [ "$arch" = win64 ] && zorik_is_x64_image "${1:-}"; } && ! zorik_kernel_runs_ia32; then
     echo "run-in-prefix: skipped: $(zorik_ia32_reason)" >&2
     exit "$ZORIK_IA32_SKIP_CODE"
 fi
 template=${ZORIK_WINE_TEMPLATE:-$here/../../build/wine-template}
+[ "$arch" = win64 ] && template=$template-win64
 mkdir -p "$(dirname "$template")"
 template=$(cd "$(dirname "$template")" && pwd)/$(basename "$template")
 
 export LANG=ko_KR.UTF-8 LC_ALL=ko_KR.UTF-8
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEARCH=win32
+export WINEARCH=$arch
+# Debian's wine starts the 32-bit loader, which a kernel without IA-32
+# cannot run; a win64 prefix is made and run with the 64-bit one, which
+# hands 32-bit programs on to the 32-bit loader itself.
+if [ "$arch" = win64 ]; then
+    wine=${ZORIK_WINE64:-/usr/lib/wine/wine64}
+else
+    wine=wine
+fi
 # No Mono or Gecko installer prompts, no menu entries on the host.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
@@ -40,7 +64,11 @@ template_version=2
     flock 9
     if [ "$(cat "$template/.ready" 2>/dev/null)" != "$template_version" ]; then
         rm -rf "$template"
-        WINEPREFIX="$template" wineboot -i >/dev/null 2>&1
+        if [ "$arch" = win64 ]; then
+            WINEPREFIX="$template" "$wine" wineboot -i >/dev/null 2>&1
+        else
+            WINEPREFIX="$template" wineboot -i >/dev/null 2>&1
+        fi
         WINEPREFIX="$template" wineserver -w
         # A crash prints its backtrace and ends instead of opening a dialog
         # that would wait for an operator.
@@ -79,7 +107,7 @@ fi
 export WINEPREFIX="$prefix"
 [ -n "${ZORIK_WINE_CWD:-}" ] && cd "$ZORIK_WINE_CWD"
 set +e
-timeout --kill-after=5 "${ZORIK_WINE_TIMEOUT:-300}" wine "$@"
+timeout --kill-after=5 "${ZORIK_WINE_TIMEOUT:-300}" "$wine" "$@"
 rc=$?
 set -e
 [ $rc -eq 124 ] && echo "run-in-prefix: killed after ${ZORIK_WINE_TIMEOUT:-300} s: $*" >&2
