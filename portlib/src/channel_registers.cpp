@@ -19,7 +19,7 @@ int ChannelRegisters::read(int channel)
         const PortLocation& port = location();
         if (!isChannel(channel) || !port.usable)
             return 0;
-        status = io_.readByte(static_cast<std::uint16_t>(port.dataPort + 1));
+        status = io_->readByte(static_cast<std::uint16_t>(port.dataPort + 1));
     }
     // The unit pulls an input line low to signal "on".
     return (status & (1u << (channel + 4))) ? 0 : 1;
@@ -36,7 +36,7 @@ void ChannelRegisters::write(int channel, int state)
     if (g_openMode == 1)
         value |= MODE1_FORCED_BITS;
     if (port.usable)
-        io_.writeByte(port.dataPort, static_cast<std::uint8_t>(value & 0xFF));
+        io_->writeByte(port.dataPort, static_cast<std::uint8_t>(value & 0xFF));
     // The forced bits are kept: once on, they stay on in every later write.
     g_outputLatch = value;
 }
@@ -53,6 +53,24 @@ const char* ChannelRegisters::portSettingError()
     const PortLocation& port = location();
     // Settled once, the message never changes, so it may be read unlocked.
     return port.usable ? nullptr : port.error;
+}
+
+AccessSetting ChannelRegisters::accessSetting()
+{
+    LockHold hold(lock_);
+    return location().access;
+}
+
+void ChannelRegisters::routeThrough(PortIo& io)
+{
+    LockHold hold(lock_);
+    io_ = &io;
+}
+
+void ChannelRegisters::routeThroughOwnPort()
+{
+    LockHold hold(lock_);
+    io_ = ownIo_;
 }
 
 std::uint32_t ChannelRegisters::outputLatch() const

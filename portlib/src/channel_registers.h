@@ -17,10 +17,10 @@ inline constexpr std::uint32_t MODE1_FORCED_BITS = 0xE0;
 class ChannelRegisters {
 public:
     // The port at 0x378.
-    explicit ChannelRegisters(PortIo& io) : io_(io) {}
+    explicit ChannelRegisters(PortIo& io) : ownIo_(&io), io_(&io) {}
     // The port where `settings` put it, read on the first call of read,
     // write or portSettingError.
-    ChannelRegisters(PortIo& io, PortSettings& settings) : io_(io), settings_(&settings) {}
+    ChannelRegisters(PortIo& io, PortSettings& settings) : ownIo_(&io), io_(&io), settings_(&settings) {}
 
     // 1 when input `channel` is low, 0 when high or the channel is not 0..2.
     // 0 without touching the port after a bad setting.
@@ -31,6 +31,15 @@ public:
     void setOpenMode(int mode);
     // The operator's message when the setting is bad, else nullptr.
     const char* portSettingError();
+    // The way to the ports the setting asks for (auto without one).
+    AccessSetting accessSetting();
+    // Every later port byte goes through `io` (InpOut32's library once the
+    // open gate has found its driver open) instead of the port the
+    // registers were made with.
+    void routeThrough(PortIo& io);
+    // ...and back to the port they were made with (giveio's grant makes the
+    // processor's own instructions work).
+    void routeThroughOwnPort();
 
     std::uint32_t outputLatch() const;
     int openMode() const;
@@ -40,7 +49,8 @@ private:
     // Callers hold lock_.
     const PortLocation& location();
 
-    PortIo& io_;
+    PortIo* const ownIo_;
+    PortIo* io_;
     PortSettings* const settings_ = nullptr;
     // Two threads of the test program write different channels at once;
     // each latch update and its port write must happen as one step. The

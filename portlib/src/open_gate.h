@@ -1,4 +1,6 @@
-// Zorik_Open: decides from the Windows family whether the port may be used.
+// Zorik_Open: decides from the Windows family, and on the NT family from
+// the Access setting, giveio's driver and InpOut32's library, whether and
+// how the port may be used.
 #pragma once
 
 #include "channel_registers.h"
@@ -13,7 +15,10 @@ inline constexpr char VERSION_MISMATCH_TEXT[] = "Windows version mismatch";
 
 // Returns 1 when the ports may be used, 0 when not (after telling the
 // operator why). A bad port setting is told before the Windows family is
-// even asked. Records `mode` only on the NT family with the driver found.
+// even asked. On the NT family: giveio where it answers (unless
+// Access=inpout32), else inpout32.dll beside the library (unless
+// Access=giveio), whose byte functions then carry every port byte.
+// Records `mode` only on the NT family with a way to the ports found.
 int openPorts(Platform& platform, ChannelRegisters& registers, int mode);
 
 } // namespace zorik

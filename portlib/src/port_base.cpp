@@ -1,5 +1,7 @@
 #include "port_base.h"
 
+#include "text_building.h"
+
 // Plain loops rather than the C library's string functions: the DLL is
 // meant to link no runtime of its own.
 namespace zorik {
@@ -7,14 +9,6 @@ namespace zorik {
 namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::size_t lengthOf(const char* text)
-{
-    std::size_t length = 0;
-    while (text[length] != '\0')
-        ++length;
-    return length;
-}
 
 int digitValue(char c, std::uint32_t radix)
 {
@@ -37,15 +31,6 @@ static_assert(sizeof PORT_SETTINGS_FILE - 1 + 2 + sizeof PORT_BASE_KEY - 1 + 1 +
                       sizeof CUT_SHORT_MARK - 1 + sizeof WHAT_IS_ACCEPTED <=
                   PORT_BASE_ERROR_CAPACITY,
               "PORT_BASE_ERROR_CAPACITY");
-
-// Copies as much of `text` as fits before the last byte, which stays zero.
-char* append(char* at, char* end, const char* text)
-{
-    while (*text != '\0' && at + 1 < end)
-        *at++ = *text++;
-    *at = '\0';
-    return at;
-}
 
 } // namespace
 

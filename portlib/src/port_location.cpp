@@ -14,13 +14,25 @@ PortLocation locatePort(PortSettings* settings)
         describeUnicodeSettingsFile(encoding, location.error);
         return location;
     }
-    if (!settings->readBase(value))
-        return location;
-    if (const std::optional<std::uint16_t> base = parsePortBase(value)) {
-        location.dataPort = *base;
-    } else {
-        location.usable = false;
-        describeBadPortBase(value, location.error);
+    if (settings->readBase(value)) {
+        if (const std::optional<std::uint16_t> base = parsePortBase(value)) {
+            location.dataPort = *base;
+        } else {
+            location.usable = false;
+            describeBadPortBase(value, location.error);
+            return location;
+        }
+    }
+    // A way the operator did not ask for is refused like a port: guessing
+    // auto for a misspelt giveio would load a DLL that was meant to stay
+    // unloaded.
+    if (settings->readAccess(value)) {
+        if (const std::optional<AccessSetting> access = parseAccessSetting(value)) {
+            location.access = *access;
+        } else {
+            location.usable = false;
+            describeBadAccessSetting(value, location.error);
+        }
     }
     return location;
 }

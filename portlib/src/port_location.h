@@ -2,6 +2,7 @@
 // setting.
 #pragma once
 
+#include "access_setting.h"
 #include "port_base.h"
 #include "port_settings.h"
 
@@ -18,6 +19,7 @@ struct PortLocation {
     // a wrong port can upset other hardware and 0x378 would be a guess.
     bool usable = true;
     std::uint16_t dataPort = DATA_PORT; // the status register is the next port
+    AccessSetting access = AccessSetting::Auto; // the NT family's way to the ports
     char error[PORT_BASE_ERROR_CAPACITY] = {};  // the operator's message when not usable
 };
 

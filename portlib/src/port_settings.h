@@ -1,5 +1,6 @@
 // The seam between the channel logic and wherever its one setting is kept:
-// the Base key of the [Port] section of ZorikApi.ini beside the DLL.
+// the Base and Access keys of the [Port] section of ZorikApi.ini beside
+// the DLL.
 #pragma once
 
 #include "port_base.h"
@@ -12,6 +13,8 @@ public:
     // Otherwise true, with `value` holding the key's value as read,
     // zero-terminated, cut short if it does not fit.
     virtual bool readBase(char (&value)[PORT_BASE_VALUE_CAPACITY]) = 0;
+    // The same for the Access key.
+    virtual bool readAccess(char (&value)[PORT_BASE_VALUE_CAPACITY]) = 0;
 
     // Notepad's name for the file's encoding ("UTF-8", "Unicode", "Unicode
     // big endian") when it begins with that encoding's byte-order mark;

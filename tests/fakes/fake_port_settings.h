@@ -15,6 +15,7 @@ public:
     explicit FakePortSettings(std::string value) : base(std::move(value)) {}
 
     std::optional<std::string> base; // nothing: no file, section or key
+    std::optional<std::string> access;
     const char* encoding = nullptr;  // the file's byte-order mark, by Notepad's name
     int reads = 0;
 
@@ -23,11 +24,18 @@ public:
     bool readBase(char (&value)[PORT_BASE_VALUE_CAPACITY]) override
     {
         ++reads;
-        if (!base)
+        return copy(base, value);
+    }
+    bool readAccess(char (&value)[PORT_BASE_VALUE_CAPACITY]) override { return copy(access, value); }
+
+private:
+    static bool copy(const std::optional<std::string>& key, char (&value)[PORT_BASE_VALUE_CAPACITY])
+    {
+        if (!key)
             return false;
         // Cut short as the profile function cuts a long value.
-        const std::size_t length = std::min(base->size(), PORT_BASE_VALUE_CAPACITY - 1);
-        base->copy(value, length);
+        const std::size_t length = std::min(key->size(), PORT_BASE_VALUE_CAPACITY - 1);
+        key->copy(value, length);
         value[length] = '\0';
         return true;
     }

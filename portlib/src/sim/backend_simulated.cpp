@@ -166,6 +166,8 @@ class PlatformOnFirstUse final : public Platform {
 public:
     std::optional<std::uint32_t> platformId() override { return simulation().platform.platformId(); }
     bool probeGiveio() override { return simulation().platform.probeGiveio(); }
+    bool isWow64Process() override { return simulation().platform.isWow64Process(); }
+    InpOutAnswer openInpOut() override { return simulation().platform.openInpOut(); }
     void showFatalError(const char* text) override { simulation().platform.showFatalError(text); }
 };
 
@@ -174,6 +176,10 @@ public:
     bool readBase(char (&value)[PORT_BASE_VALUE_CAPACITY]) override
     {
         return simulation().portSettings.readBase(value);
+    }
+    bool readAccess(char (&value)[PORT_BASE_VALUE_CAPACITY]) override
+    {
+        return simulation().portSettings.readAccess(value);
     }
     const char* unicodeEncoding() override { return simulation().portSettings.unicodeEncoding(); }
 };

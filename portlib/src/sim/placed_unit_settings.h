@@ -22,6 +22,7 @@ public:
         }
         return present;
     }
+    bool readAccess(char (&value)[PORT_BASE_VALUE_CAPACITY]) override { return file_.readAccess(value); }
     const char* unicodeEncoding() override { return file_.unicodeEncoding(); }
 
 private:

@@ -1,13 +1,13 @@
 #include "ini_port_settings.h"
 
+#include "../access_setting.h"
+#include "module_folder.h"
+
 #include <windows.h>
 
 namespace zorik {
 
 namespace {
-
-// Set while the loader holds its lock, before any of the functions can run.
-HMODULE g_libraryModule = nullptr;
 
 // What the profile function hands back when the file, the section or the
 // key is missing. A value read from the file ends at its line's end, so it
@@ -24,41 +24,16 @@ bool sameText(const char* a, const char* b)
     return *a == *b;
 }
 
-// Room for any path the loader hands out (less than MAX_PATH characters)
-// with the file name in place of the DLL's.
-using SettingsPath = char[MAX_PATH + sizeof PORT_SETTINGS_FILE];
+using SettingsPath = char[BESIDE_MODULE_PATH_CAPACITY];
 
 // "<folder of the DLL>\ZorikApi.ini", or false when the DLL's own path
 // cannot be had whole.
 bool settingsFilePath(SettingsPath& path)
 {
-    // XP does not terminate a path it had to cut: the last byte is kept for
-    // the zero, and a path that comes near it counts as cut.
-    const DWORD length = GetModuleFileNameA(g_libraryModule, path, sizeof path - 1);
-    if (length == 0 || length >= sizeof path - 2)
-        return false;
-    path[length] = '\0';
-    // Walks by characters: in a double-byte code page the second byte of a
-    // character may look like a backslash.
-    char* folderEnd = path;
-    for (char* at = path; *at != '\0'; at = CharNextA(at)) {
-        if (*at == '\\' || *at == '/')
-            folderEnd = at + 1;
-    }
-    if (static_cast<std::size_t>(folderEnd - path) + sizeof PORT_SETTINGS_FILE > sizeof path)
-        return false;
-    for (const char* name = PORT_SETTINGS_FILE; *name != '\0'; ++name)
-        *folderEnd++ = *name;
-    *folderEnd = '\0';
-    return true;
+    return pathBesideModule(libraryModule(), PORT_SETTINGS_FILE, path);
 }
 
 } // namespace
-
-void rememberLibraryModule(void* module)
-{
-    g_libraryModule = static_cast<HMODULE>(module);
-}
 
 const char* IniPortSettings::unicodeEncoding()
 {
@@ -85,10 +60,20 @@ const char* IniPortSettings::unicodeEncoding()
 
 bool IniPortSettings::readBase(char (&value)[PORT_BASE_VALUE_CAPACITY])
 {
+    return readKey(PORT_BASE_KEY, value);
+}
+
+bool IniPortSettings::readAccess(char (&value)[PORT_BASE_VALUE_CAPACITY])
+{
+    return readKey(PORT_ACCESS_KEY, value);
+}
+
+bool IniPortSettings::readKey(const char* key, char (&value)[PORT_BASE_VALUE_CAPACITY])
+{
     SettingsPath path;
     if (!settingsFilePath(path))
         return false;
-    GetPrivateProfileStringA(PORT_SETTINGS_SECTION, PORT_BASE_KEY, NO_KEY, value, PORT_BASE_VALUE_CAPACITY, path);
+    GetPrivateProfileStringA(PORT_SETTINGS_SECTION, key, NO_KEY, value, PORT_BASE_VALUE_CAPACITY, path);
     value[PORT_BASE_VALUE_CAPACITY - 1] = '\0';
     return !sameText(value, NO_KEY);
 }

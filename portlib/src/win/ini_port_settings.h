@@ -3,17 +3,18 @@
 #pragma once
 
 #include "../port_settings.h"
+#include "module_folder.h"
 
 namespace zorik {
-
-// From DllMain: the file is found through the DLL's own module handle, not
-// the current directory, which belongs to whatever program loaded it.
-void rememberLibraryModule(void* module);
 
 class IniPortSettings final : public PortSettings {
 public:
     bool readBase(char (&value)[PORT_BASE_VALUE_CAPACITY]) override;
+    bool readAccess(char (&value)[PORT_BASE_VALUE_CAPACITY]) override;
     const char* unicodeEncoding() override;
+
+private:
+    static bool readKey(const char* key, char (&value)[PORT_BASE_VALUE_CAPACITY]);
 };
 
 } // namespace zorik
