@@ -2,6 +2,7 @@
 #pragma once
 
 #include "lock.h"
+#include "platform.h"
 #include "port_io.h"
 #include "port_location.h"
 
@@ -40,6 +41,15 @@ public:
     // ...and back to the port they were made with (giveio's grant makes the
     // processor's own instructions work).
     void routeThroughOwnPort();
+    // `platform.openInpOut()`, asked under the lock every port byte takes:
+    // where the port the registers were made with looks for InpOut32's
+    // library itself at its first byte (the x64 library), the two never
+    // load it at once.
+    InpOutAnswer askForInpOut(Platform& platform)
+    {
+        LockHold hold(lock_);
+        return platform.openInpOut();
+    }
 
     std::uint32_t outputLatch() const;
     int openMode() const;

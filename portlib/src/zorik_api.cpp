@@ -5,6 +5,9 @@
 #include "backend.h"
 #include "channel_registers.h"
 #include "open_gate.h"
+#ifdef _WIN64
+#include "x64_open_gate.h"
+#endif
 #include "win/ini_port_settings.h"
 
 #include <windows.h>
@@ -30,7 +33,11 @@ zorik::ChannelRegisters& registers()
 
 extern "C" int ZORIK_CALL Zorik_Open(int mode)
 {
+#ifdef _WIN64
+    return zorik::openPortsFor64BitProcess(zorik::processPlatform(), registers(), mode);
+#else
     return zorik::openPorts(zorik::processPlatform(), registers(), mode);
+#endif
 }
 
 extern "C" int ZORIK_CALL Zorik_Read(int channel)

@@ -162,12 +162,20 @@ public:
     }
 };
 
+#ifdef _WIN64
+InpOutAnswer unitAsInpOut();
+#endif
+
 class PlatformOnFirstUse final : public Platform {
 public:
     std::optional<std::uint32_t> platformId() override { return simulation().platform.platformId(); }
     bool probeGiveio() override { return simulation().platform.probeGiveio(); }
     bool isWow64Process() override { return simulation().platform.isWow64Process(); }
+#ifdef _WIN64
+    InpOutAnswer openInpOut() override { return unitAsInpOut(); }
+#else
     InpOutAnswer openInpOut() override { return simulation().platform.openInpOut(); }
+#endif
     void showFatalError(const char* text) override { simulation().platform.showFatalError(text); }
 };
 
@@ -187,6 +195,20 @@ public:
 UnitOnFirstUse g_unit;
 PlatformOnFirstUse g_platform;
 PortSettingsOnFirstUse g_portSettings;
+
+#ifdef _WIN64
+// The x64 library reaches its port through InpOut32's inpoutx64.dll: here
+// the simulated unit stands in for that library and its driver, which
+// no-giveio (the simulated unit's driver missing) leaves not open.
+InpOutAnswer unitAsInpOut()
+{
+    InpOutAnswer answer;
+    const bool driverOpen = simulation().settings.giveioPresent;
+    answer.state = driverOpen ? InpOutState::Ready : InpOutState::DriverNotOpen;
+    answer.port = driverOpen ? &g_unit : nullptr;
+    return answer;
+}
+#endif
 
 } // namespace
 

@@ -15,6 +15,13 @@ namespace zorik {
 
 inline constexpr char INPOUT32_FILE[] = "inpout32.dll";
 inline constexpr char INPOUTX64_FILE[] = "inpoutx64.dll";
+// The one this process can load: a process loads only DLLs of its own
+// processor.
+#ifdef _WIN64
+inline constexpr const char* THIS_PROCESS_INPOUT_FILE = INPOUTX64_FILE;
+#else
+inline constexpr const char* THIS_PROCESS_INPOUT_FILE = INPOUT32_FILE;
+#endif
 
 // The library's functions this code calls, by their exported names.
 inline constexpr char INPOUT_DRIVER_OPEN_FUNCTION[] = "IsInpOutDriverOpen";

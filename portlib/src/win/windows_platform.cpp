@@ -46,7 +46,7 @@ bool WindowsPlatform::isWow64Process()
 InpOutAnswer WindowsPlatform::openInpOut()
 {
     InpOutAnswer answer;
-    const InpOutLoad load = inpOut_.load(libraryModule(), INPOUT32_FILE);
+    const InpOutLoad load = inpOut_.load(libraryModule(), THIS_PROCESS_INPOUT_FILE);
     answer.path = inpOut_.path();
     answer.folder = inpOut_.folder();
     switch (load) {
