@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,12 +17,24 @@ constexpr BYTE OUT_DX_AL = 0xEE;
 constexpr DWORD EVENT_POLL_MS = 100;
 constexpr DWORD GRACE_AFTER_KILL_MS = 5000;
 
-std::string hex(unsigned long value)
+std::string hex(unsigned long long value)
 {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08lX", value);
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%08llX", value);
     return text;
 }
+
+// The registers a port instruction uses, in a 32-bit or a 64-bit debuggee
+// (the debugger is built for the debuggee's processor).
+#ifdef _WIN64
+DWORD64& instructionPointer(CONTEXT& context) { return context.Rip; }
+DWORD64& accumulator(CONTEXT& context) { return context.Rax; }
+DWORD64 dataRegister(const CONTEXT& context) { return context.Rdx; }
+#else
+DWORD& instructionPointer(CONTEXT& context) { return context.Eip; }
+DWORD& accumulator(CONTEXT& context) { return context.Eax; }
+DWORD dataRegister(const CONTEXT& context) { return context.Edx; }
+#endif
 
 // Collects the program's standard output on a thread of its own, so a full
 // pipe can never stall the program while the debugger waits for it.
@@ -192,7 +205,7 @@ DWORD PortEmulator::onException(const DEBUG_EVENT& event)
     }
     if (!event.u.Exception.dwFirstChance) {
         run_.problems.push_back("unhandled exception " + hex(record.ExceptionCode) + " at " +
-                                hex(reinterpret_cast<unsigned long>(record.ExceptionAddress)));
+                                hex(reinterpret_cast<std::uintptr_t>(record.ExceptionAddress)));
         return DBG_EXCEPTION_NOT_HANDLED;
     }
     if (record.ExceptionCode == EXCEPTION_PRIV_INSTRUCTION && emulatePortInstruction(event.dwThreadId))
@@ -213,26 +226,27 @@ bool PortEmulator::emulatePortInstruction(DWORD threadId)
     SIZE_T got = 0;
     bool emulated = false;
     if (GetThreadContext(thread, &context) &&
-        ReadProcessMemory(process_, reinterpret_cast<void*>(context.Eip), &opcode, 1, &got) && got == 1) {
-        const auto port = static_cast<std::uint16_t>(context.Edx & 0xFFFF);
+        ReadProcessMemory(process_, reinterpret_cast<void*>(instructionPointer(context)), &opcode, 1, &got) &&
+        got == 1) {
+        const auto port = static_cast<std::uint16_t>(dataRegister(context) & 0xFFFF);
         if (opcode == IN_AL_DX) {
             // Only the status register is modelled; any other port floats high.
             const std::uint8_t value = port == statusPort_ ? status_ : 0xFF;
-            context.Eax = (context.Eax & ~0xFFu) | value;
+            accumulator(context) = (accumulator(context) & ~0xFFu) | value;
             record({false, port, value});
             emulated = true;
         } else if (opcode == OUT_DX_AL) {
-            record({true, port, static_cast<std::uint8_t>(context.Eax & 0xFF)});
+            record({true, port, static_cast<std::uint8_t>(accumulator(context) & 0xFF)});
             emulated = true;
         } else {
-            run_.problems.push_back("privileged instruction " + hex(opcode) + " at " + hex(context.Eip));
+            run_.problems.push_back("privileged instruction " + hex(opcode) + " at " + hex(instructionPointer(context)));
         }
     }
     if (emulated) {
-        context.Eip += 1;
+        instructionPointer(context) += 1;
         emulated = SetThreadContext(thread, &context) != FALSE;
         if (!emulated)
-            run_.problems.push_back("cannot step over port instruction at " + hex(context.Eip - 1));
+            run_.problems.push_back("cannot step over port instruction at " + hex(instructionPointer(context) - 1));
     }
     CloseHandle(thread);
     return emulated;
