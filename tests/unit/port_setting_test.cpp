@@ -4,6 +4,7 @@
 #include "fake_platform.h"
 #include "fake_port_settings.h"
 #include "open_gate.h"
+#include "access_setting.h"
 #include "port_base.h"
 #include "recording_port.h"
 
@@ -31,7 +32,50 @@ std::string badBaseMessage(const std::string& value)
     return "ZorikApi.ini: Base=" + value + " is not a parallel port base (0x100 to 0xFFFC, a multiple of 4)";
 }
 
+std::string badAccessMessage(const std::string& value)
+{
+    return "ZorikApi.ini: Access=" + value + " is not a way to the port (auto, giveio or inpout32)";
+}
+
 } // namespace
+
+TEST(AccessSettingValue, AcceptedAndRefusedValues)
+{
+    using zorik::AccessSetting;
+    const struct {
+        std::string text;
+        std::optional<AccessSetting> access; // nothing: refused
+    } rows[] = {
+        {"auto", AccessSetting::Auto},
+        {"Auto", AccessSetting::Auto},
+        {"giveio", AccessSetting::Giveio},
+        {"GIVEIO", AccessSetting::Giveio},
+        {"inpout32", AccessSetting::InpOut32},
+        {"InpOut32", AccessSetting::InpOut32},
+        {" \tinpout32\t ", AccessSetting::InpOut32},
+        {"", std::nullopt},
+        {"  ", std::nullopt},
+        {"inpout", std::nullopt},
+        {"inpout32.dll", std::nullopt},
+        {"inpoutx64", std::nullopt},
+        {"inpout3", std::nullopt},
+        {"inpout322", std::nullopt},
+        {"giveio32", std::nullopt},
+        {"in pout32", std::nullopt},
+        {"auto;giveio", std::nullopt},
+        {"giveio, inpout32", std::nullopt},
+        {"0", std::nullopt},
+        {"1", std::nullopt},
+        {"\"auto\"", std::nullopt},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(zorik::parseAccessSetting(row.text.c_str()), row.access) << "\"" << row.text << "\"";
+
+    const std::string cut(zorik::PORT_BASE_VALUE_CAPACITY - 1, 'a');
+    char message[PORT_BASE_ERROR_CAPACITY];
+    zorik::describeBadAccessSetting(cut.c_str(), message);
+    EXPECT_EQ(std::string(message), badAccessMessage(cut + "..."));
+}
 
 TEST(PortBaseValue, AcceptedAndRefusedValues)
 {
@@ -189,6 +233,7 @@ TEST(ConfiguredPort, BadSettingRefusesOpenBeforeThePlatformGate)
         int result;
         std::vector<std::string> boxes;
         int probes;
+        const char* access = nullptr; // Access=, none when null
     } rows[] = {
         {"9x", zorik::PLATFORM_WIN32_WINDOWS, false, "0x379", 0, {badBaseMessage(bad)}, 0},
         {"NT, giveio", zorik::PLATFORM_WIN32_NT, true, "0x379", 0, {badBaseMessage(bad)}, 0},
@@ -198,11 +243,23 @@ TEST(ConfiguredPort, BadSettingRefusesOpenBeforeThePlatformGate)
         {"NT, giveio", zorik::PLATFORM_WIN32_NT, true, "0xD010", 1, {}, 1},
         {"NT, no giveio", zorik::PLATFORM_WIN32_NT, false, "0xD010", 0, {"Couldn't access giveio device"}, 1},
         {"unknown", 3, false, "0xD010", 0, {"Windows version mismatch"}, 0},
+        // A bad Access is refused like a bad Base, before any family is
+        // asked; a bad Base is told first.
+        {"9x", zorik::PLATFORM_WIN32_WINDOWS, false, "0xD010", 0, {badAccessMessage("inpout")}, 0, "inpout"},
+        {"NT, giveio", zorik::PLATFORM_WIN32_NT, true, "0xD010", 0, {badAccessMessage("")}, 0, ""},
+        {"NT, no giveio", zorik::PLATFORM_WIN32_NT, false, "0xD010", 0, {badAccessMessage("inpoutx64")}, 0,
+         "inpoutx64"},
+        {"NT, giveio", zorik::PLATFORM_WIN32_NT, true, "0xD010", 0, {badAccessMessage("giveio, inpout32")}, 0,
+         "giveio, inpout32"},
+        {"NT, giveio", zorik::PLATFORM_WIN32_NT, true, "0x379", 0, {badBaseMessage(bad)}, 0, "inpout"},
+        {"NT, giveio", zorik::PLATFORM_WIN32_NT, true, "0xD010", 1, {}, 1, "giveio"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.family) + ", Base=" + row.setting);
+        SCOPED_TRACE(std::string(row.family) + ", Base=" + row.setting + ", Access=" + (row.access ? row.access : "(none)"));
         RecordingPort port;
         FakePortSettings settings(row.setting);
+        if (row.access)
+            settings.access = row.access;
         FakePlatform platform;
         platform.id = row.id;
         platform.giveioPresent = row.giveio;
