@@ -102,15 +102,32 @@ const WriteRow WRITE_TABLE[] = {
     {"Zorik_Write(1,1)", 0x06, 0xE6}, {"Zorik_Write(1,2)", 0x04, 0xE4}, {"Zorik_Write(3,1)", {}, {}},
 };
 
-std::vector<Step> openThenWriteTable(int mode, bool forced)
+std::vector<Step> openThenWriteTable(int mode, bool forced, std::uint16_t dataPort = DATA_PORT)
 {
     std::vector<Step> steps{{"Zorik_Open(" + std::to_string(mode) + ")", {}}};
     for (const WriteRow& row : WRITE_TABLE) {
         const auto& byte = forced ? row.mode1 : row.mode0;
-        steps.push_back({row.call, byte ? std::vector<PortAccess>{out(*byte)} : std::vector<PortAccess>{}});
+        steps.push_back(
+            {row.call, byte ? std::vector<PortAccess>{out(*byte, dataPort)} : std::vector<PortAccess>{}});
     }
     return steps;
 }
+
+// One loopback test cycle (port_script test-cycle: pattern 0b101, status
+// 0x50, so input 1 alone is low), opened in mode 1.
+std::vector<Step> testCycleSteps(std::uint16_t dataPort = DATA_PORT)
+{
+    return {
+        {"Zorik_Open(1)", {}},
+        {"Zorik_Write(0,1)", {out(0xE7, dataPort)}},
+        {"Zorik_Read(0)", {in(0x50, dataPort)}},
+        {"Zorik_Write(1,0)", {out(0xE5, dataPort)}},
+        {"Zorik_Read(1)", {in(0x50, dataPort)}},
+        {"Zorik_Write(2,1)", {out(0xE5, dataPort)}},
+        {"Zorik_Read(2)", {in(0x50, dataPort)}},
+    };
+}
+constexpr char TEST_CYCLE_OUTPUT[] = "Zorik_Open(1)=1\ncycle: 0 1 0\n";
 
 // Zorik_Read results for channels 0 to 3 by status byte.
 struct ReadRow {
@@ -125,10 +142,15 @@ const ReadRow READ_TABLE[] = {
 
 constexpr char FATAL_BOX[] = "box Zorik-Unit Fatal Error: ";
 
-void expectAllChannelsReadThroughStatus(const ScriptRun& run)
+// `opened`: the script opened the library in mode 1 first (open-then-reads).
+void expectAllChannelsReadThroughStatus(const ScriptRun& run, bool opened = false)
 {
     std::vector<Step> steps;
     std::string output;
+    if (opened) {
+        steps.push_back({"Zorik_Open(1)", {}});
+        output = "Zorik_Open(1)=1\n";
+    }
     for (const ReadRow& row : READ_TABLE) {
         char line[64];
         // Negative channels, like 3 and above, read as 0 without a port access.
@@ -229,7 +251,7 @@ std::string savedAsMessage(const char* encoding)
     return std::string("ZorikApi.ini is saved as ") + encoding + ": save it as ANSI (Notepad: Save As, Encoding ANSI)";
 }
 
-// A bad value, even an empty one, or a file that Windows would not read
+// A bad value, even an empty one (of Base or of Access), or a file that Windows would not read
 // (Wine reads through a byte-order mark, Windows does not): Zorik_Open
 // shows its one box and returns 0 where 9x would grant the ports at once;
 // no call touches any port, reads return 0 and neither Zorik_Read nor
@@ -245,6 +267,10 @@ TEST_F(PortEmulatorOnWin98, BadBaseIsToldByOpenAndTouchesNoPort)
         {"[Port]\r\nBase=0x379\r\n",
          "ZorikApi.ini: Base=0x379 is not a parallel port base (0x100 to 0xFFFC, a multiple of 4)"},
         {"[Port]\r\nBase=\r\n", "ZorikApi.ini: Base= is not a parallel port base (0x100 to 0xFFFC, a multiple of 4)"},
+        {"[Port]\r\nAccess=inpout\r\n",
+         "ZorikApi.ini: Access=inpout is not a way to the port (auto, giveio or inpout32)"},
+        {"[Port]\r\nBase=0xD010\r\naccess = \r\n",
+         "ZorikApi.ini: Access= is not a way to the port (auto, giveio or inpout32)"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.box);
@@ -343,6 +369,14 @@ TEST_F(PortEmulatorOnWinXpWithGiveio, ReadsDoNotDependOnTheMode)
     expectAllChannelsReadThroughStatus(runScript("reads"));
 }
 
+TEST_F(PortEmulatorOnWinXpWithGiveio, ATestCycleMovesTheseBytes)
+{
+    const ScriptRun run = runScript("test-cycle");
+    EXPECT_EQ(TEST_CYCLE_OUTPUT, run.output);
+    EXPECT_EQ(testCycleSteps(), run.steps);
+    expectAllChannelsReadThroughStatus(runScript("open-then-reads"), true);
+}
+
 // Programs built for the Microsoft ABI without a C runtime (msvc_client/),
 // bound through ZorikApi.lib at load time or through GetProcAddress by name
 // and by ordinal: each reaches the three functions with its arguments.
@@ -382,6 +416,274 @@ TEST_F(PortEmulatorOnWinXpWithoutGiveio, RefusedOpenLeavesTheModeAtZero)
     const ScriptRun run = runScript("open-then-writes 1");
     EXPECT_EQ(std::string(FATAL_BOX) + "Couldn't access giveio device\nZorik_Open(1)=0\n", run.output);
     EXPECT_EQ(openThenWriteTable(1, false), run.steps);
+}
+
+// ------------------------------------------- NT family, InpOut32's library
+//
+// A stand-in inpout32.dll of our own (inpout_standin/) beside a staged copy
+// of the library. Under the emulator the stand-in moves each byte with the
+// processor's own port instructions, so the emulator sees exactly the bytes
+// the library handed to DlPortWritePortUchar and took from
+// DlPortReadPortUchar; the stand-in's log shows that they went through it.
+
+std::string standIn(const char* variant)
+{
+    return std::string(ZORIK_INPOUT_STANDINS) + "/" + variant + "/inpout32.dll";
+}
+
+std::vector<StagedFile> besideTheLibrary(const char* variant = "inpout32")
+{
+    return {{"inpout32.dll", standIn(variant), ""}};
+}
+
+// The stand-in's switches, set in this process's environment for the
+// script it starts, and its log, read back and removed at the end.
+class StandInSwitches {
+public:
+    explicit StandInSwitches(const char* driver = "open")
+    {
+        char temp[MAX_PATH + 1] = {};
+        char name[MAX_PATH + 1] = {};
+        GetTempPathA(MAX_PATH, temp);
+        GetTempFileNameA(temp, "zio", 0, name);
+        DeleteFileA(name);
+        log_ = name;
+        SetEnvironmentVariableA("ZORIK_INPOUT_LOG", log_.c_str());
+        SetEnvironmentVariableA("ZORIK_INPOUT_PORT", "instructions");
+        SetEnvironmentVariableA("ZORIK_INPOUT_DRIVER", driver);
+    }
+    ~StandInSwitches()
+    {
+        for (const char* name : {"ZORIK_INPOUT_LOG", "ZORIK_INPOUT_PORT", "ZORIK_INPOUT_DRIVER"})
+            SetEnvironmentVariableA(name, nullptr);
+        DeleteFileA(log_.c_str());
+    }
+    StandInSwitches(const StandInSwitches&) = delete;
+    StandInSwitches& operator=(const StandInSwitches&) = delete;
+
+    // Every line of the log; none when no stand-in ever loaded.
+    std::vector<std::string> lines() const
+    {
+        std::vector<std::string> lines;
+        HANDLE file = CreateFileA(log_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return lines;
+        std::string text;
+        char buffer[4096];
+        DWORD got = 0;
+        while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got != 0)
+            text.append(buffer, got);
+        CloseHandle(file);
+        std::size_t start = 0;
+        for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+            lines.push_back(text.substr(start, end - start));
+        return lines;
+    }
+
+private:
+    std::string log_;
+};
+
+// The log's line for each access the emulator saw, in order: the library
+// called the stand-in once per byte and made no port access of its own.
+std::vector<std::string> libraryCallsFor(const std::vector<Step>& steps)
+{
+    std::vector<std::string> calls;
+    for (const Step& step : steps) {
+        for (const PortAccess& access : step.accesses) {
+            char line[64];
+            std::snprintf(line, sizeof line, "%s %04X %02X",
+                          access.write ? "DlPortWritePortUchar" : "DlPortReadPortUchar", access.port, access.value);
+            calls.push_back(line);
+        }
+    }
+    return calls;
+}
+
+std::vector<std::string> portCallsIn(const std::vector<std::string>& log)
+{
+    std::vector<std::string> calls;
+    for (const std::string& line : log)
+        if (line.rfind("DlPort", 0) == 0 || line.rfind("Inp32", 0) == 0 || line.rfind("Out32", 0) == 0)
+            calls.push_back(line);
+    return calls;
+}
+
+// The stand-in beside the staged library loaded once, from there, and was
+// asked about its driver `driverChecks` times.
+void expectLoadedFromBesideTheLibrary(const std::vector<std::string>& log, const StagedLibrary& staged,
+                                      int driverChecks = 1, const char* driverAnswer = "1")
+{
+    ASSERT_FALSE(log.empty()) << "the stand-in never loaded";
+    EXPECT_EQ("loaded " + staged.folder() + "inpout32.dll", log.front());
+    EXPECT_EQ(driverChecks, std::count(log.begin(), log.end(), std::string("IsInpOutDriverOpen ") + driverAnswer))
+        << ::testing::PrintToString(log);
+}
+
+class InpOutOnWinXpWithoutGiveio : public PortEmulatorOnWinXpWithoutGiveio {};
+
+// The same tables as giveio's: a test cycle, the mode's forced bits, the
+// reads, at 0x378 and at a card's base (0xFFF8: above 0x7FFF, where a port
+// taken as a signed short would turn negative).
+TEST_F(InpOutOnWinXpWithoutGiveio, CarriesTheBytesGiveioWouldCarry)
+{
+    const struct {
+        const char* ini;
+        std::uint16_t dataPort;
+    } bases[] = {{"", DATA_PORT}, {"[Port]\r\nBase=0xD010\r\n", 0xD010}, {"[Port]\r\nBase=0xFFF8\r\n", 0xFFF8}};
+    for (const auto& base : bases) {
+        SCOPED_TRACE(base.ini);
+        const StagedLibrary staged(SCRIPT, base.ini, besideTheLibrary());
+        ASSERT_FALSE(staged.programPath().empty()) << staged.problem();
+        const std::uint16_t statusPort = static_cast<std::uint16_t>(base.dataPort + 1);
+        {
+            const StandInSwitches standIn;
+            const ScriptRun run = runScript("test-cycle", staged.programPath(), statusPort);
+            EXPECT_EQ(TEST_CYCLE_OUTPUT, run.output);
+            EXPECT_EQ(testCycleSteps(base.dataPort), run.steps);
+            const std::vector<std::string> log = standIn.lines();
+            expectLoadedFromBesideTheLibrary(log, staged);
+            EXPECT_EQ(libraryCallsFor(run.steps), portCallsIn(log));
+        }
+        {
+            const StandInSwitches standIn;
+            const ScriptRun run = runScript("open-then-writes 1", staged.programPath(), statusPort);
+            EXPECT_EQ("Zorik_Open(1)=1\n", run.output);
+            EXPECT_EQ(openThenWriteTable(1, true, base.dataPort), run.steps);
+            EXPECT_EQ(libraryCallsFor(run.steps), portCallsIn(standIn.lines()));
+        }
+    }
+    const StagedLibrary staged(SCRIPT, "", besideTheLibrary());
+    const StandInSwitches standIn;
+    const ScriptRun run = runScript("open-then-reads", staged.programPath());
+    expectAllChannelsReadThroughStatus(run, true);
+    EXPECT_EQ(libraryCallsFor(run.steps), portCallsIn(standIn.lines()));
+}
+
+TEST_F(InpOutOnWinXpWithoutGiveio, ASecondOpenAsksTheDriverAgainAndKeepsTheRoute)
+{
+    const StagedLibrary staged(SCRIPT, "[Port]\r\nAccess=inpout32\r\n", besideTheLibrary());
+    ASSERT_FALSE(staged.programPath().empty()) << staged.problem();
+    const StandInSwitches standIn;
+    const ScriptRun run = runScript("mode-sticks", staged.programPath());
+    EXPECT_EQ("Zorik_Open(1)=1\nZorik_Open(0)=1\n", run.output);
+    const std::vector<Step> expected{
+        {"Zorik_Open(1)", {}}, {"Zorik_Write(0,0)", {out(0xE6)}}, {"Zorik_Open(0)", {}},
+        {"Zorik_Write(0,1)", {out(0xE7)}}, {"Zorik_Write(1,0)", {out(0xE5)}},
+    };
+    EXPECT_EQ(expected, run.steps);
+    const std::vector<std::string> log = standIn.lines();
+    expectLoadedFromBesideTheLibrary(log, staged, 2);
+    EXPECT_EQ(libraryCallsFor(run.steps), portCallsIn(log));
+}
+
+// Where the library cannot help, Zorik_Open says what to do and returns 0;
+// the port stays as on NT without giveio (the processor's instructions,
+// which the system refuses): nothing goes through a library that answered
+// no, or lacks a function.
+TEST_F(InpOutOnWinXpWithoutGiveio, EachFailureHasItsBox)
+{
+    const std::string notADll = "MZ this is no Windows image";
+    const struct {
+        const char* what;
+        const char* ini;
+        std::vector<StagedFile> files;
+        const char* driver;
+        std::string box; // after the staged folder, where it starts with '\'
+        bool loaded;
+    } rows[] = {
+        {"driver not open", "", besideTheLibrary(), "closed",
+         "inpout32.dll in \\ cannot open its driver. Start Zorik once as administrator (right-click, Run as "
+         "administrator): the driver is installed then, and later starts need no rights. If it still fails, "
+         "Windows blocks the driver (for example Memory integrity, under Core isolation in Windows Security)",
+         true},
+        {"no DlPortWritePortUchar", "", besideTheLibrary("lacks_write"), "open",
+         "\\inpout32.dll lacks the function DlPortWritePortUchar: it must be the 32-bit inpout32.dll of InpOut32, "
+         "also on 64-bit Windows",
+         true},
+        {"no IsInpOutDriverOpen", "", besideTheLibrary("lacks_driver_check"), "open",
+         "\\inpout32.dll lacks the function IsInpOutDriverOpen: it must be the 32-bit inpout32.dll of InpOut32, "
+         "also on 64-bit Windows",
+         true},
+        {"no DLL at all", "", {{"inpout32.dll", "", notADll}}, "open",
+         "\\inpout32.dll cannot be loaded (Windows error 193): it must be the 32-bit inpout32.dll of InpOut32, "
+         "also on 64-bit Windows",
+         false},
+        {"Access=inpout32 without the file", "[Port]\r\nAccess=inpout32\r\n", {}, "open",
+         "inpout32.dll is not in \\ (ZorikApi.ini: Access=inpout32): put the 32-bit inpout32.dll of InpOut32 "
+         "there, beside ZorikApi.dll",
+         false},
+        {"Access=giveio: inpout32.dll left alone", "[Port]\r\nAccess=giveio\r\n", besideTheLibrary(), "open",
+         "Couldn't access giveio device", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const StagedLibrary staged(SCRIPT, row.ini, row.files);
+        ASSERT_FALSE(staged.programPath().empty()) << staged.problem();
+        const StandInSwitches standIn(row.driver);
+        const ScriptRun run = runScript("open-then-writes 1", staged.programPath());
+        // The staged folder's path in place of the leading '\'.
+        std::string box = row.box;
+        if (const std::size_t at = box.find('\\'); at != std::string::npos && box.find("giveio") == std::string::npos)
+            box.replace(at, 1, staged.folder());
+        EXPECT_EQ(std::string(FATAL_BOX) + box + "\nZorik_Open(1)=0\n", run.output);
+        EXPECT_EQ(openThenWriteTable(1, false), run.steps);
+        const std::vector<std::string> log = standIn.lines();
+        EXPECT_EQ(row.loaded, !log.empty()) << ::testing::PrintToString(log);
+        EXPECT_TRUE(portCallsIn(log).empty()) << ::testing::PrintToString(log);
+    }
+}
+
+// Only the file beside ZorikApi.dll is ever loaded: a stand-in in the
+// current directory or on PATH would run inside the caller, so it is never
+// looked at, and without one beside the library the box is today's.
+TEST_F(InpOutOnWinXpWithoutGiveio, NeverLoadsOneFromTheCurrentFolderOrPath)
+{
+    const StagedLibrary planted(SCRIPT, "", besideTheLibrary());
+    const StagedLibrary staged(SCRIPT, "");
+    ASSERT_FALSE(planted.programPath().empty()) << planted.problem();
+    ASSERT_FALSE(staged.programPath().empty()) << staged.problem();
+    char previousFolder[MAX_PATH + 1] = {};
+    GetCurrentDirectoryA(MAX_PATH, previousFolder);
+    char previousPath[32768] = {};
+    GetEnvironmentVariableA("PATH", previousPath, sizeof previousPath);
+    ASSERT_TRUE(SetCurrentDirectoryA(planted.folder().c_str()));
+    SetEnvironmentVariableA("PATH", (planted.folder() + ";" + previousPath).c_str());
+    {
+        const StandInSwitches standIn;
+        const ScriptRun run = runScript("open-then-writes 1", staged.programPath());
+        EXPECT_EQ(std::string(FATAL_BOX) + "Couldn't access giveio device\nZorik_Open(1)=0\n", run.output);
+        EXPECT_EQ(openThenWriteTable(1, false), run.steps);
+        EXPECT_TRUE(standIn.lines().empty()) << ::testing::PrintToString(standIn.lines());
+    }
+    SetCurrentDirectoryA(previousFolder);
+    SetEnvironmentVariableA("PATH", previousPath);
+}
+
+// giveio where it answers: inpout32.dll beside the library is never loaded
+// unless Access=inpout32 asks for it.
+class InpOutOnWinXpWithGiveio : public PortEmulatorOnWinXpWithGiveio {};
+
+TEST_F(InpOutOnWinXpWithGiveio, IsLoadedOnlyWhenAccessAsksForIt)
+{
+    const struct {
+        const char* ini;
+        bool loaded;
+    } rows[] = {{"", false}, {"[Port]\r\nAccess=auto\r\n", false}, {"[Port]\r\nAccess=giveio\r\n", false},
+                {"[Port]\r\nAccess=inpout32\r\n", true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.ini);
+        const StagedLibrary staged(SCRIPT, row.ini, besideTheLibrary());
+        ASSERT_FALSE(staged.programPath().empty()) << staged.problem();
+        const StandInSwitches standIn;
+        const ScriptRun run = runScript("test-cycle", staged.programPath());
+        EXPECT_EQ(TEST_CYCLE_OUTPUT, run.output);
+        EXPECT_EQ(testCycleSteps(), run.steps);
+        const std::vector<std::string> log = standIn.lines();
+        EXPECT_EQ(row.loaded, !log.empty()) << ::testing::PrintToString(log);
+        EXPECT_EQ(row.loaded ? libraryCallsFor(run.steps) : std::vector<std::string>{}, portCallsIn(log));
+    }
 }
 
 } // namespace

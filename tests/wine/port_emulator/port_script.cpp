@@ -3,8 +3,8 @@
 // string, so the emulator can tell which call made which port access; the
 // calls' results go to standard output, one line each.
 //
-//   port_script open-then-writes MODE | mode-sticks | reads | ignored-channels
-//             | concurrent-writers COUNT | first-calls
+//   port_script open-then-writes MODE | mode-sticks | reads | open-then-reads
+//             | ignored-channels | concurrent-writers COUNT | first-calls | test-cycle
 #include "../support/message_box_watch.h"
 #include "script_protocol.h"
 
@@ -112,6 +112,21 @@ void firstCalls()
     std::printf("Zorik_Read(2)=%d\n", read(2));
 }
 
+// One cycle of the loopback test with pattern 0b101, as Zorik's worker
+// runs it: per channel the output's write, then its input's read; input 1
+// is the only one low.
+void testCycle()
+{
+    marker(STATUS_COMMAND + std::string("50"));
+    open(1);
+    std::printf("cycle:");
+    for (int channel = 0; channel < 3; ++channel) {
+        write(channel, channel == 1 ? 0 : 1);
+        std::printf(" %d", read(channel));
+    }
+    std::printf("\n");
+}
+
 struct Writer {
     int channel;
     int count;
@@ -168,6 +183,11 @@ int main(int argc, char** argv)
         write(1, 0);
     } else if (scenario == "reads") {
         reads();
+    } else if (scenario == "open-then-reads") {
+        open(1);
+        reads();
+    } else if (scenario == "test-cycle") {
+        testCycle();
     } else if (scenario == "ignored-channels") {
         ignoredChannels();
     } else if (scenario == "first-calls") {

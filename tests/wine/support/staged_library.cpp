@@ -16,15 +16,28 @@ std::string ownFolder()
     return self.substr(0, self.find_last_of('\\') + 1);
 }
 
+bool writeWhole(const std::string& path, const std::string& bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    const bool wrote = file != INVALID_HANDLE_VALUE &&
+                       WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                       written == bytes.size();
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    return wrote;
+}
+
 } // namespace
 
-StagedLibrary::StagedLibrary(const char* program, const std::string& iniText) : program_(program)
+StagedLibrary::StagedLibrary(const char* program, const std::string& iniText, const std::vector<StagedFile>& files)
+    : program_(program)
 {
-    if (stage(program, iniText))
+    if (stage(program, iniText, files))
         programPath_ = folder_ + program;
 }
 
-bool StagedLibrary::stage(const char* program, const std::string& iniText)
+bool StagedLibrary::stage(const char* program, const std::string& iniText, const std::vector<StagedFile>& files)
 {
     char temp[MAX_PATH + 1] = {};
     char unique[MAX_PATH + 1] = {};
@@ -42,17 +55,19 @@ bool StagedLibrary::stage(const char* program, const std::string& iniText)
             return false;
         }
     }
-    HANDLE ini = CreateFileA((folder_ + STAGED_FILES[1]).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    const bool wrote = ini != INVALID_HANDLE_VALUE &&
-                       WriteFile(ini, iniText.data(), static_cast<DWORD>(iniText.size()), &written, nullptr) &&
-                       written == iniText.size();
-    if (ini != INVALID_HANDLE_VALUE)
-        CloseHandle(ini);
-    if (!wrote)
+    if (!writeWhole(folder_ + STAGED_FILES[1], iniText)) {
         problem_ = "cannot write " + folder_ + STAGED_FILES[1];
-    return wrote;
+        return false;
+    }
+    for (const StagedFile& file : files) {
+        extraNames_.push_back(file.name);
+        const std::string to = folder_ + file.name;
+        if (file.copiedFrom.empty() ? !writeWhole(to, file.bytes) : !CopyFileA(file.copiedFrom.c_str(), to.c_str(), TRUE)) {
+            problem_ = "cannot put " + to + (file.copiedFrom.empty() ? "" : " from " + file.copiedFrom);
+            return false;
+        }
+    }
+    return true;
 }
 
 StagedLibrary::~StagedLibrary()
@@ -61,6 +76,8 @@ StagedLibrary::~StagedLibrary()
         return;
     DeleteFileA((folder_ + program_).c_str());
     for (const char* name : STAGED_FILES)
+        DeleteFileA((folder_ + name).c_str());
+    for (const std::string& name : extraNames_)
         DeleteFileA((folder_ + name).c_str());
     RemoveDirectoryA(folder_.c_str());
 }
