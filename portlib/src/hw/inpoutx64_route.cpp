@@ -7,20 +7,15 @@ namespace zorik {
 InpOutAnswer InpOutX64Route::find()
 {
     looked_ = true;
-    if (library_ != nullptr) {
-        InpOutAnswer answer;
-        answer.state = InpOutState::Ready;
-        answer.port = library_;
-        return answer;
-    }
     // Access=giveio keeps the library unloaded, as in the 32-bit library;
     // Zorik_Open refuses the setting before it asks.
     char access[PORT_BASE_VALUE_CAPACITY] = {};
     if (settings_.readAccess(access) && parseAccessSetting(access) == AccessSetting::Giveio)
         return InpOutAnswer{};
+    // A library once loaded stays; its driver is asked anew each time, as
+    // giveio's device is opened anew by every Zorik_Open.
     const InpOutAnswer answer = windows_.openInpOut();
-    if (answer.state == InpOutState::Ready)
-        library_ = answer.port;
+    library_ = answer.state == InpOutState::Ready ? answer.port : nullptr;
     return answer;
 }
 

@@ -20,10 +20,10 @@ public:
     {
     }
 
-    // Loads inpoutx64.dll from the folder of ZorikApi.dll, unless it was
-    // found ready before or ZorikApi.ini says Access=giveio, and asks its
-    // driver. Callers hold the channel registers' lock, as the port bytes
-    // do.
+    // Loads inpoutx64.dll from the folder of ZorikApi.dll (once), unless
+    // ZorikApi.ini says Access=giveio, and asks whether its driver is open;
+    // the bytes go through it from then on only if it is. Callers hold the
+    // channel registers' lock, as the port bytes do.
     InpOutAnswer find();
 
     // Through the library once it is found ready; until then a read sees
@@ -37,7 +37,7 @@ private:
     WindowsPlatform& windows_;
     PortSettings& settings_;
     bool looked_ = false;
-    PortIo* library_ = nullptr; // once found ready
+    PortIo* library_ = nullptr; // while found ready
 };
 
 } // namespace zorik

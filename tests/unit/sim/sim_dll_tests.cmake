@@ -26,10 +26,13 @@ endfunction()
 
 zorik_sim_dll_case(healthy "SimDllHealthy.*:SimDllBadSettings.*" "ZORIK_SIM=unset:")
 zorik_sim_dll_case(stuck "SimDllStuck.*" "ZORIK_SIM=set:stuck-on=1")
-zorik_sim_dll_case(xp_giveio "SimDllOpen.SimulatedDriver*"
-    "ZORIK_SIM=unset:;ZORIK_WINE_VERSION=set:winxp")
-zorik_sim_dll_case(xp_no_giveio "SimDllOpen.MissingDriver*"
-    "ZORIK_SIM=set:no-giveio;ZORIK_WINE_VERSION=set:winxp")
+# The giveio rows are the 32-bit library's: the x64 one has no giveio.
+if(NOT ZORIK_X64)
+    zorik_sim_dll_case(xp_giveio "SimDllOpen.SimulatedDriver*"
+        "ZORIK_SIM=unset:;ZORIK_WINE_VERSION=set:winxp")
+    zorik_sim_dll_case(xp_no_giveio "SimDllOpen.MissingDriver*"
+        "ZORIK_SIM=set:no-giveio;ZORIK_WINE_VERSION=set:winxp")
+endif()
 
 # zorik_sim_dll_card_case(NAME INI FILTER): the program and the library
 # copied into a folder of their own with ZorikApi.ini holding INI beside

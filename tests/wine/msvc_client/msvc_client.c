@@ -1,9 +1,11 @@
-/* A caller of ZorikApi.dll as a Visual Studio user builds it: Microsoft ABI,
- * no C runtime, only KERNEL32 besides. Bound at load time through
+/* A caller of ZorikApi.dll as a Visual Studio user builds it: Microsoft ABI
+ * (x86 or x64), no C runtime, only KERNEL32 besides. Bound at load time through
  * ZorikApi.lib (ZORIK_LINKED), or else at run time by GetProcAddress, by
  * ordinal when the command line ends in "ordinal", else by name. Each call
  * is announced to the port emulator; the results go to standard output. */
 #include <ZorikApi.h>
+
+#include <stddef.h>
 
 __declspec(dllimport) void __stdcall ExitProcess(unsigned code);
 __declspec(dllimport) char *__stdcall GetCommandLineA(void);
@@ -44,7 +46,7 @@ void __stdcall zorik_client_main(void)
     while (*end)
         ++end;
     for (i = 0; i < 3; ++i)
-        if (!(functions[i] = GetProcAddress(library, end[-1] == 'l' ? (const char *)(i + 1) : NAMES[i])))
+        if (!(functions[i] = GetProcAddress(library, end[-1] == 'l' ? (const char *)(size_t)(i + 1) : NAMES[i])))
             ExitProcess(2);
     open = (int(__stdcall *)(int))functions[0];
     read = (int(__stdcall *)(int))functions[1];

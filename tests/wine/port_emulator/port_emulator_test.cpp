@@ -426,14 +426,22 @@ TEST_F(PortEmulatorOnWinXpWithoutGiveio, RefusedOpenLeavesTheModeAtZero)
 // the library handed to DlPortWritePortUchar and took from
 // DlPortReadPortUchar; the stand-in's log shows that they went through it.
 
+// InpOut32's library for this test's processor: the 32-bit library's or
+// the x64 library's.
+#ifdef _WIN64
+constexpr char STANDIN_FILE[] = "inpoutx64.dll";
+#else
+constexpr char STANDIN_FILE[] = "inpout32.dll";
+#endif
+
 std::string standIn(const char* variant)
 {
-    return std::string(ZORIK_INPOUT_STANDINS) + "/" + variant + "/inpout32.dll";
+    return std::string(ZORIK_INPOUT_STANDINS) + "/" + variant + "/" + STANDIN_FILE;
 }
 
 std::vector<StagedFile> besideTheLibrary(const char* variant = "inpout32")
 {
-    return {{"inpout32.dll", standIn(variant), ""}};
+    return {{STANDIN_FILE, standIn(variant), ""}};
 }
 
 // The stand-in's switches, set in this process's environment for the
@@ -516,7 +524,7 @@ void expectLoadedFromBesideTheLibrary(const std::vector<std::string>& log, const
                                       int driverChecks = 1, const char* driverAnswer = "1")
 {
     ASSERT_FALSE(log.empty()) << "the stand-in never loaded";
-    EXPECT_EQ("loaded " + staged.folder() + "inpout32.dll", log.front());
+    EXPECT_EQ("loaded " + staged.folder() + STANDIN_FILE, log.front());
     EXPECT_EQ(driverChecks, std::count(log.begin(), log.end(), std::string("IsInpOutDriverOpen ") + driverAnswer))
         << ::testing::PrintToString(log);
 }
@@ -683,6 +691,203 @@ TEST_F(InpOutOnWinXpWithGiveio, IsLoadedOnlyWhenAccessAsksForIt)
         const std::vector<std::string> log = standIn.lines();
         EXPECT_EQ(row.loaded, !log.empty()) << ::testing::PrintToString(log);
         EXPECT_EQ(row.loaded ? libraryCallsFor(run.steps) : std::vector<std::string>{}, portCallsIn(log));
+    }
+}
+
+// ----------------------------------------- the x64 library, inpoutx64.dll
+//
+// This program and port_script built for x86-64, in a win64 prefix: the x64
+// library has no port instructions of its own, so every byte the emulator
+// sees is one the library handed to the stand-in inpoutx64.dll beside it.
+// Its bytes are the 32-bit library's, row for row of the same tables.
+
+class InpOutX64 : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(8u, sizeof(void*)) << "not the x64 build"; }
+};
+
+// The steps of `expected` with no port access at all: the x64 library
+// without its way to the ports drops every byte.
+std::vector<Step> withoutAccesses(std::vector<Step> expected)
+{
+    for (Step& step : expected)
+        step.accesses.clear();
+    return expected;
+}
+
+// As the 32-bit library on the NT family with its driver: the mode's forced
+// bits, the reads, at 0x378 and at a card's base. The library is found at
+// the first port byte, so writes and reads before any Zorik_Open reach the
+// port too, mode 0 included.
+TEST_F(InpOutX64, CarriesTheBytesOfThe32BitLibrary)
+{
+    const struct {
+        const char* ini;
+        std::uint16_t dataPort;
+    } bases[] = {{"", DATA_PORT}, {"[Port]\r\nBase=0xD010\r\nAccess=inpout32\r\n", 0xD010}};
+    for (const auto& base : bases) {
+        SCOPED_TRACE(base.ini);
+        const StagedLibrary staged(SCRIPT, base.ini, besideTheLibrary());
+        ASSERT_FALSE(staged.programPath().empty()) << staged.problem();
+        const std::uint16_t statusPort = static_cast<std::uint16_t>(base.dataPort + 1);
+        for (const int mode : {1, 0}) {
+            SCOPED_TRACE(mode);
+            const StandInSwitches standIn;
+            const ScriptRun run = runScript("open-then-writes " + std::to_string(mode), staged.programPath(),
+                                            statusPort);
+            EXPECT_EQ("Zorik_Open(" + std::to_string(mode) + ")=1\n", run.output);
+            EXPECT_EQ(openThenWriteTable(mode, mode == 1, base.dataPort), run.steps);
+            const std::vector<std::string> log = standIn.lines();
+            expectLoadedFromBesideTheLibrary(log, staged);
+            EXPECT_EQ(libraryCallsFor(run.steps), portCallsIn(log));
+        }
+        {
+            const StandInSwitches standIn;
+            const ScriptRun run = runScript("first-calls", staged.programPath(), statusPort);
+            EXPECT_EQ("Zorik_Read(1)=1\nZorik_Open(1)=1\nZorik_Read(2)=1\n", run.output);
+            const std::vector<Step> expected{
+                {"Zorik_Write(0,0)", {out(0x06, base.dataPort)}}, {"Zorik_Read(1)", {in(0x00, base.dataPort)}},
+                {"Zorik_Open(1)", {}},                            {"Zorik_Write(1,0)", {out(0xE4, base.dataPort)}},
+                {"Zorik_Read(2)", {in(0x00, base.dataPort)}},
+            };
+            EXPECT_EQ(expected, run.steps);
+            const std::vector<std::string> log = standIn.lines();
+            // Asked at the first byte, and again by Zorik_Open.
+            expectLoadedFromBesideTheLibrary(log, staged, 2);
+            EXPECT_EQ(libraryCallsFor(run.steps), portCallsIn(log));
+        }
+    }
+    const StagedLibrary staged(SCRIPT, "", besideTheLibrary());
+    for (const char* script : {"reads", "open-then-reads"}) {
+        SCOPED_TRACE(script);
+        const StandInSwitches standIn;
+        const ScriptRun run = runScript(script, staged.programPath());
+        expectAllChannelsReadThroughStatus(run, std::string(script) != "reads");
+        EXPECT_EQ(libraryCallsFor(run.steps), portCallsIn(standIn.lines()));
+    }
+    const StandInSwitches standIn;
+    const ScriptRun run = runScript("mode-sticks", staged.programPath());
+    EXPECT_EQ("Zorik_Open(1)=1\nZorik_Open(0)=1\n", run.output);
+    const std::vector<Step> expected{
+        {"Zorik_Open(1)", {}}, {"Zorik_Write(0,0)", {out(0xE6)}}, {"Zorik_Open(0)", {}},
+        {"Zorik_Write(0,1)", {out(0xE7)}}, {"Zorik_Write(1,0)", {out(0xE5)}},
+    };
+    EXPECT_EQ(expected, run.steps);
+}
+
+// Without the library or with its driver not open: one box from Zorik_Open
+// saying what to put where, 0, and no byte anywhere; writes and reads
+// before it show nothing (boxes come from Zorik_Open alone).
+TEST_F(InpOutX64, WithoutItsWayToThePortOpenSaysWhatToDoAndNoByteMoves)
+{
+    const std::string notADll = "MZ this is no Windows image";
+    const struct {
+        const char* what;
+        const char* ini;
+        std::vector<StagedFile> files;
+        const char* driver;
+        std::string box; // the staged folder in place of its first '\'
+        bool loaded;
+    } rows[] = {
+        {"not there", "", {}, "open",
+         "inpoutx64.dll is not in \\: a 64-bit program reaches the port only through InpOut32. Put the 64-bit "
+         "inpoutx64.dll of InpOut32 there, beside this x64 ZorikApi.dll, and start the program once as "
+         "administrator",
+         false},
+        {"driver not open", "", besideTheLibrary(), "closed",
+         "inpoutx64.dll in \\ cannot open its driver. Start the program once as administrator (right-click, Run "
+         "as administrator): the driver is installed then, and later starts need no rights. If it still fails, "
+         "Windows blocks the driver (for example Memory integrity, under Core isolation in Windows Security)",
+         true},
+        {"no DlPortWritePortUchar", "", besideTheLibrary("lacks_write"), "open",
+         "\\inpoutx64.dll lacks the function DlPortWritePortUchar: it must be the 64-bit inpoutx64.dll of "
+         "InpOut32",
+         true},
+        {"no IsInpOutDriverOpen", "", besideTheLibrary("lacks_driver_check"), "open",
+         "\\inpoutx64.dll lacks the function IsInpOutDriverOpen: it must be the 64-bit inpoutx64.dll of InpOut32",
+         true},
+        {"no DLL at all", "", {{STANDIN_FILE, "", notADll}}, "open",
+         "\\inpoutx64.dll cannot be loaded (Windows error 193): it must be the 64-bit inpoutx64.dll of InpOut32",
+         false},
+        {"Access=giveio: inpoutx64.dll left alone", "[Port]\r\nAccess=giveio\r\n", besideTheLibrary(), "open",
+         "ZorikApi.ini: Access=giveio cannot be used by a 64-bit program, which reaches the port only through "
+         "InpOut32's inpoutx64.dll (Access=auto or Access=inpout32)",
+         false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const StagedLibrary staged(SCRIPT, row.ini, row.files);
+        ASSERT_FALSE(staged.programPath().empty()) << staged.problem();
+        std::string box = row.box;
+        if (const std::size_t at = box.find('\\'); at != std::string::npos && box.find("Access=") == std::string::npos)
+            box.replace(at, 1, staged.folder());
+        for (const char* script : {"open-then-writes 1", "first-calls"}) {
+            SCOPED_TRACE(script);
+            const StandInSwitches standIn(row.driver);
+            const ScriptRun run = runScript(script, staged.programPath());
+            if (std::string(script) == "first-calls") {
+                EXPECT_EQ("Zorik_Read(1)=0\n" + std::string(FATAL_BOX) + box + "\nZorik_Open(1)=0\nZorik_Read(2)=0\n",
+                          run.output);
+            } else {
+                EXPECT_EQ(std::string(FATAL_BOX) + box + "\nZorik_Open(1)=0\n", run.output);
+                EXPECT_EQ(withoutAccesses(openThenWriteTable(1, false)), run.steps);
+            }
+            for (const Step& step : run.steps)
+                EXPECT_TRUE(step.accesses.empty()) << ::testing::PrintToString(step);
+            const std::vector<std::string> log = standIn.lines();
+            EXPECT_EQ(row.loaded, !log.empty()) << ::testing::PrintToString(log);
+            EXPECT_TRUE(portCallsIn(log).empty()) << ::testing::PrintToString(log);
+        }
+    }
+}
+
+// Only the file beside ZorikApi.dll is ever loaded, never one in the
+// current directory or on PATH.
+TEST_F(InpOutX64, NeverLoadsOneFromTheCurrentFolderOrPath)
+{
+    const StagedLibrary planted(SCRIPT, "", besideTheLibrary());
+    const StagedLibrary staged(SCRIPT, "");
+    ASSERT_FALSE(planted.programPath().empty()) << planted.problem();
+    ASSERT_FALSE(staged.programPath().empty()) << staged.problem();
+    char previousFolder[MAX_PATH + 1] = {};
+    GetCurrentDirectoryA(MAX_PATH, previousFolder);
+    char previousPath[32768] = {};
+    GetEnvironmentVariableA("PATH", previousPath, sizeof previousPath);
+    ASSERT_TRUE(SetCurrentDirectoryA(planted.folder().c_str()));
+    SetEnvironmentVariableA("PATH", (planted.folder() + ";" + previousPath).c_str());
+    {
+        const StandInSwitches standIn;
+        const ScriptRun run = runScript("first-calls", staged.programPath());
+        EXPECT_NE(std::string::npos, run.output.find("inpoutx64.dll is not in " + staged.folder())) << run.output;
+        EXPECT_TRUE(standIn.lines().empty()) << ::testing::PrintToString(standIn.lines());
+    }
+    SetCurrentDirectoryA(previousFolder);
+    SetEnvironmentVariableA("PATH", previousPath);
+}
+
+// Visual Studio x64 callers (msvc_client/ for the Microsoft x64 ABI),
+// bound through x64\ZorikApi.lib or at run time by name and by ordinal.
+class InpOutX64MsvcClients : public InpOutX64 {};
+
+TEST_F(InpOutX64MsvcClients, EveryBindingDrivesThePort)
+{
+    const struct {
+        const char* program;
+        const char* arguments;
+    } rows[] = {{"zorik_msvc_linked.exe", ""}, {"zorik_msvc_loading.exe", "name"}, {"zorik_msvc_loading.exe", "ordinal"}};
+    std::vector<Step> expected = openThenWriteTable(1, true);
+    for (int channel = 0; channel < 4; ++channel)
+        expected.push_back({"Zorik_Read(" + std::to_string(channel) + ")",
+                            channel < 3 ? std::vector<PortAccess>{in(0x20)} : std::vector<PortAccess>{}});
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.program + std::string(" ") + row.arguments);
+        const StagedLibrary staged(row.program, "", besideTheLibrary());
+        ASSERT_FALSE(staged.programPath().empty()) << staged.problem();
+        const StandInSwitches standIn;
+        const ScriptRun run = runScript(row.arguments, staged.programPath());
+        EXPECT_EQ("Zorik_Open(1)=1\nstatus 20: 1 0 1 0\n", run.output);
+        EXPECT_EQ(expected, run.steps);
+        EXPECT_EQ(libraryCallsFor(run.steps), portCallsIn(standIn.lines()));
     }
 }
 
