@@ -111,6 +111,32 @@ TEST(SimDllOpen, MissingDriverShowsTheFatalBox)
     EXPECT_EQ(open.boxes[0].text, "Couldn't access giveio device");
 }
 
+// The x64 library reaches its port through inpoutx64.dll: the simulated
+// unit stands in for it, its driver open unless no-giveio says the unit's
+// driver is missing.
+TEST(SimDllOpen, X64UnitStandsInForInpOutX64)
+{
+    const std::string settings = environment("ZORIK_SIM");
+    if (sizeof(void*) != 8 || (!settings.empty() && settings != "no-giveio"))
+        GTEST_SKIP() << "needs the x64 library and ZORIK_SIM unset or no-giveio";
+    const WatchedCall open = callDismissingBoxes(Zorik_Open, 1, BOX_TIMEOUT_MS);
+    ASSERT_TRUE(open.returned);
+    if (settings.empty()) {
+        EXPECT_EQ(open.result, 1);
+        EXPECT_TRUE(open.boxes.empty()) << open.boxes[0].caption << ": " << open.boxes[0].text;
+        for (int pattern = 0; pattern < 8; ++pattern) {
+            writePattern(pattern);
+            EXPECT_EQ(readPattern(), pattern);
+        }
+        return;
+    }
+    EXPECT_EQ(open.result, 0);
+    ASSERT_EQ(open.boxes.size(), 1u);
+    EXPECT_EQ(open.boxes[0].caption, "Zorik-Unit Fatal Error");
+    EXPECT_EQ(open.boxes[0].text.rfind("inpoutx64.dll in the folder of ZorikApi.dll cannot open its driver. ", 0), 0u)
+        << open.boxes[0].text;
+}
+
 // Beside a ZorikApi.ini whose Base is the status port typed by mistake.
 TEST(SimDllCardBadBase, OpenTellsItAndTheUnitIsNeverDriven)
 {

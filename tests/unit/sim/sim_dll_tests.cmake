@@ -26,8 +26,12 @@ endfunction()
 
 zorik_sim_dll_case(healthy "SimDllHealthy.*:SimDllBadSettings.*" "ZORIK_SIM=unset:")
 zorik_sim_dll_case(stuck "SimDllStuck.*" "ZORIK_SIM=set:stuck-on=1")
-# The giveio rows are the 32-bit library's: the x64 one has no giveio.
-if(NOT ZORIK_X64)
+# The giveio rows are the 32-bit library's: the x64 one has no giveio, and
+# the simulated unit stands in for its inpoutx64.dll.
+if(ZORIK_X64)
+    zorik_sim_dll_case(x64_open "SimDllOpen.X64*" "ZORIK_SIM=unset:")
+    zorik_sim_dll_case(x64_driver_not_open "SimDllOpen.X64*" "ZORIK_SIM=set:no-giveio")
+else()
     zorik_sim_dll_case(xp_giveio "SimDllOpen.SimulatedDriver*"
         "ZORIK_SIM=unset:;ZORIK_WINE_VERSION=set:winxp")
     zorik_sim_dll_case(xp_no_giveio "SimDllOpen.MissingDriver*"
