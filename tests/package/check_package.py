@@ -11,6 +11,7 @@ three functions at their ordinals.
   check_package.py BUILD_DIR PACKAGE_NAME X86_LIBRARY_COMMAND... -- X64_LIBRARY_COMMAND..."""
 import glob
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -41,6 +42,7 @@ X64_IMAGE_FACTS = ["file format pei-x86-64", "Magic\t\t\t020b\t(PE32+)",
 X64_EXPORTS = ["[   0] +base[   1]", "[   1] +base[   2]", "[   2] +base[   3]"]
 X64_EXPORT_NAMES = ["[   0] Zorik_Open", "[   1] Zorik_Read", "[   2] Zorik_Write"]
 X64_IMPORTED_LIBRARIES = ["KERNEL32.dll", "USER32.dll"]
+IMPORT_LIST = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs", "windows-imports.md")
 
 
 def header_problems(header, folder):
@@ -84,6 +86,18 @@ def x64_image_problems(image, folder):
     imported = [line.split("DLL Name:")[1].strip() for line in dump.splitlines() if "DLL Name:" in line]
     if imported != X64_IMPORTED_LIBRARIES:
         problems.append(f"x64/ZorikApi.dll imports {imported}, expected {X64_IMPORTED_LIBRARIES} alone")
+    # Each function it imports is one the 32-bit images may import too,
+    # listed with the releases that export it.
+    with open(IMPORT_LIST, encoding="utf-8") as listing:
+        listed = set(re.findall(r"^\| (\w+) \| `(\w+)` \|", listing.read(), re.MULTILINE))
+    library = None
+    for line in dump.splitlines():
+        if "DLL Name:" in line:
+            library = line.split("DLL Name:")[1].strip().upper().removesuffix(".DLL")
+        elif library and re.match(r"^\t[0-9a-f]+\t +\d+ +\w+$", line):
+            function = line.split()[-1]
+            if (library, function) not in listed:
+                problems.append(f"x64/ZorikApi.dll imports {library} {function}, not in {IMPORT_LIST}")
     return problems
 
 
