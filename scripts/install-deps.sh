@@ -9,7 +9,7 @@ have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed';
 pkgs=(cmake ninja-build g++ googletest libgtest-dev
       g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 mingw-w64-i686-dev
       llvm clang lld
-      wine wine32:i386 fonts-wine xvfb xauth x11-utils imagemagick locales fonts-nanum python3)
+      wine wine32:i386 wine64 fonts-wine xvfb xauth x11-utils imagemagick locales fonts-nanum python3)
 for p in "${pkgs[@]}"; do have "$p" || need+=("$p"); done
 
 if [ ${#need[@]} -eq 0 ] && locale -a | grep -qi '^ko_KR.utf8$'; then

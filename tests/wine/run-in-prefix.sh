@@ -7,10 +7,13 @@
 #
 # Environment:
 #   ZORIK_WINE_VERSION  Windows version Wine reports: win98, winxp, win31, ...
+#   ZORIK_WINE_ARCH     win32 (the default) or win64: a 64-bit prefix, made
+#                       by wine64, in which the 32-bit programs run as WOW64
+#                       processes, as on every 64-bit Windows
 #   ZORIK_WINE_GIVEIO   1: the device \\.\giveio exists (a link to /dev/null)
 #   ZORIK_WINE_TIMEOUT  seconds before the run is killed (default 300)
 #   ZORIK_WINE_KEEP     1: keep the prefix (its path is printed)
-#   ZORIK_WINE_TEMPLATE where the template prefix lives
+#   ZORIK_WINE_TEMPLATE where the template prefix lives (one per ZORIK_WINE_ARCH)
 #   ZORIK_WINE_CWD      directory to run the program in (default: current)
 set -euo pipefail
 
@@ -23,13 +26,25 @@ if ! zorik_kernel_runs_ia32; then
     echo "run-in-prefix: skipped: $(zorik_ia32_reason)" >&2
     exit "$ZORIK_IA32_SKIP_CODE"
 fi
-template=${ZORIK_WINE_TEMPLATE:-$here/../../build/wine-template}
+arch=${ZORIK_WINE_ARCH:-win32}
+case "$arch" in
+    win32) template=${ZORIK_WINE_TEMPLATE:-$here/../../build/wine-template}
+           boot=(wineboot -i) ;;
+    win64) template=${ZORIK_WINE_TEMPLATE:-$here/../../build/wine-template-win64}
+           boot=(/usr/lib/wine/wine64 wineboot -i)
+           if [ ! -x /usr/lib/wine/wine64 ]; then
+               echo "run-in-prefix: ZORIK_WINE_ARCH=win64 needs wine64 (scripts/install-deps.sh installs it)" >&2
+               exit 1
+           fi ;;
+    *) echo "run-in-prefix: ZORIK_WINE_ARCH is win32 or win64, not '$arch'" >&2
+       exit 2 ;;
+esac
 mkdir -p "$(dirname "$template")"
 template=$(cd "$(dirname "$template")" && pwd)/$(basename "$template")
 
 export LANG=ko_KR.UTF-8 LC_ALL=ko_KR.UTF-8
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEARCH=win32
+export WINEARCH=$arch
 # No Mono or Gecko installer prompts, no menu entries on the host.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
@@ -40,7 +55,7 @@ template_version=2
     flock 9
     if [ "$(cat "$template/.ready" 2>/dev/null)" != "$template_version" ]; then
         rm -rf "$template"
-        WINEPREFIX="$template" wineboot -i >/dev/null 2>&1
+        WINEPREFIX="$template" "${boot[@]}" >/dev/null 2>&1
         WINEPREFIX="$template" wineserver -w
         # A crash prints its backtrace and ends instead of opening a dialog
         # that would wait for an operator.
