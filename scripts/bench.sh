@@ -28,7 +28,11 @@
 #     model, a 10,000-row history read and appended to, and the /rate
 #     rule's cost a cycle (the only work station mode adds to a cycle);
 #     and the real Zorik.exe's cycle in station mode against the operator's
-#     dialog, in alternating rounds.
+#     dialog, in alternating rounds;
+#   - the hardware build's test cycle through InpOut32's library (the
+#     tests' stand-in inpout32.dll, 20 us added per call as a driver's round
+#     trip costs) against the cycle through giveio, in alternating rounds,
+#     and their ratio (inpout_route_bench).
 # Figures only: nothing here passes or fails on a number.
 #
 #   scripts/bench.sh
@@ -42,8 +46,10 @@
 #   ZORIK_BENCH_ROUND_SECONDS seconds each such round is watched (default 10)
 #   ZORIK_HOST_BUILD_DIR      build tree of the host preset (default
 #                             build/host); its logic bench runs when it exists
+#   ZORIK_HW_BUILD_DIR        build tree of the hw preset (default build/hw),
+#                             for the inpout part
 #   ZORIK_BENCH_ONLY          the parts to run, of: api log_box flat dialog
-#                             alternate logic oracle station (default all)
+#                             alternate logic oracle station inpout (default all)
 # Exit code: 0 all figures taken, 1 build failure, 2 a benchmark failed
 # (its reason is printed).
 set -euo pipefail
@@ -56,7 +62,8 @@ test_seconds=${ZORIK_BENCH_TEST_SECONDS:-40}
 rounds=${ZORIK_BENCH_ROUNDS:-3}
 round_seconds=${ZORIK_BENCH_ROUND_SECONDS:-10}
 host_build=${ZORIK_HOST_BUILD_DIR:-build/host}
-only=" ${ZORIK_BENCH_ONLY:-api log_box flat dialog alternate logic oracle station} "
+hw_build=${ZORIK_HW_BUILD_DIR:-build/hw}
+only=" ${ZORIK_BENCH_ONLY:-api log_box flat dialog alternate logic oracle station inpout} "
 wanted() { [[ $only == *" $1 "* ]]; }
 
 if [ -z "${ZORIK_BENCH_BUILT:-}" ]; then
@@ -66,6 +73,13 @@ if [ -z "${ZORIK_BENCH_BUILT:-}" ]; then
     fi
     cmake --build "$build" -j2 --target Zorik ZorikApi zorik_dialog_bench zorik_log_box_bench \
         zorik_api_call_bench station_bench >/dev/null
+    if wanted inpout; then
+        echo "bench: building the hw preset's route bench in $hw_build" >&2
+        if [ ! -f "$hw_build/CMakeCache.txt" ]; then
+            cmake --preset hw -B "$hw_build" >/dev/null
+        fi
+        cmake --build "$hw_build" -j2 --target zorik_inpout_route_bench >/dev/null
+    fi
     # Wine needs a display; without one the rest runs on a virtual one.
     if [ -z "${DISPLAY:-}" ]; then
         ZORIK_BENCH_BUILT=1 exec xvfb-run -a "$0" "$@"
@@ -101,6 +115,20 @@ wanted alternate && run $((2 * rounds * (round_seconds + 30) + 60)) zorik_dialog
     "$rounds" "$round_seconds"
 wanted station && run $((2 * rounds * (round_seconds + 30) + 60)) zorik_dialog_bench.exe station \
     "$rounds" "$round_seconds"
+# The hardware build's two ways to the port: giveio's device is there, so
+# Access=giveio opens; the stand-in inpout32.dll serves Access=inpout32.
+if wanted inpout; then
+    echo "bench: zorik_inpout_route_bench" >&2
+    rc=0
+    ZORIK_WINE_VERSION=winxp ZORIK_WINE_GIVEIO=1 ZORIK_WINE_TIMEOUT=$((2 * rounds * 15 + 120)) \
+        tests/wine/run-in-prefix.sh "$hw_build/bin/zorik_inpout_route_bench.exe" "$rounds" 15 \
+        > >(tee -a "$rows" | grep -v '^ROW|' >&2) || rc=$?
+    wait
+    if [ $rc -ne 0 ]; then
+        echo "bench: zorik_inpout_route_bench failed with exit code $rc" >&2
+        failed=1
+    fi
+fi
 # The host's logic bench needs no Wine; its flush counts come from
 # simulated time.
 if wanted logic; then

@@ -35,7 +35,10 @@ extern "C" {
 #endif
 
 /* Checks that the running Windows lets this process use the port and
- * records `mode` for later writes (1 forces data bits 5 to 7 on).
+ * records `mode` for later writes (1 forces data bits 5 to 7 on). On the
+ * NT family the port is reached through the giveio driver or, where that
+ * cannot load (64-bit Windows), through InpOut32's inpout32.dll in the
+ * DLL's own folder; ZorikApi.ini's [Port] Access= may choose one.
  * Returns 1 when the port may be used, 0 when not; on failure the operator
  * has already seen a message box. A bad Base in ZorikApi.ini is one such
  * failure, and then no function touches any port. */

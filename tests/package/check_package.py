@@ -19,7 +19,12 @@ import zipfile
 
 EXPECTED = {"Zorik.exe", "ZorikApi.dll", "ZorikApi.h", "ZorikApi.lib", "README.txt", "LICENSE.txt",
             "x64/ZorikApi.dll", "x64/ZorikApi.lib"}
-SIZE_LIMITS = {"ZorikApi.dll": 32 * 1024, "Zorik.exe": 320 * 1024, "x64/ZorikApi.dll": 24 * 1024}
+SIZE_LIMITS = {"ZorikApi.dll": 16 * 1024, "Zorik.exe": 320 * 1024, "x64/ZorikApi.dll": 24 * 1024}
+# InpOut32's library is the bench PC's own download: the package ships no
+# DLL this build does not make (the tests' stand-in least of all).
+NOT_SHIPPED_PREFIX = "inpout"
+# What README.txt must tell a bench PC with 64-bit Windows.
+README_PHRASES = [b"inpout32.dll", b"administrator", b"Access=", b"highrez.co.uk", b"Memory"]
 X86_AND_X64_ONLY = "ZorikApi.dll is for x86 and x64 programs only"
 # Compiler and options -> whether the header compiles.
 HEADER_TABLE = [
@@ -120,6 +125,13 @@ def main(build_dir, package_name, x86_library_command, x64_library_command):
                 files[name] = package.read(info)
         if set(files) != EXPECTED:
             problems.append(f"files {sorted(files)}, expected {sorted(EXPECTED)}")
+        problems += [f"ships {name}, which this build does not make" for name in files
+                     if name.lower().startswith(NOT_SHIPPED_PREFIX)]
+        readme = files.get("README.txt", b"")
+        problems += [f"README.txt does not mention {phrase.decode()}" for phrase in README_PHRASES
+                     if phrase not in readme]
+        if b"use a\r\n32-bit system" in readme or b"use a 32-bit system" in readme:
+            problems.append("README.txt still sends 64-bit Windows to a 32-bit system")
         for name, limit in SIZE_LIMITS.items():
             size = len(files.get(name, b""))
             print(f"{name}: {size} bytes (limit {limit})")

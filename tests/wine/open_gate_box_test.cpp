@@ -91,3 +91,36 @@ TEST(OpenOnWin31, RefusesAnUnknownFamily)
 }
 
 } // namespace
+
+namespace {
+
+bool isWow64()
+{
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+// The folder of the ZorikApi.dll this test loaded, with its backslash.
+std::string libraryFolder()
+{
+    char path[MAX_PATH + 1] = {};
+    GetModuleFileNameA(GetModuleHandleA("ZorikApi.dll"), path, MAX_PATH);
+    const std::string library(path);
+    return library.substr(0, library.find_last_of('\\') + 1);
+}
+
+// 64-bit Windows: no giveio driver can load there, so the box says what
+// does work instead of "Couldn't access giveio device".
+TEST(OpenOnWow64WithoutInpOut, SaysWhatThis64BitWindowsNeeds)
+{
+    ASSERT_EQ(static_cast<DWORD>(VER_PLATFORM_WIN32_NT), platformId()) << "prefix is not NT";
+    ASSERT_TRUE(isWow64()) << "prefix is not 64-bit";
+    ASSERT_FALSE(giveioOpens()) << "prefix has a giveio device";
+    const std::string text = "This is 64-bit Windows, which cannot load the giveio driver: put the 32-bit "
+                             "inpout32.dll of InpOut32 in " +
+                             libraryFolder() + " (beside ZorikApi.dll) and start Zorik once as administrator";
+    expectRefusedWithFatalBox(1, text.c_str());
+    expectRefusedWithFatalBox(0, text.c_str());
+}
+
+} // namespace

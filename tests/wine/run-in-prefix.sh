@@ -10,7 +10,7 @@
 #   ZORIK_WINE_GIVEIO   1: the device \\.\giveio exists (a link to /dev/null)
 #   ZORIK_WINE_TIMEOUT  seconds before the run is killed (default 300)
 #   ZORIK_WINE_KEEP     1: keep the prefix (its path is printed)
-#   ZORIK_WINE_TEMPLATE where the template prefix lives
+#   ZORIK_WINE_TEMPLATE where the win32 template prefix lives
 #   ZORIK_WINE_CWD      directory to run the program in (default: current)
 #   ZORIK_WINE_ARCH     win32 (default) or win64: a 64-bit Windows prefix, made
 #                       from a template of its own (ZORIK_WINE_TEMPLATE-win64)
@@ -40,6 +40,10 @@ if ! { [ "$arch" = win64 ] && zorik_is_x64_image "${1:-}"; } && ! zorik_kernel_r
 fi
 template=${ZORIK_WINE_TEMPLATE:-$here/../../build/wine-template}
 [ "$arch" = win64 ] && template=$template-win64
+if [ "$arch" = win64 ] && [ ! -x "${ZORIK_WINE64:-/usr/lib/wine/wine64}" ]; then
+    echo "run-in-prefix: ZORIK_WINE_ARCH=win64 needs wine64 (scripts/install-deps.sh installs it)" >&2
+    exit 1
+fi
 mkdir -p "$(dirname "$template")"
 template=$(cd "$(dirname "$template")" && pwd)/$(basename "$template")
 
@@ -47,10 +51,12 @@ export LANG=ko_KR.UTF-8 LC_ALL=ko_KR.UTF-8
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEARCH=$arch
 # Debian's wine starts the 32-bit loader, which a kernel without IA-32
-# cannot run; a win64 prefix is made and run with the 64-bit one, which
-# hands 32-bit programs on to the 32-bit loader itself.
-if [ "$arch" = win64 ]; then
-    wine=${ZORIK_WINE64:-/usr/lib/wine/wine64}
+# cannot run: a win64 prefix is made, and a 64-bit program run, with the
+# 64-bit one; a 32-bit program runs through the 32-bit loader, as a WOW64
+# process in a win64 prefix.
+wine64=${ZORIK_WINE64:-/usr/lib/wine/wine64}
+if [ "$arch" = win64 ] && zorik_is_x64_image "${1:-}"; then
+    wine=$wine64
 else
     wine=wine
 fi
@@ -65,7 +71,7 @@ template_version=2
     if [ "$(cat "$template/.ready" 2>/dev/null)" != "$template_version" ]; then
         rm -rf "$template"
         if [ "$arch" = win64 ]; then
-            WINEPREFIX="$template" "$wine" wineboot -i >/dev/null 2>&1
+            WINEPREFIX="$template" "$wine64" wineboot -i >/dev/null 2>&1
         else
             WINEPREFIX="$template" wineboot -i >/dev/null 2>&1
         fi
