@@ -38,7 +38,9 @@ extern "C" {
  * records `mode` for later writes (1 forces data bits 5 to 7 on). On the
  * NT family the port is reached through the giveio driver or, where that
  * cannot load (64-bit Windows), through InpOut32's inpout32.dll in the
- * DLL's own folder; ZorikApi.ini's [Port] Access= may choose one.
+ * DLL's own folder; ZorikApi.ini's [Port] Access= may choose one. The x64
+ * library reaches it only through InpOut32's inpoutx64.dll in its own
+ * folder (Access=giveio is refused there).
  * Returns 1 when the port may be used, 0 when not; on failure the operator
  * has already seen a message box. A bad Base in ZorikApi.ini is one such
  * failure, and then no function touches any port. */

@@ -39,7 +39,7 @@ endforeach()
 target_compile_definitions(wine_port_emulator_test PRIVATE
     ZORIK_INPOUT_STANDINS="Z:${ZORIK_INPOUT_STANDINS}")
 
-zorik_wine_test(inpoutx64 wine_port_emulator_test "InpOutX64.*" win10)
+zorik_wine_test(inpoutx64 wine_port_emulator_test "InpOutX64.*" win10 WIN64)
 
 # The Visual Studio x64 caller: clang for the Microsoft x64 ABI, no C
 # runtime, bound through the x64 ZorikApi.lib by lld-link (a test of its
@@ -70,5 +70,5 @@ add_test(NAME ${ZORIK_TEST_TAG}.msvc_client_link
          COMMAND ${client_link} /out:${PROJECT_BINARY_DIR}/bin/zorik_msvc_linked.exe
                  ${client_build}/linked.obj $<TARGET_LINKER_FILE:ZorikApi> ${client_build}/kernel32.lib)
 set_tests_properties(${ZORIK_TEST_TAG}.msvc_client_link PROPERTIES FIXTURES_SETUP msvc_clients_x64)
-zorik_wine_test(msvc_clients wine_port_emulator_test "InpOutX64MsvcClients.*" win10)
+zorik_wine_test(msvc_clients wine_port_emulator_test "InpOutX64MsvcClients.*" win10 WIN64)
 set_tests_properties(${ZORIK_TEST_TAG}.msvc_clients PROPERTIES FIXTURES_REQUIRED msvc_clients_x64)
