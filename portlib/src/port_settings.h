@@ -1,4 +1,4 @@
-// The seam between the channel logic and wherever its one setting is kept:
+// The seam between the channel logic and wherever its settings are kept:
 // the Base and Access keys of the [Port] section of ZorikApi.ini beside
 // the DLL.
 #pragma once
