@@ -17,8 +17,10 @@
 
 /* No build of ZorikApi.dll serves ARM, ARM64EC or Itanium programs (a
  * parallel port and its driver are x86 and x64 things); such a program
- * would otherwise only learn so from its linker or loader. */
-#if !(defined(_M_IX86) || defined(__i386__) || defined(_M_X64) || defined(__x86_64__)) || defined(_M_ARM64EC)
+ * would otherwise only learn so from its linker or loader. A resource
+ * script that includes this header names no processor. */
+#if !defined(RC_INVOKED) && \
+    (!(defined(_M_IX86) || defined(__i386__) || defined(_M_X64) || defined(__x86_64__)) || defined(_M_ARM64EC))
 #error "ZorikApi.dll is for x86 and x64 programs only: build this program for x86 (Win32) or x64"
 #endif
 
