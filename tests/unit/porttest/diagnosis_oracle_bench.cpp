@@ -11,6 +11,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 using namespace zorik;
 using namespace zorik::oracle;
@@ -28,15 +29,26 @@ void printCycles(int cycles)
 void printRows(const char* title, const std::vector<Row>& rows, int seeds)
 {
     std::printf("\n%s (%d seeds)\n", title, seeds);
-    std::printf("%-58s %7s %7s %7s %6s %6s %6s %8s\n", "fault", "median", "p99", "max", "wrong", "flaky", "end",
-                "interval");
+    std::printf("%-58s %7s %7s %7s %6s %6s %6s %7s %8s\n", "fault", "median", "p99", "max", "wrong", "flaky", "end",
+                "changed", "interval");
     for (const Row& row : rows) {
         const Figures figures = run(row, seeds);
-        std::printf("%-58s", row.settings);
+        std::string name = row.settings;
+        if (row.change.then != nullptr) {
+            name += (row.change.period > 0 ? " <-> " : " -> ") + std::string(row.change.then);
+            name += row.change.period > 0 ? " every " + std::to_string(row.change.period)
+                                          : " at " + std::to_string(row.change.changeAt);
+        }
+        if (row.patterns == Patterns::Worker)
+            name += ", rand()";
+        std::printf("%-58s", name.c_str());
         printCycles(figures.quantile(0.5));
         printCycles(figures.quantile(0.99));
         printCycles(figures.quantile(1.0));
-        std::printf(" %6d %6d %6d", figures.wrongOnTheWay, figures.intermittentOnTheWay, figures.wrongAtEnd);
+        std::printf(" %6d %6d %6d %7d", figures.wrongOnTheWay, figures.intermittentOnTheWay, figures.wrongAtEnd,
+                    figures.changed);
+        if (row.change.then != nullptr && row.change.period == 0)
+            std::printf(" since within 3: %d, changes not 1: %d", figures.sinceNear, figures.changesOff);
         if (row.rateChannel >= 0)
             std::printf(" %7.1f%%", 100.0 * figures.rateHeld / seeds);
         if (row.flipChannel >= 0)
@@ -51,6 +63,7 @@ void printRows(const char* title, const std::vector<Row>& rows, int seeds)
 int main(int argc, char** argv)
 {
     const int seeds = argc > 1 ? std::atoi(argv[1]) : 1000;
+    const int longSeeds = argc > 2 ? std::atoi(argv[2]) : seeds;
     std::printf("Diagnosis oracle: cycles to the right finding; wrong = seeds named anything but undetermined and\n"
                 "the right finding on the way, flaky = of those named intermittent, end = not right at the end\n");
     printRows("Rules of up to two variables, 60 cycles", fixedRuleRows(), seeds);
@@ -75,6 +88,18 @@ int main(int argc, char** argv)
 
     std::vector<Row> healthy = {{"healthy", {OK, OK, OK}, 10000}};
     printRows("A healthy unit, 10,000 cycles", healthy, seeds);
+
+    // Cycles counted from the change; changed = seeds told a change on an
+    // input that never changed.
+    for (Patterns patterns : {Patterns::Oracle, Patterns::Worker}) {
+        printRows("A unit that changes once, followed 300 cycles (cycles after the change)", changeRows(patterns),
+                  seeds);
+        printRows("Input 1 stuck off 100 cycles, healthy 100, for 5,000 cycles (cycles to intermittent between both)",
+                  {flappingRow(patterns)}, seeds);
+    }
+    std::vector<Row> long_ = {{"healthy", {OK, OK, OK}, 100000}, {"flaky=1:20%", {OK, FLAKY, OK}, 100000},
+                              {"cross=0:2,flaky=0:5%", {crossed(2), OK, crossed(0)}, 100000}};
+    printRows("Units that never change, 100,000 cycles (changed: seeds told a change)", long_, longSeeds);
 
     // The cost of one reading to the diagnosis, a named crossed input.
     Bench bench("cross=0:2,flaky=0:1%", 1);
