@@ -248,12 +248,12 @@ void appendCycle(std::string& text, std::uint32_t cycle)
 // Since when the present finding holds and what it was before:
 // ", 14:32:10부터 (사이클 5,001), 그 전 정상". Only for an input that
 // changed; a flapping one says how often instead.
-void appendSince(std::string& text, const InputFinding& input)
+void appendSince(std::string& text, const InputFinding& input, bool withTime)
 {
     if (input.changes == 0 || input.flapping)
         return;
     text += ", ";
-    if (input.sinceTime.year != 0) {
+    if (withTime && input.sinceTime.year != 0) {
         appendDecimal(text, input.sinceTime.hour, 2);
         text += ':';
         appendDecimal(text, input.sinceTime.minute, 2);
@@ -307,10 +307,12 @@ bool isFault(Finding finding)
     return finding != Finding::Ok && finding != Finding::Undetermined;
 }
 
-// How much the line says of each input: where to look, since when.
+// How much the line says of each input: where to look, since when (with
+// the time or only the cycle).
 struct Detail {
     bool where;
     bool since;
+    bool time;
 };
 
 std::string lineOf(const InputFinding (&inputs)[Diagnosis::kInputs], Detail detail)
@@ -331,7 +333,7 @@ std::string lineOf(const InputFinding (&inputs)[Diagnosis::kInputs], Detail deta
             text += ' ';
             appendShortName(text, nameOf(input));
             if (detail.since)
-                appendSince(text, input);
+                appendSince(text, input, detail.time);
             continue;
         }
         if (input.flapping) {
@@ -351,7 +353,7 @@ std::string lineOf(const InputFinding (&inputs)[Diagnosis::kInputs], Detail deta
             text += "  ";
         appendFinding(text, input, c, paired, full);
         if (detail.since)
-            appendSince(text, input);
+            appendSince(text, input, detail.time);
     }
     return text;
 }
@@ -375,8 +377,8 @@ std::string formatFindingLine(const Diagnosis& diagnosis)
     InputFinding inputs[Diagnosis::kInputs];
     for (int c = 0; c < Diagnosis::kInputs; ++c)
         inputs[c] = diagnosis.input(c);
-    // Where to look goes first, then since when.
-    const Detail details[] = {{true, true}, {false, true}, {false, false}};
+    // Where to look goes first, then the time, then since when.
+    const Detail details[] = {{true, true, true}, {false, true, true}, {false, true, false}, {false, false, false}};
     std::string line;
     for (const Detail& detail : details) {
         line = lineOf(inputs, detail);

@@ -22,7 +22,8 @@ inline constexpr std::size_t kFindingLineCharacters = 70;
 // its new rule is still being learnt ("입력 1 판정 중, ..."); a flapping
 // input says between what and how often ("입력 1 간헐 불량(항상 꺼짐/정상,
 // 12회 바뀜): 1번 접촉 불량 확인").
-// When the findings do not fit, where to look goes first, then since when.
+// When the findings do not fit, where to look goes first, then the time
+// ("사이클 5,001부터"), then since when.
 // Empty when every input is ok or undetermined and never changed: a passing unit's dialog
 // reads as it always did.
 std::string formatFindingLine(const Diagnosis& diagnosis);

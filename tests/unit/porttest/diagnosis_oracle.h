@@ -192,6 +192,8 @@ struct Row {
     // `inputs` on the inputs that differ.
     Change change = Change();
     Expected before[3] = {};
+    // False: only the end is looked at (a long run's changes and finding).
+    bool watch = true;
 };
 
 struct Figures {
@@ -245,7 +247,7 @@ inline Figures run(const Row& row, int seeds)
     // Before a change the unit is one that never changes, which the rows
     // without a change hold to account; from shortly before it every
     // cycle is looked at.
-    const int watchFrom = changeAt > 50 ? changeAt - 50 : 1;
+    const int watchFrom = !row.watch ? row.cycles + 1 : changeAt > 50 ? changeAt - 50 : 1;
     for (int seed = 1; seed <= seeds; ++seed) {
         Bench bench(row.settings, static_cast<std::uint64_t>(seed), row.wired, row.patterns, row.change);
         int right[3] = {INT_MAX, INT_MAX, INT_MAX};
@@ -450,7 +452,7 @@ inline std::vector<Row> glitchRows()
 inline Row changeRow(const char* before, const char* after, Expected (&&was)[3], Expected (&&is)[3], int n,
                      Patterns patterns)
 {
-    Row row{before, {is[0], is[1], is[2]}, n + 300};
+    Row row{before, {is[0], is[1], is[2]}, n + 200};
     row.patterns = patterns;
     row.change.then = after;
     row.change.changeAt = n;
@@ -470,10 +472,11 @@ inline std::vector<Row> changeRows(Patterns patterns)
     return rows;
 }
 
-// Input 1 stuck off for 100 cycles, healthy for 100, and so on for 5,000.
-inline Row flappingRow(Patterns patterns)
+// Input 1 stuck off for 100 cycles, healthy for 100, and so on for 5,000
+// (or `cycles`).
+inline Row flappingRow(Patterns patterns, int cycles = 5000)
 {
-    Row row{"stuck-off=1", {OK, OK, OK}, 5000};
+    Row row{"stuck-off=1", {OK, OK, OK}, cycles};
     row.patterns = patterns;
     row.change.then = "healthy";
     row.change.period = 100;
@@ -481,6 +484,17 @@ inline Row flappingRow(Patterns patterns)
     row.before[1] = OFF;
     row.before[2] = OK;
     return row;
+}
+
+// Units that never change, 100,000 cycles, looked at only at the end.
+inline std::vector<Row> longRows()
+{
+    std::vector<Row> rows = {{"healthy", {OK, OK, OK}, 100000},
+                             {"flaky=1:20%", {OK, FLAKY, OK}, 100000},
+                             {"cross=0:2,flaky=0:5%", {crossed(2), OK, crossed(0)}, 100000}};
+    for (Row& row : rows)
+        row.watch = false;
+    return rows;
 }
 
 } // namespace zorik::oracle
