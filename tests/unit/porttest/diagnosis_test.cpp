@@ -674,31 +674,54 @@ int sharpCycle(const std::vector<unsigned>& patterns, int c, int from)
     return cycle;
 }
 
-// feed() with a clock and a unit that may change with the cycle.
-std::uint64_t feedChanging(Diagnosis& diagnosis, int cycles, const std::function<int(unsigned, int, int)>& shown,
-                           int channel)
-{
-    zorik::sim::SplitMix patterns(99);
-    unsigned previous = 0;
-    std::uint64_t disagreements = 0;
-    for (int cycle = 1; cycle <= cycles; ++cycle) {
-        diagnosis.cycleBegun(static_cast<std::uint32_t>(cycle));
-        const unsigned pattern = static_cast<unsigned>(patterns.below(8));
+// feed() with a clock and a unit that may change with the cycle, a cycle
+// at a time.
+class ChangingFeed {
+public:
+    ChangingFeed(Diagnosis& diagnosis, std::function<int(unsigned, int, int)> shown)
+        : m_diagnosis(diagnosis), m_shown(std::move(shown))
+    {
+    }
+
+    // The next cycle; its disagreements on `channel`.
+    std::uint64_t cycle(int channel)
+    {
+        const int cycle = ++m_cycle;
+        std::uint64_t disagreements = 0;
+        m_diagnosis.cycleBegun(static_cast<std::uint32_t>(cycle));
+        const unsigned pattern = static_cast<unsigned>(m_patterns.below(8));
         for (int c = 0; c < 3; ++c) {
             Reading reading;
             reading.cycle = static_cast<std::uint32_t>(cycle);
             reading.channel = c;
             const unsigned mask = (2u << c) - 1;
-            reading.outputs = (pattern & mask) | (previous & ~mask);
+            reading.outputs = (pattern & mask) | (m_previous & ~mask);
             reading.outputsDriven = cycle == 1 ? mask : 7;
-            reading.previousOutput = cycle == 1 ? -1 : static_cast<int>((previous >> c) & 1u);
-            reading.input = shown(reading.outputs | ((previous >> c) & 1u) << 3, c, cycle);
+            reading.previousOutput = cycle == 1 ? -1 : static_cast<int>((m_previous >> c) & 1u);
+            reading.input = m_shown(reading.outputs | ((m_previous >> c) & 1u) << 3, c, cycle);
             reading.disagreement = reading.input != reading.output();
             disagreements += reading.disagreement && c == channel;
-            diagnosis.reading(reading);
+            m_diagnosis.reading(reading);
         }
-        previous = pattern;
+        m_previous = pattern;
+        return disagreements;
     }
+
+private:
+    Diagnosis& m_diagnosis;
+    std::function<int(unsigned, int, int)> m_shown;
+    zorik::sim::SplitMix m_patterns{99};
+    unsigned m_previous = 0;
+    int m_cycle = 0;
+};
+
+std::uint64_t feedChanging(Diagnosis& diagnosis, int cycles, const std::function<int(unsigned, int, int)>& shown,
+                           int channel)
+{
+    ChangingFeed feed(diagnosis, shown);
+    std::uint64_t disagreements = 0;
+    for (int cycle = 1; cycle <= cycles; ++cycle)
+        disagreements += feed.cycle(channel);
     return disagreements;
 }
 
@@ -786,6 +809,34 @@ TEST(Diagnosis, ResultFileAndLineSaySinceWhenAndWhatBefore)
               "\xC0\xD4\xB7\xC2 1 \xC7\xD7\xBB\xF3 \xB2\xA8\xC1\xFC: 1\xB9\xF8 \xB9\xE8\xBC\xB1 \xC8\xAE\xC0\xCE, " +
                   timeOf(1600 + stuckAt) + "\xBA\xCE\xC5\xCD (\xBB\xE7\xC0\xCC\xC5\xAC " + thousands(stuckAt) +
                   "), \xB1\xD7 \xC0\xFC \xC1\xA4\xBB\xF3");
+
+    // Input 1 inverted from cycle 700: every reading tells the two rules
+    // apart, so the change shows at once. While the new rule is learnt the
+    // input is undetermined and the line says it is being judged
+    // (입력 1 판정 중, T부터 (사이클 700), 그 전 정상); then it is inverted.
+    Diagnosis inverted(&clock);
+    ChangingFeed feed(inverted, [](unsigned x, int c, int cycle) { return c == 1 && cycle >= 700 ? 1 - bit(x, 1) : bit(x, c); });
+    int cycle = 0;
+    bool learning = false;
+    while (++cycle < 800 && !learning) {
+        feed.cycle(1);
+        learning = inverted.input(1).changes == 1 && inverted.input(1).finding == Finding::Undetermined;
+    }
+    ASSERT_TRUE(learning);
+    const std::string judged = sectionOf(zorik::formatResultFile(zorik::SummaryFigures{}, inverted, {}), 1);
+    EXPECT_EQ(valueOf(judged, "Finding"), "undetermined");
+    EXPECT_EQ(valueOf(judged, "Rule"), "(none)");
+    EXPECT_EQ(valueOf(judged, "Since"), "700");
+    EXPECT_EQ(valueOf(judged, "Before"), "ok");
+    EXPECT_EQ(zorik::formatFindingLine(inverted),
+              "\xC0\xD4\xB7\xC2 1 \xC6\xC7\xC1\xA4 \xC1\xDF, " + timeOf(3200 + 700) +
+                  "\xBA\xCE\xC5\xCD (\xBB\xE7\xC0\xCC\xC5\xAC 700), \xB1\xD7 \xC0\xFC \xC1\xA4\xBB\xF3");
+    while (++cycle < 800)
+        feed.cycle(1);
+    const std::string named = sectionOf(zorik::formatResultFile(zorik::SummaryFigures{}, inverted, {}), 1);
+    EXPECT_EQ(valueOf(named, "Finding"), "inverted");
+    EXPECT_EQ(valueOf(named, "Since"), "700");
+    EXPECT_EQ(valueOf(named, "Changes"), "1");
 
     Diagnosis flapping;
     feedChanging(
