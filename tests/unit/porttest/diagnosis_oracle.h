@@ -246,8 +246,9 @@ inline Figures run(const Row& row, int seeds)
     const int changeAt = changes && !flapping ? row.change.changeAt : 0;
     // Before a change the unit is one that never changes, which the rows
     // without a change hold to account; from shortly before it every
-    // cycle is looked at.
-    const int watchFrom = !row.watch ? row.cycles + 1 : changeAt > 50 ? changeAt - 50 : 1;
+    // cycle is looked at, on the inputs that change (the others, which
+    // never change, are looked at at the end).
+    const int watchFrom = !row.watch ? row.cycles + 1 : changeAt > 10 ? changeAt - 10 : 1;
     for (int seed = 1; seed <= seeds; ++seed) {
         Bench bench(row.settings, static_cast<std::uint64_t>(seed), row.wired, row.patterns, row.change);
         int right[3] = {INT_MAX, INT_MAX, INT_MAX};
@@ -270,6 +271,8 @@ inline Figures run(const Row& row, int seeds)
             if (cycle < watchFrom)
                 continue;
             for (int c = 0; c < 3; ++c) {
+                if (changes && !underTest[c])
+                    continue;
                 const Expected& expected = row.inputs[c];
                 const InputFinding input = bench.diagnosis.input(c);
                 if (flapping && underTest[c]) {
