@@ -244,7 +244,7 @@ void Diagnosis::reading(const Reading& reading)
     testForChange(input, c, combination, level);
     if (input.flapping && !input.learning && present.named) {
         std::uint64_t longest = 0;
-        for (int back = 1; back <= input.historyCount && back <= 4; ++back) {
+        for (int back = 1; back <= input.historyCount && back <= input.flapSegments && back <= 4; ++back) {
             const std::uint64_t known = lastSegment(input, back).known;
             longest = known > longest ? known : longest;
         }
@@ -488,6 +488,9 @@ void Diagnosis::settleChange(Input& input, int channel)
         return;
     }
     if (input.flapping || (input.historyCount >= 2 && lastSegment(input, 2).name == name)) {
+        // The segments since it began to flap: the one it left and came
+        // back from first.
+        input.flapSegments = input.flapping ? input.flapSegments + 1 : 1;
         input.flapping = true;
         input.between[0] = last.name;
         input.between[1] = name;
@@ -518,6 +521,9 @@ void Diagnosis::moveStart(Input& input, int channel, std::uint32_t cycle, DateTi
         --last.known;
         ++k;
     }
+    // Readings taken out may leave another rule as good as the named one:
+    // the next reading weighs them all again.
+    present.steady = false;
     if (k >= input.recentCount || k < oldest)
         return;
     present.firstRecent = k;

@@ -141,7 +141,9 @@ public:
     static constexpr int kHistory = 8;
     static constexpr int kRecent = 128;
     // A flapping input is taken to have settled once its present segment
-    // has lasted this many times the longest of the segments before it.
+    // has lasted this many times the longest of the (last four) segments
+    // since it began to flap: a unit that held for hours, broke for a
+    // minute and came back is settled minutes later, not hours.
     static constexpr std::uint64_t kSettledTimes = 4;
 
     explicit Diagnosis(DateTimeSource* clock = nullptr) : m_clock(clock) {}
@@ -220,6 +222,7 @@ private:
         int historyNext = 0;
         int historyCount = 0;
         bool flapping = false;
+        int flapSegments = 0; // segments ended since it began to flap
         FindingName between[2];
         // The cycles where the last change may have begun (both rules fit
         // the readings there), to be shared with another input's change.

@@ -855,6 +855,22 @@ TEST(Diagnosis, ResultFileAndLineSaySinceWhenAndWhatBefore)
     EXPECT_EQ(valueOf(input2, "Before"), "stuck-on");
     EXPECT_EQ(valueOf(input2, "Rule"), "out2"); // healthy again since about cycle 901
     EXPECT_EQ(valueOf(input2, "SinceTime"), "(none)"); // no clock
+    // Healthy for 1,000 cycles, stuck on and healthy by turns for 100
+    // each, healthy from cycle 1,301 on for good: once the present segment
+    // has lasted four times the longest since the flapping began (100
+    // cycles, not the first 1,000), the input is ok again, flapping before.
+    Diagnosis settled;
+    feedChanging(
+        settled, 1900,
+        [](unsigned x, int c, int cycle) {
+            return c == 2 && cycle > 1000 && cycle <= 1300 && (cycle - 1) / 100 % 2 == 0 ? 1 : bit(x, c);
+        },
+        2);
+    const std::string calm = sectionOf(zorik::formatResultFile(zorik::SummaryFigures{}, settled, {}), 2);
+    EXPECT_EQ(valueOf(calm, "Finding"), "ok");
+    EXPECT_EQ(valueOf(calm, "Between"), "(none)");
+    EXPECT_EQ(valueOf(calm, "Changes"), "4");
+    EXPECT_EQ(valueOf(calm, "Before"), "stuck-on");
     // 입력 2 간헐 불량(항상 켜짐/정상, 9회 바뀜): 2번 접촉 불량 확인
     EXPECT_EQ(zorik::formatFindingLine(flapping),
               "\xC0\xD4\xB7\xC2 2 \xB0\xA3\xC7\xE6 \xBA\xD2\xB7\xAE(\xC7\xD7\xBB\xF3 \xC4\xD1\xC1\xFC/\xC1\xA4\xBB\xF3, 9\xC8\xB8 "
