@@ -10,6 +10,7 @@
 #include "framework/windows_journal_files.h"
 #include "log_listener.h"
 #include "diagnosis.h"
+#include "local_date_time.h"
 #include "loopback_dialog.h"
 #include "loopback_log.h"
 #include "reading.h"
@@ -127,7 +128,8 @@ private:
     // Where each reading goes after the tally (reading.h): the journal,
     // the log, the diagnosis.
     zorik::LogListener m_logListener;
-    zorik::Diagnosis m_diagnosis;
+    LocalDateTime m_cycleClock; // when each cycle began, for the diagnosis's since when
+    zorik::Diagnosis m_diagnosis{&m_cycleClock};
     zorik::ReadingStream m_readings;
 
     void WriteOutput(int channel);

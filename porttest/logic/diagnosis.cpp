@@ -146,14 +146,59 @@ bool onlyOwnOutputFits(const std::uint64_t (&misses)[kSmallRules], std::uint64_t
     return majority == own || isSmallRule(majority) || majorityMisses >= Diagnosis::kMargin;
 }
 
+bool fits(RuleTable table, int combination, int level)
+{
+    return static_cast<int>((table >> combination) & 1u) == level;
+}
+
+// Two findings flapped between, in an order that does not flap with them:
+// ok last, else as the findings are numbered.
+void orderBetween(FindingName (&between)[2])
+{
+    const bool swap = between[0].finding == Finding::Ok ||
+                      (between[1].finding != Finding::Ok && between[1].finding < between[0].finding);
+    if (swap) {
+        const FindingName first = between[0];
+        between[0] = between[1];
+        between[1] = first;
+    }
+}
+
 } // namespace
+
+bool operator==(const FindingName& a, const FindingName& b)
+{
+    return a.finding == b.finding && a.output == b.output && a.outputs[0] == b.outputs[0] &&
+           a.outputs[1] == b.outputs[1];
+}
+
+void Diagnosis::cycleBegun(std::uint32_t cycle)
+{
+    static_cast<void>(cycle);
+    if (m_clock == nullptr)
+        return;
+    const DateTime now = m_clock->now();
+    LockHold hold(m_lock);
+    m_cycleTime = now;
+}
+
+void Diagnosis::addReading(Counts& counts, int combination, int level, int own, bool known)
+{
+    ++counts.readings;
+    if (level != own)
+        ++counts.ownMissed;
+    if (known) {
+        ++counts.known;
+        ++counts.seen[combination][level];
+    }
+}
 
 void Diagnosis::reading(const Reading& reading)
 {
     if (reading.channel < 0 || reading.channel >= kInputs)
         return;
     const int c = reading.channel;
-    const int input = reading.input != 0 ? 1 : 0;
+    const int level = reading.input != 0 ? 1 : 0;
     const int own = static_cast<int>((reading.outputs >> c) & 1u);
     // A switch the run has not driven yet may not show what the unit gets,
     // and a run's first level has no level before it: such a reading says
@@ -163,16 +208,328 @@ void Diagnosis::reading(const Reading& reading)
     const int combination = static_cast<int>(reading.outputs & 7u) | (reading.previousOutput == 1 ? 8 : 0);
 
     LockHold hold(m_lock);
-    Counts& counts = m_inputs[c];
-    ++counts.readings;
+    Input& input = m_inputs[c];
+    ++input.readings;
     if (reading.disagreement)
-        ++counts.disagreements;
-    if (input != own)
-        ++counts.ownMissed;
-    if (known) {
-        ++counts.seen[combination][input];
-        decide(counts, c);
+        ++input.disagreements;
+    Counts& present = input.present;
+    if (present.readings == 0) {
+        present.firstCycle = reading.cycle;
+        present.firstTime = m_cycleTime;
+        present.firstRecent = input.recentCount;
     }
+    addReading(present, combination, level, own, known);
+    if (!known)
+        return;
+    input.recent[input.recentCount % kRecent] = {reading.cycle, static_cast<std::uint8_t>(combination),
+                                                 static_cast<std::uint8_t>(level), m_cycleTime};
+    ++input.recentCount;
+    // A steady rule that fits the reading stays what it is: the rule of
+    // a healthy input, or any fixed fault, costs a comparison a reading.
+    const RuleTable namedBefore = present.namedTable;
+    const bool wasNamed = present.named;
+    if (!(present.steady && fits(present.namedTable, combination, level)))
+        decide(present, c);
+    if (input.learning) {
+        if (present.named)
+            settleChange(input, c);
+        return;
+    }
+    if (wasNamed && present.namedTable != namedBefore) {
+        // Renamed within the segment: the test starts again on the new rule.
+        input.excursion = false;
+        input.cusum = 0;
+        input.ratesFor = ~std::uint64_t(0);
+    }
+    testForChange(input, c, combination, level);
+    if (input.flapping && !input.learning && present.named) {
+        std::uint64_t longest = 0;
+        for (int back = 1; back <= input.historyCount && back <= input.flapSegments && back <= 4; ++back) {
+            const std::uint64_t known = lastSegment(input, back).known;
+            longest = known > longest ? known : longest;
+        }
+        if (present.known > kSettledTimes * longest)
+            input.flapping = false;
+    }
+}
+
+// The sequential test. A CUSUM of the present rule's misses (a miss
+// weighs log2(p1 / p0), a reading it fits log2((1 - p1) / (1 - p0)), p0
+// the segment's exception rate, p1 one in two) finds where a run of misses
+// began: its excursion from zero, from the miss that started it, is the
+// candidate new segment, counted beside the present one. The change is
+// told when the readings are 2^kChangeBits likelier split there (the
+// present rule before, at its own rate; the best rule of the candidate
+// after, at its own) than under the present rule throughout.
+void Diagnosis::testForChange(Input& input, int channel, int combination, int level)
+{
+    Counts& present = input.present;
+    if (!present.named)
+        return;
+    const RuleTable table = present.namedTable;
+    const bool miss = !fits(table, combination, level);
+    const int own = static_cast<int>((combination >> channel) & 1);
+    if (!input.excursion) {
+        if (!miss)
+            return;
+        // The weights follow the segment's rate between excursions: the
+        // misses of a change do not dull the test that finds it.
+        const std::uint64_t exceptions = tableMisses(present.seen, table) - 1;
+        const std::uint64_t known = present.known - 1;
+        if (exceptions != input.ratesFor || known >= 2 * input.ratesKnown) {
+            input.ratesFor = exceptions;
+            input.ratesKnown = known;
+            double p0 = (static_cast<double>(exceptions) + 1) / (static_cast<double>(known) + 2);
+            if (p0 < 1.0 / 4096)
+                p0 = 1.0 / 4096;
+            input.testable = p0 < 0.4;
+            input.missBits = log2Of(0.5 / p0);
+            input.hitBits = log2Of((1 - p0) / 0.5);
+        }
+        if (!input.testable)
+            return;
+        input.excursion = true;
+        input.cusum = input.missBits;
+        input.candidate = Counts();
+        input.candidate.firstCycle = input.recent[(input.recentCount - 1) % kRecent].cycle;
+        input.candidate.firstTime = m_cycleTime;
+        input.candidate.firstRecent = input.recentCount - 1;
+        addReading(input.candidate, combination, level, own, true);
+        return;
+    }
+    input.cusum += miss ? input.missBits : -input.hitBits;
+    if (input.cusum <= 0) {
+        input.cusum = 0;
+        input.excursion = false;
+        return;
+    }
+    addReading(input.candidate, combination, level, own, true);
+    const std::uint64_t candidateMisses = tableMisses(input.candidate.seen, table);
+    if (candidateMisses < kMargin)
+        return;
+    const std::uint64_t allMisses = tableMisses(present.seen, table);
+    const double gain = bitsAgainst(allMisses, present.known) -
+                        bitsAgainst(allMisses - candidateMisses, present.known - input.candidate.known);
+    if (gain < kChangeBits)
+        return;
+    std::uint64_t misses[kSmallRules];
+    smallRuleMisses(input.candidate.seen, misses);
+    std::uint64_t best = candidateMisses;
+    for (std::uint64_t missed : misses)
+        best = missed < best ? missed : best;
+    if (gain - bitsAgainst(best, input.candidate.known) >= kChangeBits)
+        tellChange(input, channel);
+}
+
+Diagnosis::Segment& Diagnosis::lastSegment(Input& input, int back)
+{
+    return input.history[(input.historyNext - back + 2 * kHistory) % kHistory];
+}
+
+const Diagnosis::Segment& Diagnosis::lastSegment(const Input& input, int back)
+{
+    return input.history[(input.historyNext - back + 2 * kHistory) % kHistory];
+}
+
+// The present segment ends where the candidate began; the candidate's
+// readings are the new segment's first, its rule not named yet.
+void Diagnosis::tellChange(Input& input, int channel)
+{
+    Counts old = input.present;
+    const Counts& next = input.candidate;
+    old.readings -= next.readings;
+    old.ownMissed -= next.ownMissed;
+    old.known -= next.known;
+    for (int x = 0; x < kRuleCombinations; ++x) {
+        old.seen[x][0] -= next.seen[x][0];
+        old.seen[x][1] -= next.seen[x][1];
+    }
+    Segment& segment = input.history[input.historyNext];
+    input.historyNext = (input.historyNext + 1) % kHistory;
+    if (input.historyCount < kHistory)
+        ++input.historyCount;
+    segment.firstCycle = old.firstCycle;
+    segment.lastCycle = next.firstCycle - 1;
+    segment.firstTime = old.firstTime;
+    segment.name = nameOf(old, channel);
+    segment.table = old.namedTable;
+    segment.known = old.known;
+    input.previous = old;
+    input.present = next;
+    input.candidate = Counts();
+    input.excursion = false;
+    input.cusum = 0;
+    input.ratesFor = ~std::uint64_t(0);
+    input.ratesKnown = 0;
+    input.learning = true;
+    ++input.changes;
+    decide(input.present, channel);
+    if (input.present.named)
+        settleChange(input, channel);
+}
+
+namespace {
+
+// One reading moved between two segments' counts (`sign` +1: added).
+void moveReading(std::uint64_t (&seen)[kRuleCombinations][2], std::uint64_t& known, std::uint64_t& readings,
+                 std::uint64_t& ownMissed, int combination, int level, int own, int sign)
+{
+    const std::uint64_t step = static_cast<std::uint64_t>(static_cast<std::int64_t>(sign));
+    seen[combination][level] += step;
+    known += step;
+    readings += step;
+    if (level != own)
+        ownMissed += step;
+}
+
+} // namespace
+
+// The new segment's rule is named. The change began somewhere in the
+// readings before the candidate's first: moving the start back by a
+// reading the new rule misses costs a miss, by one the old rule misses
+// saves one, and the start is where the two together miss least, the
+// middle of the readings where they tie (both rules fit them, so nothing
+// tells where in them it began), or of the cycles where its ties and
+// those of another input's change at the same time overlap: a unit that
+// changes often changes several inputs at once. The readings move to the
+// new segment, and the old one is named again without them. The same
+// finding as before: no change after all (a burst of exceptions), and the
+// two segments join again.
+void Diagnosis::settleChange(Input& input, int channel)
+{
+    Segment& last = lastSegment(input);
+    Counts& present = input.present;
+    Counts& previous = input.previous;
+    input.learning = false;
+    const std::uint64_t start = present.firstRecent;
+    std::uint64_t earliest = previous.firstRecent;
+    if (input.recentCount > kRecent && input.recentCount - kRecent > earliest)
+        earliest = input.recentCount - kRecent;
+    long cost = 0;
+    long least = 0;
+    std::uint64_t latest = start; // the tie nearest the candidate's start
+    std::uint64_t first = start;  // and how far back it reaches
+    for (std::uint64_t k = start; k > earliest; --k) {
+        const Recent& recent = input.recent[(k - 1) % kRecent];
+        cost += (fits(present.namedTable, recent.combination, recent.level) ? 0 : 1) -
+                (fits(last.table, recent.combination, recent.level) ? 0 : 1);
+        if (cost < least) {
+            least = cost;
+            latest = k - 1;
+            first = k - 1;
+        } else if (cost == least && first == k) {
+            first = k - 1;
+        } else if (cost > least + static_cast<long>(kMargin) * 4) {
+            break; // well into the old rule's readings
+        }
+    }
+    std::uint64_t since = (first + latest) / 2;
+    input.tieFirst = input.recent[first % kRecent].cycle;
+    input.tieLast = input.recent[latest % kRecent].cycle;
+    input.tieKnown = true;
+    for (Input& other : m_inputs) {
+        if (&other == &input || !other.tieKnown || other.learning || other.tieLast < input.tieFirst ||
+            other.tieFirst > input.tieLast)
+            continue;
+        input.tieFirst = other.tieFirst > input.tieFirst ? other.tieFirst : input.tieFirst;
+        input.tieLast = other.tieLast < input.tieLast ? other.tieLast : input.tieLast;
+    }
+    const std::uint32_t sinceCycle = input.tieFirst + (input.tieLast - input.tieFirst) / 2;
+    while (since > first && input.recent[since % kRecent].cycle > sinceCycle)
+        --since;
+    while (since < latest && input.recent[since % kRecent].cycle < sinceCycle)
+        ++since;
+    for (std::uint64_t k = since; k < start; ++k) {
+        const Recent& recent = input.recent[k % kRecent];
+        const int own = (recent.combination >> channel) & 1;
+        moveReading(present.seen, present.known, present.readings, present.ownMissed, recent.combination,
+                    recent.level, own, 1);
+        moveReading(previous.seen, previous.known, previous.readings, previous.ownMissed, recent.combination,
+                    recent.level, own, -1);
+    }
+    if (since < start) {
+        const Recent& recent = input.recent[since % kRecent];
+        present.firstCycle = recent.cycle;
+        present.firstTime = recent.time;
+        present.firstRecent = since;
+        last.lastCycle = recent.cycle - 1;
+    }
+    last.name = nameOf(previous, channel);
+    last.known = previous.known;
+    // The other inputs whose change shares these cycles begin where this
+    // one does.
+    for (int c = 0; c < kInputs; ++c) {
+        Input& other = m_inputs[c];
+        if (&other != &input && other.tieKnown && !other.learning && other.tieFirst <= input.tieFirst &&
+            other.tieLast >= input.tieLast) {
+            other.tieFirst = input.tieFirst;
+            other.tieLast = input.tieLast;
+            moveStart(other, c, present.firstCycle, present.firstTime);
+        }
+    }
+
+    const FindingName name = nameOf(present, channel);
+    if (name == last.name) {
+        Counts joined = previous;
+        joined.readings += present.readings;
+        joined.ownMissed += present.ownMissed;
+        joined.known += present.known;
+        for (int x = 0; x < kRuleCombinations; ++x) {
+            joined.seen[x][0] += present.seen[x][0];
+            joined.seen[x][1] += present.seen[x][1];
+        }
+        joined.steady = false;
+        input.present = joined;
+        input.historyNext = (input.historyNext - 1 + kHistory) % kHistory;
+        --input.historyCount;
+        --input.changes;
+        input.tieKnown = false;
+        decide(input.present, channel);
+        return;
+    }
+    if (input.flapping || (input.historyCount >= 2 && lastSegment(input, 2).name == name)) {
+        // The segments since it began to flap: the one it left and came
+        // back from first.
+        input.flapSegments = input.flapping ? input.flapSegments + 1 : 1;
+        input.flapping = true;
+        input.between[0] = last.name;
+        input.between[1] = name;
+        orderBetween(input.between);
+    }
+}
+
+// Another input's present segment begins at `cycle` instead: the readings
+// between the two starts (ties of its own, both its rules fit them) move
+// across.
+void Diagnosis::moveStart(Input& input, int channel, std::uint32_t cycle, DateTime time)
+{
+    Counts& present = input.present;
+    Segment& last = lastSegment(input);
+    std::uint64_t oldest = input.recentCount > kRecent ? input.recentCount - kRecent : 0;
+    std::uint64_t k = present.firstRecent;
+    while (k > oldest && input.recent[(k - 1) % kRecent].cycle >= cycle) {
+        --k;
+        const Recent& recent = input.recent[k % kRecent];
+        moveReading(present.seen, present.known, present.readings, present.ownMissed, recent.combination,
+                    recent.level, (recent.combination >> channel) & 1, 1);
+        ++last.known;
+    }
+    while (k < input.recentCount && input.recent[k % kRecent].cycle < cycle && present.known > 1) {
+        const Recent& recent = input.recent[k % kRecent];
+        moveReading(present.seen, present.known, present.readings, present.ownMissed, recent.combination,
+                    recent.level, (recent.combination >> channel) & 1, -1);
+        --last.known;
+        ++k;
+    }
+    // Readings taken out may leave another rule as good as the named one:
+    // the next reading weighs them all again.
+    present.steady = false;
+    if (k >= input.recentCount || k < oldest)
+        return;
+    present.firstRecent = k;
+    present.firstCycle = input.recent[k % kRecent].cycle;
+    present.firstTime = time;
+    last.lastCycle = present.firstCycle - 1;
 }
 
 // The rule. Against its readings every rule of up to two variables has a
@@ -232,8 +589,13 @@ void Diagnosis::decide(Counts& counts, int channel)
 
     // A named rule that still fits as well as any other cannot be displaced:
     // no proposal can be likelier than it.
+    // Steady: it fits as well as the table of majorities too. Both stay
+    // true through readings it fits, since every other rule's misses and
+    // the majorities' can only grow.
+    counts.steady = false;
     if (counts.named) {
         const std::uint64_t namedMisses = tableMisses(counts.seen, counts.namedTable);
+        counts.steady = namedMisses <= bestMisses && namedMisses <= majorityMisses;
         if (namedMisses <= bestMisses && (!settled || namedMisses <= majorityMisses))
             return;
     }
@@ -328,27 +690,10 @@ void nameRule(RuleTable table, int channel, InputFinding& result)
 
 } // namespace
 
-InputFinding Diagnosis::findingOf(const Counts& counts, int channel)
+namespace {
+
+void rateOf(InputFinding& result)
 {
-    InputFinding result;
-    result.readings = counts.readings;
-    result.disagreements = counts.disagreements;
-    if (!counts.named)
-        return result;
-    result.ruleTable = counts.namedTable;
-    result.rule = counts.namedRule;
-    nameRule(counts.namedTable, channel, result);
-    if (result.finding == Finding::Ok) {
-        // The own output is known on every reading, the run's first too.
-        result.judged = counts.readings;
-        result.exceptions = counts.ownMissed;
-        if (result.exceptions > 0)
-            result.finding = Finding::Intermittent;
-    } else {
-        for (int x = 0; x < kRuleCombinations; ++x)
-            result.judged += counts.seen[x][0] + counts.seen[x][1];
-        result.exceptions = tableMisses(counts.seen, counts.namedTable);
-    }
     // With no exception yet the interval still bounds the rate from above.
     if (result.judged > 0) {
         double low = 0;
@@ -358,14 +703,81 @@ InputFinding Diagnosis::findingOf(const Counts& counts, int channel)
         result.errorRateLow = 100.0 * low;
         result.errorRateHigh = 100.0 * high;
     }
+}
+
+} // namespace
+
+FindingName Diagnosis::nameOf(const Counts& counts, int channel)
+{
+    FindingName name;
+    if (!counts.named)
+        return name;
+    InputFinding finding;
+    nameRule(counts.namedTable, channel, finding);
+    if (finding.finding == Finding::Ok && counts.ownMissed > 0)
+        finding.finding = Finding::Intermittent;
+    name.finding = finding.finding;
+    name.output = finding.output;
+    name.outputs[0] = finding.outputs[0];
+    name.outputs[1] = finding.outputs[1];
+    return name;
+}
+
+InputFinding Diagnosis::findingOf(const Input& input, int channel)
+{
+    const Counts& counts = input.present;
+    InputFinding result;
+    result.readings = input.readings;
+    result.disagreements = input.disagreements;
+    result.since = counts.firstCycle;
+    result.sinceTime = counts.firstTime;
+    result.changes = input.changes;
+    if (input.historyCount > 0) {
+        result.hasBefore = true;
+        result.before = lastSegment(input).name;
+    }
+    if (counts.named) {
+        result.ruleTable = counts.namedTable;
+        result.rule = counts.namedRule;
+        nameRule(counts.namedTable, channel, result);
+        if (result.finding == Finding::Ok) {
+            // The own output is known on every reading, the run's first too.
+            result.judged = counts.readings;
+            result.exceptions = counts.ownMissed;
+            if (result.exceptions > 0)
+                result.finding = Finding::Intermittent;
+        } else {
+            result.judged = counts.known;
+            result.exceptions = tableMisses(counts.seen, counts.namedTable);
+        }
+    } else if (input.flapping) {
+        // A flapping input between two segments: held against the rule it
+        // last followed.
+        const RuleTable table = lastSegment(input).table;
+        result.ruleTable = table;
+        result.rule = ruleFormula(table, channel);
+        result.judged = counts.known;
+        result.exceptions = tableMisses(counts.seen, table);
+    } else {
+        return result;
+    }
+    if (input.flapping) {
+        result.finding = Finding::Intermittent;
+        result.output = -1;
+        result.outputs[0] = result.outputs[1] = -1;
+        result.flapping = true;
+        result.between[0] = input.between[0];
+        result.between[1] = input.between[1];
+    }
+    rateOf(result);
     return result;
 }
 
 void Diagnosis::reset()
 {
     LockHold hold(m_lock);
-    for (Counts& counts : m_inputs)
-        counts = Counts();
+    for (Input& input : m_inputs)
+        input = Input();
 }
 
 InputFinding Diagnosis::input(int channel) const
@@ -382,7 +794,7 @@ UnitPresence Diagnosis::unit() const
     bool present = false;
     LockHold hold(m_lock);
     for (int c = 0; c < kInputs; ++c) {
-        const Counts& counts = m_inputs[c];
+        const Counts& counts = m_inputs[c].present;
         const bool off = counts.named && counts.namedTable == 0;
         stuckOff += off;
         present = present || (counts.named && !off);

@@ -182,18 +182,166 @@ void appendFinding(std::string& text, const InputFinding& input, int c, bool pai
     }
 }
 
+// A finding in two or three words, for what it was before and what an
+// input flaps between.
+void appendShortName(std::string& text, const FindingName& name)
+{
+    switch (name.finding) {
+    case Finding::Ok:
+        text += "정상";
+        break;
+    case Finding::StuckOn:
+        text += "항상 켜짐";
+        break;
+    case Finding::StuckOff:
+        text += "항상 꺼짐";
+        break;
+    case Finding::Inverted:
+        text += "반대로 읽힘";
+        break;
+    case Finding::Crossed:
+        text += "출력 ";
+        appendDigit(text, name.output);
+        text += " 읽음";
+        break;
+    case Finding::CrossedInverted:
+        text += "출력 ";
+        appendDigit(text, name.output);
+        text += " 반대 읽음";
+        break;
+    case Finding::Bridged:
+        appendFilled(text, kFindingBridged, name.outputs[0], name.outputs[1]);
+        break;
+    case Finding::Slow:
+        text += "느림";
+        break;
+    case Finding::SlowRise:
+        text += "켜질 때 느림";
+        break;
+    case Finding::SlowFall:
+        text += "꺼질 때 느림";
+        break;
+    case Finding::Other:
+        text += "기타 규칙";
+        break;
+    case Finding::Intermittent:
+        text += "간헐 불량";
+        break;
+    default:
+        text += "판정 중";
+        break;
+    }
+}
+
+// "5,001": a cycle as the operator reads it.
+void appendCycle(std::string& text, std::uint32_t cycle)
+{
+    std::string digits;
+    appendDecimal(digits, cycle);
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            text += ',';
+        text += digits[i];
+    }
+}
+
+// Since when the present finding holds and what it was before:
+// ", 14:32:10부터 (사이클 5,001), 그 전 정상". Only for an input that
+// changed; a flapping one says how often instead.
+void appendSince(std::string& text, const InputFinding& input, bool withTime)
+{
+    if (input.changes == 0 || input.flapping)
+        return;
+    text += ", ";
+    if (withTime && input.sinceTime.year != 0) {
+        appendDecimal(text, input.sinceTime.hour, 2);
+        text += ':';
+        appendDecimal(text, input.sinceTime.minute, 2);
+        text += ':';
+        appendDecimal(text, input.sinceTime.second, 2);
+        text += "부터 (사이클 ";
+        appendCycle(text, input.since);
+        text += ')';
+    } else {
+        text += "사이클 ";
+        appendCycle(text, input.since);
+        text += "부터";
+    }
+    if (input.hasBefore) {
+        text += ", 그 전 ";
+        appendShortName(text, input.before);
+    }
+}
+
+// "입력 1 간헐 불량(항상 꺼짐/정상, 12회 바뀜)" and, in full, ": 1번 접촉 불량 확인".
+void appendFlapping(std::string& text, const InputFinding& input, int c, bool full)
+{
+    text += "입력 ";
+    appendDigit(text, c);
+    text += " 간헐 불량(";
+    appendShortName(text, input.between[0]);
+    text += '/';
+    appendShortName(text, input.between[1]);
+    text += ", ";
+    appendDecimal(text, input.changes);
+    text += "회 바뀜)";
+    if (full) {
+        text += ": ";
+        appendDigit(text, c);
+        text += "번 접촉 불량 확인";
+    }
+}
+
+FindingName nameOf(const InputFinding& input)
+{
+    FindingName name;
+    name.finding = input.finding;
+    name.output = input.output;
+    name.outputs[0] = input.outputs[0];
+    name.outputs[1] = input.outputs[1];
+    return name;
+}
+
 bool isFault(Finding finding)
 {
     return finding != Finding::Ok && finding != Finding::Undetermined;
 }
 
-std::string lineOf(const InputFinding (&inputs)[Diagnosis::kInputs], bool full)
+// How much the line says of each input: where to look, since when (with
+// the time or only the cycle).
+struct Detail {
+    bool where;
+    bool since;
+    bool time;
+};
+
+std::string lineOf(const InputFinding (&inputs)[Diagnosis::kInputs], Detail detail)
 {
+    const bool full = detail.where;
     std::string text;
     for (int c = 0; c < Diagnosis::kInputs; ++c) {
         const InputFinding& input = inputs[c];
-        if (!isFault(input.finding))
+        // An input that changed is named whatever it reads now: healed,
+        // or its new rule still being learnt.
+        if (!isFault(input.finding)) {
+            if (input.changes == 0)
+                continue;
+            if (!text.empty())
+                text += "  ";
+            text += "입력 ";
+            appendDigit(text, c);
+            text += ' ';
+            appendShortName(text, nameOf(input));
+            if (detail.since)
+                appendSince(text, input, detail.time);
             continue;
+        }
+        if (input.flapping) {
+            if (!text.empty())
+                text += "  ";
+            appendFlapping(text, input, c, full);
+            continue;
+        }
         bool paired = false;
         if (input.finding == Finding::Crossed) {
             const InputFinding& other = inputs[input.output];
@@ -204,6 +352,8 @@ std::string lineOf(const InputFinding (&inputs)[Diagnosis::kInputs], bool full)
         if (!text.empty())
             text += "  ";
         appendFinding(text, input, c, paired, full);
+        if (detail.since)
+            appendSince(text, input, detail.time);
     }
     return text;
 }
@@ -227,9 +377,14 @@ std::string formatFindingLine(const Diagnosis& diagnosis)
     InputFinding inputs[Diagnosis::kInputs];
     for (int c = 0; c < Diagnosis::kInputs; ++c)
         inputs[c] = diagnosis.input(c);
-    std::string line = lineOf(inputs, true);
-    if (cp949Characters(line) > kFindingLineCharacters)
-        line = lineOf(inputs, false);
+    // Where to look goes first, then the time, then since when.
+    const Detail details[] = {{true, true, true}, {false, true, true}, {false, true, false}, {false, false, false}};
+    std::string line;
+    for (const Detail& detail : details) {
+        line = lineOf(inputs, detail);
+        if (cp949Characters(line) <= kFindingLineCharacters)
+            break;
+    }
     return line;
 }
 

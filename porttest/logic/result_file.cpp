@@ -134,6 +134,35 @@ void appendInputSection(std::string& text, const InputFinding& input, std::uint6
         appendPercentLine(text, "ErrorRateLow", input.errorRateLow);
         appendPercentLine(text, "ErrorRateHigh", input.errorRateHigh);
     }
+    if (input.readings == 0)
+        return;
+    appendNumberLine(text, "Since", input.since);
+    if (input.sinceTime.year != 0) {
+        const DateTime& t = input.sinceTime;
+        text += "SinceTime=";
+        appendDecimal(text, t.year, 4);
+        text += '-';
+        appendDecimal(text, t.month, 2);
+        text += '-';
+        appendDecimal(text, t.day, 2);
+        text += ' ';
+        appendDecimal(text, t.hour, 2);
+        text += ':';
+        appendDecimal(text, t.minute, 2);
+        text += ':';
+        appendDecimal(text, t.second, 2);
+        text += "\r\n";
+    }
+    appendNumberLine(text, "Changes", input.changes);
+    if (input.hasBefore)
+        appendLine(text, "Before", findingWord(input.before.finding));
+    if (input.flapping) {
+        text += "Between=";
+        text += findingWord(input.between[0].finding);
+        text += '/';
+        text += findingWord(input.between[1].finding);
+        text += "\r\n";
+    }
 }
 
 } // namespace zorik

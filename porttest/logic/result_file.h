@@ -48,7 +48,12 @@ const char* runEndingWord(RunEnding ended);
 // Output (crossed and crossed-inverted), Outputs=j,k (bridged), Rule (every
 // finding but undetermined), Readings, Disagreements (the report's),
 // Exceptions (with Rule) and, whenever Exceptions > 0, ErrorRate,
-// ErrorRateLow, ErrorRateHigh in percent with two decimals.
+// ErrorRateLow, ErrorRateHigh in percent with two decimals (all of the
+// present segment); then, once the input has a reading, Since (the present
+// segment's first cycle), SinceTime (YYYY-MM-DD HH:MM:SS, when the program
+// knows the time), Changes (told in this run), Before (the finding before
+// the last change, when there was one) and, for a flapping input,
+// Between=A/B (the two findings it flaps between).
 void appendInputSection(std::string& text, const InputFinding& input, std::uint64_t disagreements);
 
 // The INI word for a finding: "ok", "stuck-on", ..., "other", "undetermined".

@@ -4,7 +4,9 @@
 // own.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 
 #include "cp949_text.h"
@@ -87,7 +89,10 @@ TEST(BoundedRun, EndsByItselfWithTheVerdictAsExitCode) {
 // The result file as a batch file's tools read it, through
 // GetPrivateProfileString: the verdict, the report's figures and each
 // input's finding and rule after 70 cycles of a simulated fault (by then
-// the diagnosis has named a rule on all but about one seed in a thousand).
+// the diagnosis has named a rule on all but about one seed in a thousand),
+// and since when it holds. A unit may change during the run: `later` is
+// put on the port through ZORIK_SIM_FILE (read again as the run goes) once
+// the summary shows cycle kChangeAfter, and the run is 90 cycles long.
 struct ResultRow {
     const char* sim;
     const char* verdict;
@@ -95,13 +100,18 @@ struct ResultRow {
     const char* output[3];  // "" where there is no Output key
     const char* outputs[3]; // "" where there is no Outputs key
     const char* rules[3];
+    const char* later = nullptr;
 };
+
+constexpr int kChangeAfter = 30;
 
 void expectResultFile(const ResultRow& row);
 
 // Three runs hold every finding the file names by Output, Outputs or Rule
-// alone: a healthy unit, and two units with a different fault on each
-// input (the real program's patterns are the same in every run).
+// alone: a healthy unit, a unit with a different fault on each input from
+// the start, and a healthy unit that changes into one with a different
+// fault on each input (the real program's patterns are the same in every
+// run).
 TEST(BoundedRun, ResultFileNamesTheFault) {
     const ResultRow rows[] = {
         {"", "PASS", {"ok", "ok", "ok"}, {"", "", ""}, {"", "", ""}, {"out0", "out1", "out2"}},
@@ -109,18 +119,51 @@ TEST(BoundedRun, ResultFileNamesTheFault) {
         // word, not the absent unit's), input 2 on outputs 0 and 1 shorted.
         {"cross-invert=0:2,invert=0,stuck-off=1,bridge=2:0:1:and", "FAIL", {"crossed", "stuck-off", "bridged"},
          {"2", "", ""}, {"", "", "0,1"}, {"out2", "0", "out0 AND out1"}},
-        // Inputs 0 and 2 swapped, input 1 the opposite of output 0.
-        {"cross=0:2,cross-invert=1:0", "FAIL", {"crossed", "crossed-inverted", "crossed"}, {"2", "0", "0"},
-         {"", "", ""}, {"out2", "NOT out0", "out0"}},
+        // Healthy, then inputs 0 and 2 swapped and input 1 the opposite of
+        // output 0: each input says since when, one change, ok before.
+        {"", "FAIL", {"crossed", "crossed-inverted", "crossed"}, {"2", "0", "0"},
+         {"", "", ""}, {"out2", "NOT out0", "out0"}, "cross=0:2,cross-invert=1:0"},
     };
     for (const auto& row : rows)
         expectResultFile(row);
 }
 
+// The cycle the summary line shows ("정상  사이클 N  ..."); 0 before one.
+std::uint64_t summaryCycles(const MainDialog& dialog) {
+    const std::string text = dialog.text(kSummary);
+    const std::string label = cp949("사이클 ");
+    const std::size_t at = text.find(label);
+    return at == std::string::npos ? 0 : std::strtoull(text.c_str() + at + label.size(), nullptr, 10);
+}
+
+// "YYYY-MM-DD HH:MM:SS"
+bool isDateAndTime(const std::string& text) {
+    if (text.size() != 19)
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char expected = i == 4 || i == 7 ? '-' : i == 10 ? ' ' : i == 13 || i == 16 ? ':' : '0';
+        if (expected == '0' ? !std::isdigit(static_cast<unsigned char>(text[i])) : text[i] != expected)
+            return false;
+    }
+    return true;
+}
+
 void expectResultFile(const ResultRow& row) {
-    SCOPED_TRACE(std::string("ZORIK_SIM=") + row.sim);
+    SCOPED_TRACE(std::string("ZORIK_SIM=") + row.sim + (row.later ? std::string(", later ") + row.later : ""));
     WorkDir dir;
-    ZorikSession zorik(dir, row.sim, "/cycles:70 /result:result.ini");
+    const int cycles = row.later ? 90 : 70;
+    if (row.later)
+        SetEnvironmentVariableA("ZORIK_SIM_FILE", dir.pathOf("unit.sim").c_str());
+    ZorikSession zorik(dir, row.sim, "/cycles:" + std::to_string(cycles) + " /result:result.ini");
+    SetEnvironmentVariableA("ZORIK_SIM_FILE", nullptr);
+    std::uint64_t changedAt = 0;
+    if (row.later) {
+        const MainDialog& dialog = zorik.dialog();
+        ASSERT_TRUE(waitUntil([&] { return summaryCycles(dialog) >= kChangeAfter; }, Millis(60000), Millis(20)))
+            << dialog.text(kSummary);
+        dir.writeFile("unit.sim", row.later);
+        changedAt = summaryCycles(dialog);
+    }
     ASSERT_TRUE(endsWithoutAsking(zorik, Millis(100 * kShortestCycleMs + kBoundedRunSlack.count()),
                                   std::string(row.verdict) == "PASS" ? 0 : 1));
     const std::string ini = dir.path() + "\\result.ini";
@@ -131,7 +174,7 @@ void expectResultFile(const ResultRow& row) {
     };
     const auto orNone = [](const char* value) { return std::string(*value ? value : "(none)"); };
     EXPECT_EQ(key("Result", "Verdict"), row.verdict);
-    EXPECT_EQ(key("Result", "Cycles"), "70");
+    EXPECT_EQ(key("Result", "Cycles"), std::to_string(cycles));
     EXPECT_EQ(key("Result", "Unit"), "present");
     EXPECT_EQ(key("Result", "Ended"), "bound");
     EXPECT_EQ(key("Result", "ExitCode"), std::string(row.verdict) == "PASS" ? "0" : "1");
@@ -149,7 +192,32 @@ void expectResultFile(const ResultRow& row) {
         EXPECT_EQ(key(section.c_str(), "Rule"), row.rules[input]) << section;
         EXPECT_EQ(key(section.c_str(), "Exceptions"), "0") << section;
         EXPECT_EQ(key(section.c_str(), "ErrorRate"), "(none)") << section;
-        EXPECT_EQ(key(section.c_str(), "Readings"), "70") << section;
+        EXPECT_EQ(key(section.c_str(), "Readings"), std::to_string(cycles)) << section;
+        EXPECT_TRUE(isDateAndTime(key(section.c_str(), "SinceTime"))) << key(section.c_str(), "SinceTime");
+        if (!row.later) {
+            EXPECT_EQ(key(section.c_str(), "Since"), "1") << section;
+            EXPECT_EQ(key(section.c_str(), "Changes"), "0") << section;
+            EXPECT_EQ(key(section.c_str(), "Before"), "(none)") << section;
+            continue;
+        }
+        // The unit was swapped within a cycle or two of the summary's
+        // count, and the input's first disagreement after it came at or
+        // after the change; Since is the change within 3 cycles.
+        const std::uint64_t since = std::strtoull(key(section.c_str(), "Since").c_str(), nullptr, 10);
+        std::uint64_t firstLine = 0;
+        for (const LogLine& line : *lines) {
+            if (line.inputChannel == input && firstLine == 0)
+                firstLine = line.count;
+        }
+        std::printf("%s: Since=%llu, the summary at the change %llu, first line %llu\n", section.c_str(),
+                    static_cast<unsigned long long>(since), static_cast<unsigned long long>(changedAt),
+                    static_cast<unsigned long long>(firstLine));
+        EXPECT_GE(since + 3, changedAt) << section;
+        EXPECT_LE(since, changedAt + 5) << section;
+        EXPECT_LE(since, firstLine) << section;
+        EXPECT_EQ(key(section.c_str(), "Changes"), "1") << section;
+        EXPECT_EQ(key(section.c_str(), "Before"), "ok") << section;
+        EXPECT_EQ(key(section.c_str(), "Between"), "(none)") << section;
     }
 }
 

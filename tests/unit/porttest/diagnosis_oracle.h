@@ -16,6 +16,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,20 +40,59 @@ struct Wired {
     std::uint32_t ppm = 0;
 };
 
+// Where a cycle's pattern comes from: the oracle's own generator, or the
+// worker's rand() % 8 (the runtime's generator, seeded with the seed).
+enum class Patterns { Oracle, Worker };
+
+// The C runtime's rand(): the same numbers on every platform.
+class RuntimeRand {
+public:
+    explicit RuntimeRand(std::uint64_t seed) : state_(static_cast<std::uint32_t>(seed)) {}
+    unsigned next()
+    {
+        state_ = state_ * 214013u + 2531011u;
+        return (state_ >> 16) & 0x7FFFu;
+    }
+
+private:
+    std::uint32_t state_;
+};
+
+// A unit that changes during the run: `settings` until cycle `changeAt`,
+// `then` from the next cycle on; with `period`, the two take turns every
+// `period` cycles (a flapping unit). The unit is put on the port anew at
+// each change, as the simulated build does when its unit file changes.
+struct Change {
+    const char* then = nullptr;
+    int changeAt = 0;
+    int period = 0;
+};
+
 // The unit behind the library's channel logic, and the test's cycle as the
 // worker runs it, publishing each reading to a diagnosis.
 class Bench {
 public:
-    Bench(const std::string& settings, std::uint64_t seed, Wired wired = Wired())
-        : unit_(settingsFor(settings, seed), clock_), patterns_(seed * 0x2545F4914F6CDD1Dull + 11),
-          wiring_(seed * 0x9E3779B97F4A7C15ull + 5), wired_(wired)
+    Bench(const std::string& settings, std::uint64_t seed, Wired wired = Wired(), Patterns patterns = Patterns::Oracle,
+          Change change = Change())
+        : settings_(settings), seed_(seed), unit_(new sim::SimulatedUnit(settingsFor(settings, seed), clock_)),
+          patterns_(seed * 0x2545F4914F6CDD1Dull + 11), rand_(seed), source_(patterns),
+          wiring_(seed * 0x9E3779B97F4A7C15ull + 5), wired_(wired), change_(change)
     {
     }
 
     void runCycle()
     {
         ++cycle_;
-        const unsigned pattern = static_cast<unsigned>(patterns_.below(8));
+        if (change_.then != nullptr && cycle_ > 1) {
+            const bool due = change_.period > 0 ? (cycle_ - 1) % static_cast<std::uint32_t>(change_.period) == 0
+                                                  : cycle_ == static_cast<std::uint32_t>(change_.changeAt) + 1;
+            if (due) {
+                later_ = !later_;
+                unit_.reset(new sim::SimulatedUnit(settingsFor(later_ ? change_.then : settings_, seed_), clock_));
+            }
+        }
+        const unsigned pattern = source_ == Patterns::Worker ? rand_.next() % 8u
+                                                             : static_cast<unsigned>(patterns_.below(8));
         for (int c = 0; c < 3; ++c) {
             const unsigned bit = 1u << c;
             const int level = (pattern & bit) ? 1 : 0;
@@ -86,12 +127,30 @@ public:
     Diagnosis diagnosis;
 
 private:
+    // The port as the library sees it: whichever unit is on it now.
+    class Socket final : public PortIo {
+    public:
+        explicit Socket(std::unique_ptr<sim::SimulatedUnit>& unit) : unit_(unit) {}
+        std::uint8_t readByte(std::uint16_t port) override { return unit_->readByte(port); }
+        void writeByte(std::uint16_t port, std::uint8_t value) override { unit_->writeByte(port, value); }
+
+    private:
+        std::unique_ptr<sim::SimulatedUnit>& unit_;
+    };
+
     sim::testing::FakeClock clock_;
-    sim::SimulatedUnit unit_;
-    ChannelRegisters registers_{unit_};
+    std::string settings_;
+    std::uint64_t seed_;
+    std::unique_ptr<sim::SimulatedUnit> unit_;
+    Socket socket_{unit_};
+    ChannelRegisters registers_{socket_};
     sim::SplitMix patterns_;
+    RuntimeRand rand_;
+    Patterns source_;
     sim::SplitMix wiring_;
     Wired wired_;
+    Change change_;
+    bool later_ = false;
     std::uint32_t cycle_ = 0;
     // The dialog's switches start off while the library's latch starts
     // with every output on: until the run drives an output, its switch
@@ -126,6 +185,15 @@ struct Row {
     // Glitches: input `flipChannel` ends with exactly `flips` exceptions.
     int flipChannel = -1;
     std::uint64_t flips = 0;
+    Patterns patterns = Patterns::Oracle;
+    // A unit that changes: `inputs` is what it reads after the change,
+    // `before` what it read until then (the inputs under test: those that
+    // differ). A flapping row expects Intermittent between `before` and
+    // `inputs` on the inputs that differ.
+    Change change = Change();
+    Expected before[3] = {};
+    // False: only the end is looked at (a long run's changes and finding).
+    bool watch = true;
 };
 
 struct Figures {
@@ -138,6 +206,9 @@ struct Figures {
     int wrongAtEnd = 0;
     int rateHeld = 0;               // seeds whose interval at the end holds `percent`
     int exceptionsWrong = 0;        // glitch rows: seeds whose Exceptions is not `flips`
+    int changed = 0;                // seeds on which a change was told where there was none
+    int changesOff = 0;             // change rows: seeds not told exactly one change per change
+    int sinceNear = 0;              // change rows: seeds whose Since is within 3 cycles of the change
 
     int withinCycles(int cycles) const
     {
@@ -155,26 +226,78 @@ struct Figures {
     }
 };
 
+inline bool flappingBetween(const InputFinding& input, const Expected& a, const Expected& b)
+{
+    if (input.finding != Finding::Intermittent || !input.flapping)
+        return false;
+    const auto is = [](const FindingName& name, const Expected& expected) {
+        return name.finding == expected.finding && name.output == expected.output &&
+               name.outputs[0] == expected.outputs[0] && name.outputs[1] == expected.outputs[1];
+    };
+    return (is(input.between[0], a) && is(input.between[1], b)) || (is(input.between[0], b) && is(input.between[1], a));
+}
+
 inline Figures run(const Row& row, int seeds)
 {
     Figures figures;
     figures.seeds = seeds;
+    const bool changes = row.change.then != nullptr;
+    const bool flapping = changes && row.change.period > 0;
+    const int changeAt = changes && !flapping ? row.change.changeAt : 0;
+    // Before a change the unit is one that never changes, which the rows
+    // without a change hold to account; from shortly before it every
+    // cycle is looked at, on the inputs that change (the others, which
+    // never change, are looked at at the end).
+    const int watchFrom = !row.watch ? row.cycles + 1 : changeAt > 10 ? changeAt - 10 : 1;
     for (int seed = 1; seed <= seeds; ++seed) {
-        Bench bench(row.settings, static_cast<std::uint64_t>(seed), row.wired);
+        Bench bench(row.settings, static_cast<std::uint64_t>(seed), row.wired, row.patterns, row.change);
         int right[3] = {INT_MAX, INT_MAX, INT_MAX};
         bool wrong = false;
         bool intermittent = false;
-        // The inputs under test: those not expected ok, or all three.
+        // The inputs under test: those not expected ok, or all three; with
+        // a change, those that change.
         bool underTest[3];
         const bool anyFault = row.inputs[0].finding != Finding::Ok || row.inputs[1].finding != Finding::Ok ||
                               row.inputs[2].finding != Finding::Ok;
-        for (int c = 0; c < 3; ++c)
-            underTest[c] = !anyFault || row.inputs[c].finding != Finding::Ok;
+        for (int c = 0; c < 3; ++c) {
+            const Expected& was = row.before[c];
+            const Expected& is = row.inputs[c];
+            underTest[c] = changes ? was.finding != is.finding || was.output != is.output ||
+                                         was.outputs[0] != is.outputs[0] || was.outputs[1] != is.outputs[1]
+                                   : !anyFault || is.finding != Finding::Ok;
+        }
         for (int cycle = 1; cycle <= row.cycles; ++cycle) {
             bench.runCycle();
+            if (cycle < watchFrom)
+                continue;
             for (int c = 0; c < 3; ++c) {
+                if (changes && !underTest[c])
+                    continue;
                 const Expected& expected = row.inputs[c];
                 const InputFinding input = bench.diagnosis.input(c);
+                if (flapping && underTest[c]) {
+                    // Flapping: the two findings, intermittent or learning;
+                    // never a fault that is not there.
+                    if (flappingBetween(input, row.before[c], expected) && right[c] == INT_MAX)
+                        right[c] = cycle;
+                    const bool allowed = input.finding == Finding::Undetermined || input.finding == Finding::Intermittent ||
+                                         named(input, row.before[c]) || named(input, expected);
+                    wrong = wrong || !allowed;
+                    continue;
+                }
+                if (changes && underTest[c]) {
+                    // Before the change: the old finding; after it, the new
+                    // one is named right; on the way, the old one until the
+                    // change is told, undetermined while the new rule is
+                    // learnt, or intermittent while the old one keeps failing.
+                    if (cycle > changeAt && named(input, expected) && right[c] == INT_MAX)
+                        right[c] = cycle - changeAt;
+                    const bool allowed = input.finding == Finding::Undetermined ||
+                                         (input.finding == Finding::Intermittent && !input.flapping) ||
+                                         named(input, row.before[c]) || (cycle > changeAt && named(input, expected));
+                    wrong = wrong || !allowed;
+                    continue;
+                }
                 const bool isRight = named(input, expected);
                 if (isRight && right[c] == INT_MAX)
                     right[c] = cycle;
@@ -195,9 +318,25 @@ inline Figures run(const Row& row, int seeds)
         figures.wrongOnTheWay += wrong;
         figures.intermittentOnTheWay += intermittent;
         bool end = true;
-        for (int c = 0; c < 3; ++c)
-            end = end && named(bench.diagnosis.input(c), row.inputs[c]);
+        bool changed = false;
+        bool changesOff = false;
+        bool sinceNear = true;
+        for (int c = 0; c < 3; ++c) {
+            const InputFinding input = bench.diagnosis.input(c);
+            end = end && (flapping && underTest[c] ? flappingBetween(input, row.before[c], row.inputs[c])
+                                                   : named(input, row.inputs[c]));
+            if (!changes || !underTest[c]) {
+                changed = changed || input.changes != 0;
+            } else if (!flapping) {
+                changesOff = changesOff || input.changes != 1;
+                const int since = static_cast<int>(input.since);
+                sinceNear = sinceNear && std::abs(since - (changeAt + 1)) <= 3;
+            }
+        }
         figures.wrongAtEnd += !end;
+        figures.changed += changed;
+        figures.changesOff += changesOff;
+        figures.sinceNear += changes && !flapping && sinceNear;
         if (row.rateChannel >= 0) {
             const InputFinding input = bench.diagnosis.input(row.rateChannel);
             figures.rateHeld += input.errorRateLow <= row.percent && row.percent <= input.errorRateHigh;
@@ -308,6 +447,57 @@ inline std::vector<Row> glitchRows()
         {slow.c_str(), {FALL, OK, OK}, 1000, Wired(), 0, -1, 0, 3},
     };
     return std::vector<Row>(std::begin(rows), std::end(rows));
+}
+
+// A unit that changes once after `n` healthy (or faulty) cycles: healthy
+// to stuck off, healthy to crossed, stuck off to healthy; followed for 300
+// cycles after the change.
+inline Row changeRow(const char* before, const char* after, Expected (&&was)[3], Expected (&&is)[3], int n,
+                     Patterns patterns)
+{
+    Row row{before, {is[0], is[1], is[2]}, n + 200};
+    row.patterns = patterns;
+    row.change.then = after;
+    row.change.changeAt = n;
+    for (int c = 0; c < 3; ++c)
+        row.before[c] = was[c];
+    return row;
+}
+
+inline std::vector<Row> changeRows(Patterns patterns)
+{
+    std::vector<Row> rows;
+    for (int n : {200, 1000, 5000}) {
+        rows.push_back(changeRow("healthy", "stuck-off=1", {OK, OK, OK}, {OK, OFF, OK}, n, patterns));
+        rows.push_back(changeRow("healthy", "cross=1:2", {OK, OK, OK}, {OK, crossed(2), crossed(1)}, n, patterns));
+        rows.push_back(changeRow("stuck-off=1", "healthy", {OK, OFF, OK}, {OK, OK, OK}, n, patterns));
+    }
+    return rows;
+}
+
+// Input 1 stuck off for 100 cycles, healthy for 100, and so on for 5,000
+// (or `cycles`).
+inline Row flappingRow(Patterns patterns, int cycles = 5000)
+{
+    Row row{"stuck-off=1", {OK, OK, OK}, cycles};
+    row.patterns = patterns;
+    row.change.then = "healthy";
+    row.change.period = 100;
+    row.before[0] = OK;
+    row.before[1] = OFF;
+    row.before[2] = OK;
+    return row;
+}
+
+// Units that never change, 100,000 cycles, looked at only at the end.
+inline std::vector<Row> longRows()
+{
+    std::vector<Row> rows = {{"healthy", {OK, OK, OK}, 100000},
+                             {"flaky=1:20%", {OK, FLAKY, OK}, 100000},
+                             {"cross=0:2,flaky=0:5%", {crossed(2), OK, crossed(0)}, 100000}};
+    for (Row& row : rows)
+        row.watch = false;
+    return rows;
 }
 
 } // namespace zorik::oracle

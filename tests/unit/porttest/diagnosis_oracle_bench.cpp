@@ -11,6 +11,8 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <string>
 
 using namespace zorik;
 using namespace zorik::oracle;
@@ -28,15 +30,30 @@ void printCycles(int cycles)
 void printRows(const char* title, const std::vector<Row>& rows, int seeds)
 {
     std::printf("\n%s (%d seeds)\n", title, seeds);
-    std::printf("%-58s %7s %7s %7s %6s %6s %6s %8s\n", "fault", "median", "p99", "max", "wrong", "flaky", "end",
-                "interval");
+    std::printf("%-58s %7s %7s %7s %6s %6s %6s %7s %8s\n", "fault", "median", "p99", "max", "wrong", "flaky", "end",
+                "changed", "interval");
     for (const Row& row : rows) {
         const Figures figures = run(row, seeds);
-        std::printf("%-58s", row.settings);
-        printCycles(figures.quantile(0.5));
-        printCycles(figures.quantile(0.99));
-        printCycles(figures.quantile(1.0));
-        std::printf(" %6d %6d %6d", figures.wrongOnTheWay, figures.intermittentOnTheWay, figures.wrongAtEnd);
+        std::string name = row.settings;
+        if (row.change.then != nullptr) {
+            name += (row.change.period > 0 ? " <-> " : " -> ") + std::string(row.change.then);
+            name += row.change.period > 0 ? " every " + std::to_string(row.change.period)
+                                          : " at " + std::to_string(row.change.changeAt);
+        }
+        if (row.patterns == Patterns::Worker)
+            name += ", rand()";
+        std::printf("%-58s", name.c_str());
+        if (row.watch) {
+            printCycles(figures.quantile(0.5));
+            printCycles(figures.quantile(0.99));
+            printCycles(figures.quantile(1.0));
+        } else {
+            std::printf(" %7s %7s %7s", "-", "-", "-"); // only the end is looked at
+        }
+        std::printf(" %6d %6d %6d %7d", figures.wrongOnTheWay, figures.intermittentOnTheWay, figures.wrongAtEnd,
+                    figures.changed);
+        if (row.change.then != nullptr && row.change.period == 0)
+            std::printf(" since within 3: %d, changes not 1: %d", figures.sinceNear, figures.changesOff);
         if (row.rateChannel >= 0)
             std::printf(" %7.1f%%", 100.0 * figures.rateHeld / seeds);
         if (row.flipChannel >= 0)
@@ -51,6 +68,8 @@ void printRows(const char* title, const std::vector<Row>& rows, int seeds)
 int main(int argc, char** argv)
 {
     const int seeds = argc > 1 ? std::atoi(argv[1]) : 1000;
+    // The rows of 100,000 cycles: a tenth of the seeds unless told.
+    const int longSeeds = argc > 2 ? std::atoi(argv[2]) : seeds / 10;
     std::printf("Diagnosis oracle: cycles to the right finding; wrong = seeds named anything but undetermined and\n"
                 "the right finding on the way, flaky = of those named intermittent, end = not right at the end\n");
     printRows("Rules of up to two variables, 60 cycles", fixedRuleRows(), seeds);
@@ -76,14 +95,30 @@ int main(int argc, char** argv)
     std::vector<Row> healthy = {{"healthy", {OK, OK, OK}, 10000}};
     printRows("A healthy unit, 10,000 cycles", healthy, seeds);
 
+    // Cycles counted from the change; changed = seeds told a change on an
+    // input that never changed.
+    for (Patterns patterns : {Patterns::Oracle, Patterns::Worker}) {
+        printRows("A unit that changes once, followed 200 cycles (cycles after the change)", changeRows(patterns),
+                  seeds);
+        printRows("Input 1 stuck off 100 cycles, healthy 100, for 5,000 cycles (cycles to intermittent between both)",
+                  {flappingRow(patterns)}, seeds);
+    }
+    std::vector<Row> long_ = longRows();
+    printRows("Units that never change, 100,000 cycles (changed: seeds told a change)", long_, longSeeds);
+
     // The cost of one reading to the diagnosis, a named crossed input.
+    // Wall time and the process's processor time: on a shared machine the
+    // second is the cost.
     Bench bench("cross=0:2,flaky=0:1%", 1);
     const auto start = std::chrono::steady_clock::now();
+    const std::clock_t processorStart = std::clock();
     const int cycles = 100000;
     for (int i = 0; i < cycles; ++i)
         bench.runCycle();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("\nbench cycle with the simulated unit and the diagnosis: %.2f us per cycle (3 readings)\n",
-                seconds * 1e6 / cycles);
+    const double processor = static_cast<double>(std::clock() - processorStart) / CLOCKS_PER_SEC;
+    std::printf("\nbench cycle with the simulated unit and the diagnosis: %.2f us per cycle (3 readings), "
+                "%.2f us of processor time\n",
+                seconds * 1e6 / cycles, processor * 1e6 / cycles);
     return 0;
 }
