@@ -457,7 +457,7 @@ TEST(LoopbackCycle, BoundedRunStopsByItselfAtWhicheverBoundComesFirst)
         {{0, 3}, 10},
         {{5, 3}, 5},     // both: the first reached
         {{12, 1}, 4},
-        {{0, 0, 500}, 7, 7}, // the end rule alone
+        {{30, 0, 500}, 7, 7}, // the end rule long before the bound
         {{12, 0, 500}, 3, 3}, // the rule before the bound
         {{5, 0, 500}, 5, 8},  // the bound before the rule
     };
