@@ -137,7 +137,9 @@ CStationPanel::~CStationPanel()
 
 bool CStationPanel::Load(std::string& refusal)
 {
-    const zorik::FileResult read = m_history.load();
+    // Another station may hold the history for a moment: waited for,
+    // before any banner is there to say so.
+    const zorik::FileResult read = m_history.load([](unsigned) {});
     if (read.done() || read.status == zorik::FileStatus::Missing)
         return true;
     refusal = zorik::formatHistoryUnreadable(m_history.name(), m_files.describe(read.error));

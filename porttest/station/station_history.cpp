@@ -65,9 +65,10 @@ FileResult StationHistory::readShared(const std::string& name, std::string& byte
 {
     FileResult read = m_files.readAll(name, bytes);
     // A station holding the history holds it for a few milliseconds.
-    for (unsigned waited = 0; read.status == FileStatus::InUse && waited < kHoldWaitMs; waited += kHoldPauseMs) {
-        if (waiting)
-            waiting(waited + kHoldPauseMs);
+    // Without `waiting` (a look between units) nothing is waited for.
+    for (unsigned waited = 0; read.status == FileStatus::InUse && waiting && waited < kHoldWaitMs;
+         waited += kHoldPauseMs) {
+        waiting(waited + kHoldPauseMs);
         m_files.pause(kHoldPauseMs);
         read = m_files.readAll(name, bytes);
     }

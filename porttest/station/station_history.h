@@ -79,7 +79,7 @@ public:
     // At start: the history's rows, then every pending file's not in it
     // yet. Missing files are an empty history; anything else that keeps
     // the history from being read (after waiting for a station that holds
-    // it) is returned, and nothing is read.
+    // it, when `waiting` is given) is returned, and nothing is read.
     FileResult load(const Waiting& waiting = {});
     // Between units: the rows read again when the history's size changed
     // (always when `always`), so that another station's rows count. False
