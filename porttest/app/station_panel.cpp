@@ -76,42 +76,24 @@ std::string pendingOwner(const std::string& computer)
     return owner;
 }
 
-// Beside the program: HISTORY.csv.unwritten in Zorik.exe's folder, for rows
-// that neither the history nor the pending file took at the end.
+// Beside the program, for rows that neither the history nor the pending
+// file took at the end: named after the history's full path
+// (C_Line_HISTORY.csv.unwritten for C:\\Line\\HISTORY.csv), so that only a
+// station on that very history merges them.
 std::string unwrittenBesideProgram(const std::string& history)
 {
     char path[MAX_PATH] = "";
     const DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
     std::string folder(path, length < sizeof path ? length : 0);
-    folder.erase(folder.find_last_of("\\/") == std::string::npos ? 0 : folder.find_last_of("\\/") + 1);
-    const std::size_t nameStart = history.find_last_of("\\/:");
-    return folder + history.substr(nameStart == std::string::npos ? 0 : nameStart + 1) + ".unwritten";
-}
-
-// The serial field's own window procedure, and the one it had before
-// (one station per process).
-WNDPROC g_fieldProc = nullptr;
-HWND g_fieldDialog = nullptr;
-bool g_enterPending = false;
-
-LRESULT CALLBACK SerialFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    // The dialog asks, for each key, whether the field wants it; Enter it
-    // does, so that the dialog does not press its default (exit) button.
-    if (message == WM_GETDLGCODE && lParam != 0) {
-        const MSG* key = reinterpret_cast<const MSG*>(lParam);
-        if (key->message == WM_KEYDOWN && key->wParam == VK_RETURN)
-            return ::CallWindowProcA(g_fieldProc, field, message, wParam, lParam) | DLGC_WANTALLKEYS;
+    const std::size_t folderEnd = folder.find_last_of("\\/");
+    folder.erase(folderEnd == std::string::npos ? 0 : folderEnd + 1);
+    std::string name;
+    for (char c : WindowsReportFiles::fullPath(history)) {
+        const bool separator = c == '\\' || c == '/' || c == ':';
+        if (!separator || (!name.empty() && name.back() != '_'))
+            name += separator ? '_' : c;
     }
-    if (message == WM_KEYDOWN && wParam == VK_RETURN) {
-        g_enterPending = true;
-        ::PostMessageA(g_fieldDialog, CStationPanel::WM_SERIAL_ENTERED, 0, 0);
-        return 0;
-    }
-    // No beep and no character for the Enter the field kept.
-    if (message == WM_CHAR && (wParam == '\r' || wParam == '\n'))
-        return 0;
-    return ::CallWindowProcA(g_fieldProc, field, message, wParam, lParam);
+    return folder + name + ".unwritten";
 }
 
 } // namespace
