@@ -78,7 +78,7 @@ std::string pendingOwner(const std::string& computer)
 
 // Beside the program, for rows that neither the history nor the pending
 // file took at the end: named after the history's full path
-// (C_Line_HISTORY.csv.unwritten for C:\\Line\\HISTORY.csv), so that only a
+// (C_Line_HISTORY.csv.unwritten for C:\Line\HISTORY.csv), so that only a
 // station on that very history merges them.
 std::string unwrittenBesideProgram(const std::string& history)
 {
@@ -94,6 +94,32 @@ std::string unwrittenBesideProgram(const std::string& history)
             name += separator ? '_' : c;
     }
     return folder + name + ".unwritten";
+}
+
+// The serial field's own window procedure, and the one it had before
+// (one station per process).
+WNDPROC g_fieldProc = nullptr;
+HWND g_fieldDialog = nullptr;
+bool g_enterPending = false;
+
+LRESULT CALLBACK SerialFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // The dialog asks, for each key, whether the field wants it; Enter it
+    // does, so that the dialog does not press its default (exit) button.
+    if (message == WM_GETDLGCODE && lParam != 0) {
+        const MSG* key = reinterpret_cast<const MSG*>(lParam);
+        if (key->message == WM_KEYDOWN && key->wParam == VK_RETURN)
+            return ::CallWindowProcA(g_fieldProc, field, message, wParam, lParam) | DLGC_WANTALLKEYS;
+    }
+    if (message == WM_KEYDOWN && wParam == VK_RETURN) {
+        g_enterPending = true;
+        ::PostMessageA(g_fieldDialog, CStationPanel::WM_SERIAL_ENTERED, 0, 0);
+        return 0;
+    }
+    // No beep and no character for the Enter the field kept.
+    if (message == WM_CHAR && (wParam == '\r' || wParam == '\n'))
+        return 0;
+    return ::CallWindowProcA(g_fieldProc, field, message, wParam, lParam);
 }
 
 } // namespace
