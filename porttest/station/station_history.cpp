@@ -253,7 +253,7 @@ StationHistory::Written StationHistory::append(HistoryRow row, const Waiting& wa
 
     // 1. On the disk first, in the own pending file.
     if (ownPendingOpen(written.pending))
-        written.pending = m_pending->appendAndFlush(m_unwritten);
+        written.pending = appendTo(*m_pending, m_unwritten, false); // a torn end (a power cut) ended first
     if (written.pending.done())
         m_unwritten.clear();
 

@@ -541,4 +541,13 @@ TEST(Station, TornAndForeignLinesAreNamed)
         EXPECT_EQ(bytes.find(row1), bytes.rfind(row1));
         EXPECT_EQ(history.rows().size(), row.rows + 1);
     }
+    // The own pending file's name with a torn tail (a program of the same
+    // process id before a power cut): the next row starts a line of its own.
+    MemoryHistoryFiles files;
+    files.files["H.csv.PC-1.pending"] = row2.substr(0, 25);
+    files.held.insert("H.csv");
+    StationHistory history(files, "H.csv", "PC-1");
+    const StationHistory::Written written = history.append(r1);
+    EXPECT_EQ(written.place, StationHistory::Place::Pending);
+    EXPECT_EQ(files.files["H.csv.PC-1.pending"], row2.substr(0, 25) + "\r\n" + formatHistoryRow(written.row));
 }
