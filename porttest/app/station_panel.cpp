@@ -66,6 +66,36 @@ std::string computerName()
     return ::GetComputerNameA(name, &size) ? std::string(name, size) : std::string();
 }
 
+// This program among the line's: two programs on one computer (one per
+// fixture) are two writers all the same.
+std::string pendingOwner(const std::string& computer)
+{
+    std::string owner = computer.empty() ? std::string("PC") : computer;
+    owner += '-';
+    zorik::appendDecimal(owner, ::GetCurrentProcessId());
+    return owner;
+}
+
+// Beside the program, for rows that neither the history nor the pending
+// file took at the end: named after the history's full path
+// (C_Line_HISTORY.csv.unwritten for C:\Line\HISTORY.csv), so that only a
+// station on that very history merges them.
+std::string unwrittenBesideProgram(const std::string& history)
+{
+    char path[MAX_PATH] = "";
+    const DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string folder(path, length < sizeof path ? length : 0);
+    const std::size_t folderEnd = folder.find_last_of("\\/");
+    folder.erase(folderEnd == std::string::npos ? 0 : folderEnd + 1);
+    std::string name;
+    for (char c : WindowsReportFiles::fullPath(history)) {
+        const bool separator = c == '\\' || c == '/' || c == ':';
+        if (!separator || (!name.empty() && name.back() != '_'))
+            name += separator ? '_' : c;
+    }
+    return folder + name + ".unwritten";
+}
+
 // The serial field's own window procedure, and the one it had before
 // (one station per process).
 WNDPROC g_fieldProc = nullptr;
@@ -102,7 +132,8 @@ bool CStationPanel::TakeEnter()
 }
 
 CStationPanel::CStationPanel(const zorik::RunOptions& options)
-    : m_options(options), m_history(m_files, options.stationFile), m_stationName(computerName())
+    : m_options(options), m_stationName(computerName()),
+      m_history(m_files, options.stationFile, pendingOwner(m_stationName), unwrittenBesideProgram(options.stationFile))
 {
 }
 
@@ -114,7 +145,9 @@ CStationPanel::~CStationPanel()
 
 bool CStationPanel::Load(std::string& refusal)
 {
-    const zorik::FileResult read = m_history.load();
+    // Another station may hold the history for a moment: waited for,
+    // before any banner is there to say so.
+    const zorik::FileResult read = m_history.load([](unsigned) {});
     if (read.done() || read.status == zorik::FileStatus::Missing)
         return true;
     refusal = zorik::formatHistoryUnreadable(m_history.name(), m_files.describe(read.error));
@@ -150,11 +183,52 @@ void CStationPanel::Create(HWND dialog)
         g_fieldProc = reinterpret_cast<WNDPROC>(
             ::SetWindowLongPtrA(m_field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SerialFieldProc)));
     }
-    m_banner.m_hWnd = makeControl(dialog, "STATIC", zorik::kBannerWaiting, SS_CENTER | SS_NOPREFIX, IDC_BANNER, 7,
+    const std::string damage = DamageText();
+    const std::string waiting = damage.empty() ? std::string(zorik::kBannerWaiting) : zorik::kBannerWaiting + ("\r\n" + damage);
+    m_banner.m_hWnd = makeControl(dialog, "STATIC", waiting.c_str(), SS_CENTER | SS_NOPREFIX, IDC_BANNER, 7,
                                   y + 16, 256, 50, m_bannerFont != nullptr ? m_bannerFont : font);
     m_yield = makeControl(dialog, "STATIC", "", SS_LEFT | SS_NOPREFIX, IDC_YIELD, 7, y + 68, 256, 18, font);
     ShowYield();
     FocusField();
+}
+
+zorik::StationHistory::Waiting CStationPanel::WaitingBanner()
+{
+    return [this](unsigned waitedMs) {
+        ShowBanner(zorik::formatHistoryWait(m_history.name(), waitedMs), zorik::Verdict::Waiting);
+        // Painted now: the wait keeps this thread from its messages.
+        if (m_banner.m_hWnd != nullptr)
+            ::UpdateWindow(m_banner.m_hWnd);
+    };
+}
+
+std::string CStationPanel::DamageText() const
+{
+    std::string text;
+    for (const zorik::DamagedLines& damage : m_history.damaged()) {
+        if (!text.empty())
+            text += "\r\n";
+        text += zorik::formatDamagedLines(damage);
+    }
+    return text;
+}
+
+void CStationPanel::Idle()
+{
+    // Another station's rows in the yield line, a few seconds after them.
+    const DWORD now = ::GetTickCount();
+    if (m_running || m_dialog == nullptr || now - m_lastRefresh < kRefreshMs)
+        return;
+    m_lastRefresh = now;
+    const std::size_t before = m_history.rows().size();
+    if (m_history.refresh(false) && m_history.rows().size() != before)
+        ShowYield();
+}
+
+std::string CStationPanel::End()
+{
+    const zorik::StationHistory::Left left = m_history.flushAtEnd(WaitingBanner());
+    return left.rows.empty() ? std::string() : zorik::formatRowsLeft(m_history.name(), left.rows, left.file, left.text);
 }
 
 void CStationPanel::FocusField() const
@@ -183,6 +257,9 @@ bool CStationPanel::TakeSerial()
         return false;
     }
     m_serial = read;
+    // Another station may have tested it meanwhile; the row's own attempt
+    // is counted again under the hold at the unit's end.
+    m_history.refresh(true, WaitingBanner());
     m_attempt = zorik::nextAttempt(m_history.rows(), m_serial);
     return true;
 }
@@ -202,22 +279,32 @@ void CStationPanel::UnitEnded(const zorik::SummaryFigures& figures, const zorik:
 {
     m_running = false;
     const zorik::UnitIdentity unit = {localTimeNow(), m_stationName, m_serial, m_attempt, ZORIK_FILE_VERSION};
-    zorik::HistoryRow row = zorik::unitRow(unit, figures, diagnosis, ended);
-    row.fixtureSuspect = zorik::fixtureSuspect(m_history.rows(), row);
+    // On the disk (or its pending file) before the banner shows the
+    // verdict; its attempt and fixture check counted under the hold.
+    const zorik::StationHistory::Written written =
+        m_history.append(zorik::unitRow(unit, figures, diagnosis, ended), WaitingBanner());
+    const zorik::HistoryRow& row = written.row;
+    m_attempt = row.attempt;
 
     std::string trouble;
     if (!m_options.unitsFolder.empty()) {
-        const std::string stem = zorik::unitFileStem(m_options.unitsFolder, m_serial, m_attempt);
+        // Serials that differ only in case are two units, and one file
+        // name to Windows: the second gets a name of its own.
+        const std::string stem = zorik::unitFileStem(m_options.unitsFolder, m_serial, m_attempt,
+                                                     [](const std::string& taken) {
+                                                         return ::GetFileAttributesA((taken + ".txt").c_str()) !=
+                                                                    INVALID_FILE_ATTRIBUTES ||
+                                                                ::GetFileAttributesA((taken + ".ini").c_str()) !=
+                                                                    INVALID_FILE_ATTRIBUTES;
+                                                     });
         const bool report = writeReport(stem + ".txt");
         const bool result = writeFile(
-            stem + ".ini",
-            zorik::formatResultFile(figures, diagnosis, zorik::unitOutcome(figures, ended, m_options.bounds.rate)));
+            stem + ".ini", zorik::formatResultFile(figures, diagnosis,
+                                                   zorik::unitOutcome(figures, ended, m_options.bounds.rate, report)));
         if (!report || !result)
             trouble = zorik::formatUnitFilesNotWritten(stem + (report ? ".ini" : ".txt"));
     }
 
-    // On the disk (or its pending file) before the banner shows the verdict.
-    const zorik::StationHistory::Written written = m_history.append(row);
     if (written.place != zorik::StationHistory::Place::History) {
         const std::string historyReason = m_files.describe(written.history.error);
         const std::string pendingReason = m_files.describe(written.pending.error);
@@ -226,6 +313,9 @@ void CStationPanel::UnitEnded(const zorik::SummaryFigures& figures, const zorik:
         trouble += zorik::formatHistoryTrouble(m_history.name(), historyReason, m_history.pendingName(),
                                                pendingReason, written.place == zorik::StationHistory::Place::Pending);
     }
+    const std::string damage = DamageText();
+    if (!damage.empty())
+        trouble += (trouble.empty() ? "" : "\r\n") + damage;
     const std::uint32_t fails = zorik::failCount(m_history.rows(), m_serial);
     const zorik::Verdict colour = row.verdict == "PASS"   ? zorik::Verdict::Pass
                                   : row.verdict == "FAIL" ? zorik::Verdict::Fail
