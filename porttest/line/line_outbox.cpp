@@ -61,7 +61,7 @@ void LineOutbox::sent()
 {
     LockHold hold(m_lock);
     if (!m_rows.empty())
-        m_rows.pop_front();
+        m_rows.erase(m_rows.begin());
     // Every row the file holds is in the database now; should the removal
     // fail, the next start sends them again and the database keeps one.
     if (!m_rows.empty())

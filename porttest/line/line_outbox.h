@@ -15,7 +15,7 @@
 #include "history_csv.h"
 #include "history_files.h"
 
-#include <deque>
+#include <vector>
 #include <string>
 
 namespace zorik {
@@ -44,7 +44,7 @@ private:
     Lock m_lock;
     HistoryFiles& m_files;
     std::string m_name;
-    std::deque<HistoryRow> m_rows; // waiting, oldest first
+    std::vector<HistoryRow> m_rows; // waiting, oldest first
     std::string m_unwritten;       // rows the file could not take yet
     bool m_fileHoldsRows = false;  // the file exists with rows in it
 };

@@ -42,6 +42,15 @@ bool digits(const std::string& text)
     return true;
 }
 
+// A column digits() accepted.
+std::uint64_t number(const std::string& text)
+{
+    std::uint64_t value = 0;
+    for (char c : text)
+        value = value * 10 + static_cast<unsigned>(c - '0');
+    return value;
+}
+
 } // namespace
 
 const std::vector<LineObject>& lineObjects()
@@ -152,18 +161,18 @@ std::vector<LineValue> lineRowsParameters(const std::string& day, const std::str
 
 bool lineRow(const std::vector<std::string>& columns, HistoryRow& row)
 {
-    if (columns.size() != 18 || columns[0].size() < 19 || !digits(columns[3]) || !digits(columns[6]) ||
+    if (columns.size() != 18 || columns[0].size() < 19 || !digits(columns[3]) || columns[3].size() > 9 || !digits(columns[6]) ||
         !digits(columns[7]) || !digits(columns[8]) || (columns[16] != "0" && columns[16] != "1"))
         return false;
     row.time = columns[0].substr(0, 19); // a driver may add ".000"
     row.station = columns[1];
     row.serial = columns[2];
-    row.attempt = static_cast<std::uint32_t>(std::stoul(columns[3]));
+    row.attempt = static_cast<std::uint32_t>(number(columns[3]));
     row.verdict = columns[4];
     row.ended = columns[5];
-    row.cycles = std::stoull(columns[6]);
-    row.seconds = std::stoull(columns[7]);
-    row.disagreements = std::stoull(columns[8]);
+    row.cycles = number(columns[6]);
+    row.seconds = number(columns[7]);
+    row.disagreements = number(columns[8]);
     row.unit = columns[9];
     for (int i = 0; i < 3; ++i) {
         row.input[i] = columns[10 + i];

@@ -2,7 +2,6 @@
 
 #include "line_sql.h"
 
-#include <algorithm>
 #include <set>
 
 namespace zorik {
@@ -60,7 +59,9 @@ std::vector<std::pair<std::string, std::string>> connectionPairs(const std::stri
             const std::size_t close = text.find('}', end);
             end = close == std::string::npos ? text.size() : close + 1;
         }
-        end = std::min(text.find_first_of(message ? "; " : ";", end), text.size());
+        end = text.find_first_of(message ? "; " : ";", end);
+        if (end == std::string::npos)
+            end = text.size();
         pairs.emplace_back(key, text.substr(equals + 1, end - equals - 1));
         i = end + 1;
     }
@@ -93,13 +94,25 @@ std::string scrubSource(const std::string& message, const std::string& source)
 
 std::vector<HistoryRow> mergeLineRows(const std::vector<HistoryRow>& local, const std::vector<HistoryRow>& line)
 {
-    std::vector<HistoryRow> all;
+    std::vector<const HistoryRow*> order;
     std::set<std::string> seen;
     for (const std::vector<HistoryRow>* rows : {&line, &local})
         for (const HistoryRow& row : *rows)
             if (seen.insert(rowKey(row)).second)
-                all.push_back(row);
-    std::stable_sort(all.begin(), all.end(), [](const HistoryRow& a, const HistoryRow& b) { return a.time < b.time; });
+                order.push_back(&row);
+    // By time, stable: both lists come nearly in order already, so an
+    // insertion sort does little work (and keeps the program small).
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        const HistoryRow* row = order[i];
+        std::size_t j = i;
+        for (; j > 0 && row->time < order[j - 1]->time; --j)
+            order[j] = order[j - 1];
+        order[j] = row;
+    }
+    std::vector<HistoryRow> all;
+    all.reserve(order.size());
+    for (const HistoryRow* row : order)
+        all.push_back(*row);
     return all;
 }
 
@@ -130,13 +143,20 @@ bool LineSync::fail(const LineAnswer& answer)
         m_database.disconnect();
     }
     m_objectsChecked = false;
+    if (m_quiet)
+        return false;
     std::string words = answer.message;
     if (!answer.state.empty())
         words = "[" + answer.state + "] " + words;
+    words = scrubSource(words, m_source);
     LockHold hold(m_lock);
+    // The same words again, with no row sent meanwhile, are no news:
+    // shown once.
+    if (words != m_state.trouble || m_sentSinceTrouble)
+        ++m_state.troubles;
+    m_sentSinceTrouble = false;
     m_state.connected = false;
-    m_state.trouble = scrubSource(words, m_source);
-    ++m_state.troubles;
+    m_state.trouble = words;
     return false;
 }
 
@@ -184,6 +204,18 @@ bool LineSync::send(const HistoryRow& row)
 
 bool LineSync::round()
 {
+    // A connection left open since the last round may have died with a
+    // server restarted meanwhile: that failure is not the database's
+    // answer, so the round goes once more on a new connection at once.
+    m_quiet = m_database.connected();
+    const bool reached = attempt();
+    const bool retry = m_quiet && !m_database.connected();
+    m_quiet = false;
+    return retry ? attempt() : reached;
+}
+
+bool LineSync::attempt()
+{
     if (!m_database.connected()) {
         const LineAnswer connected = m_database.connect(m_source);
         if (!connected.ok)
@@ -201,6 +233,7 @@ bool LineSync::round()
         if (!send(row))
             return false;
         m_outbox.sent();
+        m_sentSinceTrouble = true;
     }
     std::string day, serial;
     {

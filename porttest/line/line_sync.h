@@ -9,8 +9,9 @@
 //     after an answer that never came, is not written twice;
 //  3. read the line's rows the UI asked for: every row of the serials
 //     tested since the day began, and every row of the serial under test.
-// Whatever fails ends the round and the connection (the next round
-// connects afresh); the rows stay waiting, in order. The UI only reads
+// Whatever fails ends the connection, and the round (after one more try on
+// a new connection when the failed one was left from an earlier round);
+// the rows stay waiting, in order. The UI only reads
 // state(): it never waits on the database.
 #pragma once
 
@@ -28,7 +29,8 @@ struct LineState {
     bool connected = false;
     std::size_t waiting = 0;
     // The last trouble in the driver's words, the source scrubbed out;
-    // `troubles` counts them, so that each is shown once.
+    // `troubles` counts them, so that each is shown once (the same words
+    // again with no row sent meanwhile count once).
     std::string trouble;
     std::uint32_t troubles = 0;
     // The line's rows read in the last round that reached the database,
@@ -54,6 +56,7 @@ public:
     LineState state();
 
 private:
+    bool attempt();
     bool fail(const LineAnswer& answer);
     bool makeAbsentObjects();
     bool send(const HistoryRow& row);
@@ -62,6 +65,8 @@ private:
     LineOutbox& m_outbox;
     std::string m_source;
     bool m_objectsChecked = false;
+    bool m_quiet = false; // a failure now is retried at once, not shown
+    bool m_sentSinceTrouble = false;
 
     Lock m_lock; // guards what follows
     std::string m_day;
