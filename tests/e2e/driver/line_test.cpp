@@ -12,6 +12,10 @@
 
 #include "cp949_text.h"
 #include "expectations.h"
+#include "line_outbox.h"
+#include "line_sync.h"
+#include "windows_history_files.h"
+#include "windows_odbc.h"
 #include "zorik_texts.h"
 
 namespace zorik::e2e {
@@ -187,10 +191,12 @@ TEST(LineDatabase, TwoStationsNumberAttemptsAcrossTheLine) {
     EXPECT_TRUE(contains(a.text(kYieldLine), "오늘 라인: 6대, 첫 통과율 100.0% (6/6), 최종 수율 100.0% (6/6)"))
         << quotedText(a.text(kYieldLine));
     EXPECT_TRUE(contains(b.text(kYieldLine), "오늘 라인: 6대")) << quotedText(b.text(kYieldLine));
-    // The views a spreadsheet reads.
-    const auto yield = server.query("SELECT SUM(units), SUM(first_time_units), SUM(first_passed) FROM zorik_yield_daily;");
+    // The views a spreadsheet reads. Both Zoriks run on one computer here,
+    // so they are one station by name (their rows differ by attempt).
+    const auto yield = server.query("SELECT COUNT(*), SUM(units), SUM(first_time_units), SUM(first_passed), "
+                                    "SUM(finally_passed), MIN(final_yield) FROM zorik_yield_daily;");
     ASSERT_EQ(yield.size(), 1u);
-    EXPECT_EQ(yield[0], (std::vector<std::string>{"12", "6", "6"}));
+    EXPECT_EQ(yield[0], (std::vector<std::string>{"1", "6", "6", "6", "6", "100.0"}));
     for (const WorkDir* dir : {&dirA, &dirB})
         EXPECT_FALSE(dir->exists("history.csv.line"));
 }
@@ -279,6 +285,49 @@ TEST(LineDatabase, WrongPasswordAndUnknownSource) {
         EXPECT_TRUE(dir.exists("history.csv.line"));
     }
     EXPECT_EQ(server.count(), 0u);
+}
+
+// Korean text (a Korean computer name: Wine names every computer in
+// ASCII, so the program's own ODBC side is driven here with one) and a
+// quote arrive as written, read back with psql in UTF-8, with nothing
+// set in the data source.
+TEST(LineDatabase, KoreanAndAQuoteArriveAsWritten) {
+    LineServer server;
+    ASSERT_TRUE(server.ready());
+    WorkDir dir;
+    WindowsHistoryFiles files;
+    LineOutbox outbox(files, dir.pathOf("h.csv.line"));
+    WindowsOdbc odbc;
+    LineSync sync(odbc, outbox, server.connectionString(server.password()));
+    HistoryRow row;
+    row.time = "2026-12-09 10:11:12";
+    row.station = cp949("라인-3 검사대");
+    row.serial = "O'NEIL-\\7";
+    row.attempt = 1;
+    row.verdict = "FAIL";
+    row.ended = "finding";
+    row.cycles = 41;
+    row.seconds = 14;
+    row.disagreements = 9;
+    row.unit = "present";
+    const char* findings[] = {"ok", "crossed", "ok"};
+    const char* rules[] = {"out0", "(out1 AND NOT out2) OR (NOT out1 AND out2)", "out2"};
+    for (int i = 0; i < 3; ++i) {
+        row.input[i] = findings[i];
+        row.rule[i] = rules[i];
+    }
+    row.fixtureSuspect = true;
+    row.program = "1.0.0.1";
+    ASSERT_TRUE(outbox.add(row).done());
+    // Sent again (a run ended before the outbox went): still one row.
+    ASSERT_TRUE(outbox.add(row).done());
+    EXPECT_TRUE(sync.round()) << sync.state().trouble;
+    const auto rows = server.query("SELECT time, station, serial, attempt, rule1, fixture_suspect, "
+                                   "octet_length(station) FROM zorik_unit;");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"2026-12-09 10:11:12", "라인-3 검사대", "O'NEIL-\\7", "1",
+                                                 "(out1 AND NOT out2) OR (NOT out1 AND out2)", "1", "18"}));
+    EXPECT_FALSE(dir.exists("h.csv.line"));
 }
 
 } // namespace
