@@ -160,6 +160,7 @@ void CPortTestDlg::OnTimer(UINT_PTR nIDEvent)
     }
     for (int channel = 0; channel < 3; ++channel)
         m_btnInput[channel].SetCheck(Zorik_Read(channel) != 0 ? 1 : 0);
+    StationIdle();
     Default();
 }
 

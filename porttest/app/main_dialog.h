@@ -187,6 +187,9 @@ private:
     std::unique_ptr<CStationPanel> m_station;
     bool m_unitEndedEarly = false;
     bool m_stationRefused = false;
+    // Rows the history had not taken when the station ended (named in a
+    // box): the program ends with 3.
+    bool m_stationRowsLeft = false;
     // From OnInitDialog: reads the history and makes the panel; false when
     // the history cannot be read (said in a box; the dialog ends).
     bool OpenStation();
@@ -200,6 +203,8 @@ private:
     // The exit button, Esc, the close box during a unit: it ends early and
     // is recorded before the dialog leaves as it always does.
     void EndStationUnitForLeaving();
+    // The poll timer, between units: the panel follows the history.
+    void StationIdle();
     // Enter anywhere but in the serial field never leaves a station.
     bool StationTakesEnter();
     // The serial field's Enter (CStationPanel::WM_SERIAL_ENTERED).

@@ -177,7 +177,9 @@ int CPortTestDlg::ExitCode() const
     // A station whose history could not be read did not open.
     if (m_stationRefused)
         return zorik::EXIT_REPORT_NOT_WRITTEN;
-    return ExitCodeFor(m_finished);
+    // A station that ends with rows not in its history: 3, under 7.
+    const int code = ExitCodeFor(m_finished);
+    return m_stationRowsLeft && code != zorik::EXIT_OUT_OF_MEMORY ? zorik::EXIT_REPORT_NOT_WRITTEN : code;
 }
 
 void CPortTestDlg::StopTestAndWait()

@@ -10,7 +10,8 @@
 #include "framework/win_app.h"
 #include "loopback_globals.h"
 #include "program_texts.h"
-#include "stdio_report_file.h"
+#include "framework/windows_report_files.h"
+#include "unit_start.h"
 
 bool CPortTestDlg::OpenStation()
 {
@@ -34,18 +35,10 @@ void CPortTestDlg::StartStationUnit()
         return;
     if (!m_station->TakeSerial())
         return;
-    if (g_nTestCount.value() != 0) {
-        m_journal.finish(m_keepJournal);
-        m_keepJournal = false;
-        m_journal.restart();
-    }
-    g_nTestCount.reset();
-    g_testTally.reset();
-    m_diagnosis.reset();
-    m_strLog.reset(zorik::kLogInitialText);
-    m_strLog.append(zorik::formatLogHeader());
+    zorik::startNextUnit({g_nTestCount, g_testTally, m_diagnosis, m_strLog, g_bTestRunning, m_journal}, m_keepJournal,
+                         zorik::kLogInitialText, zorik::formatLogHeader());
+    m_keepJournal = false;
     m_logBox.Show(m_strLog.text());
-    g_bTestRunning.forgetBoundReached();
     m_unitEndedEarly = false;
     UpdateSummary();
     const bool started = g_bTestRunning.onTestButton(*this) == zorik::TestButtonResult::Started;
@@ -73,7 +66,8 @@ void CPortTestDlg::EndStationUnit()
     UpdateSummary();
     OnShowNewLogLines(0, 0);
     m_station->UnitEnded(SummaryNow(), m_diagnosis, Ending(), m_findingsShown, [this](const std::string& name) {
-        zorik::StdioReportFileSystem files;
+        // Flushed to the disk when closed: on it before the journal goes.
+        WindowsReportFiles files;
         const bool written = m_journal.writeReport(g_nTestCount.value(), files, name);
         // The journal is then the unit's only report: kept for recovery.
         m_keepJournal = m_keepJournal || !written;
@@ -83,11 +77,27 @@ void CPortTestDlg::EndStationUnit()
 
 void CPortTestDlg::EndStationUnitForLeaving()
 {
-    if (!m_station || !m_station->UnitRunning())
+    if (!m_station)
         return;
-    m_unitEndedEarly = true;
-    StopTestAndWait();
-    EndStationUnit();
+    if (m_station->UnitRunning()) {
+        // A unit whose worker already stopped at its bound (the summary
+        // timer had not yet ended it) ended at its bound, not early.
+        StopTestAndWait();
+        EndStationUnit();
+    }
+    // Rows not in the history yet get one more try; those still left are
+    // named, and the program ends with 3.
+    const std::string left = m_station->End();
+    if (!left.empty()) {
+        m_stationRowsLeft = true;
+        AfxMessageBox(left.c_str(), MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
+void CPortTestDlg::StationIdle()
+{
+    if (m_station)
+        m_station->Idle();
 }
 
 LRESULT CPortTestDlg::OnSerialEntered(WPARAM, LPARAM)

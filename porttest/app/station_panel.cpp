@@ -71,6 +71,28 @@ std::string computerName()
     return ::GetComputerNameA(name, &size) ? std::string(name, size) : std::string();
 }
 
+// This program among the line's: two programs on one computer (one per
+// fixture) are two writers all the same.
+std::string pendingOwner(const std::string& computer)
+{
+    std::string owner = computer.empty() ? std::string("PC") : computer;
+    owner += '-';
+    zorik::appendDecimal(owner, ::GetCurrentProcessId());
+    return owner;
+}
+
+// Beside the program: HISTORY.csv.unwritten in Zorik.exe's folder, for rows
+// that neither the history nor the pending file took at the end.
+std::string unwrittenBesideProgram(const std::string& history)
+{
+    char path[MAX_PATH] = "";
+    const DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string folder(path, length < sizeof path ? length : 0);
+    folder.erase(folder.find_last_of("\\/") == std::string::npos ? 0 : folder.find_last_of("\\/") + 1);
+    const std::size_t nameStart = history.find_last_of("\\/:");
+    return folder + history.substr(nameStart == std::string::npos ? 0 : nameStart + 1) + ".unwritten";
+}
+
 // The serial field's own window procedure, and the one it had before
 // (one station per process).
 WNDPROC g_fieldProc = nullptr;
@@ -107,10 +129,11 @@ bool CStationPanel::TakeEnter()
 }
 
 CStationPanel::CStationPanel(const zorik::RunOptions& options)
-    : m_options(options), m_history(m_files, options.stationFile), m_stationName(computerName())
+    : m_options(options), m_stationName(computerName()),
+      m_history(m_files, options.stationFile, pendingOwner(m_stationName), unwrittenBesideProgram(options.stationFile))
 {
     if (!options.lineSource.empty())
-        m_line = std::make_unique<CLineLink>(options.lineSource, options.stationFile + ".line");
+        m_line = std::make_unique<CLineLink>(options.lineSource, options.stationFile, pendingOwner(m_stationName));
 }
 
 CStationPanel::~CStationPanel()
@@ -162,8 +185,10 @@ void CStationPanel::Create(HWND dialog)
         g_fieldProc = reinterpret_cast<WNDPROC>(
             ::SetWindowLongPtrA(m_field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SerialFieldProc)));
     }
-    m_bannerText = zorik::kBannerWaiting;
-    m_banner.m_hWnd = makeControl(dialog, "STATIC", zorik::kBannerWaiting, SS_CENTER | SS_NOPREFIX, IDC_BANNER, 7,
+    const std::string damage = DamageText();
+    const std::string waiting = damage.empty() ? std::string(zorik::kBannerWaiting) : zorik::kBannerWaiting + ("\r\n" + damage);
+    m_bannerText = waiting;
+    m_banner.m_hWnd = makeControl(dialog, "STATIC", waiting.c_str(), SS_CENTER | SS_NOPREFIX, IDC_BANNER, 7,
                                   y + 16, 256, 50, m_bannerFont != nullptr ? m_bannerFont : font);
     m_yield = makeControl(dialog, "STATIC", "", SS_LEFT | SS_NOPREFIX, IDC_YIELD, 7, y + 68, 256, 18 + lineHeight, font);
     if (m_line) {
@@ -172,6 +197,45 @@ void CStationPanel::Create(HWND dialog)
     }
     ShowYield();
     FocusField();
+}
+
+zorik::StationHistory::Waiting CStationPanel::WaitingBanner()
+{
+    return [this](unsigned waitedMs) {
+        ShowBanner(zorik::formatHistoryWait(m_history.name(), waitedMs), zorik::Verdict::Waiting);
+        // Painted now: the wait keeps this thread from its messages.
+        if (m_banner.m_hWnd != nullptr)
+            ::UpdateWindow(m_banner.m_hWnd);
+    };
+}
+
+std::string CStationPanel::DamageText() const
+{
+    std::string text;
+    for (const zorik::DamagedLines& damage : m_history.damaged()) {
+        if (!text.empty())
+            text += "\r\n";
+        text += zorik::formatDamagedLines(damage);
+    }
+    return text;
+}
+
+void CStationPanel::Idle()
+{
+    // Another station's rows in the yield line, a few seconds after them.
+    const DWORD now = ::GetTickCount();
+    if (m_running || m_dialog == nullptr || now - m_lastRefresh < kRefreshMs)
+        return;
+    m_lastRefresh = now;
+    const std::size_t before = m_history.rows().size();
+    if (m_history.refresh(false) && m_history.rows().size() != before)
+        ShowYield();
+}
+
+std::string CStationPanel::End()
+{
+    const zorik::StationHistory::Left left = m_history.flushAtEnd(WaitingBanner());
+    return left.rows.empty() ? std::string() : zorik::formatRowsLeft(m_history.name(), left.rows, left.file, left.text);
 }
 
 void CStationPanel::FocusField() const
@@ -200,8 +264,11 @@ bool CStationPanel::TakeSerial()
         return false;
     }
     m_serial = read;
-    // With /line the line's rows of this serial are read while it is
-    // tested; the attempt is counted again from them at its end.
+    // Another station may have tested it meanwhile; the row's own attempt
+    // is counted again under the hold at the unit's end. With /line the
+    // line's rows of this serial are read while it is tested, and count
+    // then too.
+    m_history.refresh(true, WaitingBanner());
     if (m_line)
         m_line->Want(Today(), m_serial);
     m_attempt = zorik::nextAttempt(CountedRows(m_line ? m_line->State() : zorik::LineState()), m_serial);
@@ -223,36 +290,42 @@ void CStationPanel::UnitEnded(const zorik::SummaryFigures& figures, const zorik:
 {
     m_running = false;
     const zorik::LineState line = m_line ? m_line->State() : zorik::LineState();
-    std::vector<zorik::HistoryRow> counted = CountedRows(line);
-    m_attempt = zorik::nextAttempt(counted, m_serial);
     const zorik::UnitIdentity unit = {localTimeNow(), m_stationName, m_serial, m_attempt, ZORIK_FILE_VERSION};
-    zorik::HistoryRow row = zorik::unitRow(unit, figures, diagnosis, ended);
-    row.fixtureSuspect = zorik::fixtureSuspect(m_history.rows(), row);
+    // On the disk (or its pending file) before the banner shows the
+    // verdict; its attempt and fixture check counted under the hold, with
+    // /line from the line's rows too. The row goes into the line's outbox
+    // (on the disk) before the history's files have it, so that a row the
+    // history holds never misses the database (line_outbox.h).
+    zorik::FileResult lineQueued;
+    const std::uint32_t lineAttempt = m_line ? zorik::nextAttempt(CountedRows(line), m_serial) : 0;
+    const zorik::StationHistory::Written written = m_history.append(
+        zorik::unitRow(unit, figures, diagnosis, ended), WaitingBanner(), lineAttempt,
+        [&](const zorik::HistoryRow& made) {
+            if (m_line)
+                lineQueued = m_line->Add(made);
+        });
+    const zorik::HistoryRow& row = written.row;
+    m_attempt = row.attempt;
 
     std::string trouble;
     if (!m_options.unitsFolder.empty()) {
-        const std::string stem = zorik::unitFileStem(m_options.unitsFolder, m_serial, m_attempt);
+        // Serials that differ only in case are two units, and one file
+        // name to Windows: the second gets a name of its own.
+        const std::string stem = zorik::unitFileStem(m_options.unitsFolder, m_serial, m_attempt,
+                                                     [](const std::string& taken) {
+                                                         return ::GetFileAttributesA((taken + ".txt").c_str()) !=
+                                                                    INVALID_FILE_ATTRIBUTES ||
+                                                                ::GetFileAttributesA((taken + ".ini").c_str()) !=
+                                                                    INVALID_FILE_ATTRIBUTES;
+                                                     });
         const bool report = writeReport(stem + ".txt");
         const bool result = writeFile(
-            stem + ".ini",
-            zorik::formatResultFile(figures, diagnosis, zorik::unitOutcome(figures, ended, m_options.bounds.rate)));
+            stem + ".ini", zorik::formatResultFile(figures, diagnosis,
+                                                   zorik::unitOutcome(figures, ended, m_options.bounds.rate, report)));
         if (!report || !result)
             trouble = zorik::formatUnitFilesNotWritten(stem + (report ? ".ini" : ".txt"));
     }
 
-    // For the line's database first: on the disk in its outbox before the
-    // history has it, so that a row the history holds never misses the
-    // database (line_outbox.h).
-    if (m_line) {
-        const zorik::FileResult queued = m_line->Add(row);
-        if (!queued.done()) {
-            if (!trouble.empty())
-                trouble += "\r\n";
-            trouble += zorik::formatUnitFilesNotWritten(m_line->OutboxName());
-        }
-    }
-    // On the disk (or its pending file) before the banner shows the verdict.
-    const zorik::StationHistory::Written written = m_history.append(row);
     if (written.place != zorik::StationHistory::Place::History) {
         const std::string historyReason = m_files.describe(written.history.error);
         const std::string pendingReason = m_files.describe(written.pending.error);
@@ -261,9 +334,15 @@ void CStationPanel::UnitEnded(const zorik::SummaryFigures& figures, const zorik:
         trouble += zorik::formatHistoryTrouble(m_history.name(), historyReason, m_history.pendingName(),
                                                pendingReason, written.place == zorik::StationHistory::Place::Pending);
     }
-    counted.push_back(row);
-    const std::uint32_t fails = zorik::failCount(counted, m_serial);
+    const std::string damage = DamageText();
+    if (!damage.empty())
+        trouble += (trouble.empty() ? "" : "\r\n") + damage;
+    // The history's rows hold this unit's row now; the line's are merged
+    // with them, each row once.
+    const std::uint32_t fails = zorik::failCount(CountedRows(line), m_serial);
     if (m_line) {
+        if (!lineQueued.done())
+            trouble += (trouble.empty() ? "" : "\r\n") + zorik::formatUnitFilesNotWritten(m_line->OutboxName());
         const std::string notice = LineNotice(m_line->State());
         if (!notice.empty())
             trouble += (trouble.empty() ? "" : "\r\n") + notice;

@@ -63,12 +63,22 @@ public:
     void UnitEnded(const zorik::SummaryFigures& figures, const zorik::Diagnosis& diagnosis, zorik::RunEnding ended,
                    const std::string& findingWords, const std::function<bool(const std::string&)>& writeReport);
 
+    // Between units (the poll timer): the yield line follows the other
+    // stations' rows, the history read again every few seconds when it
+    // has grown.
+    void Idle();
+    // Leaving: rows not yet in the history get one more try; the box's
+    // text naming those still left and where they are, or empty.
+    std::string End();
+
     // WM_CTLCOLORSTATIC for the banner: its verdict's colours; nullptr
     // for any other control.
     HBRUSH Colours(HWND control, HDC dc);
 
 private:
     void ShowBanner(const std::string& text, zorik::Verdict verdict);
+    zorik::StationHistory::Waiting WaitingBanner();
+    std::string DamageText() const;
     void ShowYield();
     // The rows attempts, repair and yield count: the history's, and with
     // /line the line's rows read for today and this serial as well.
@@ -79,10 +89,13 @@ private:
     void FocusField() const;
     std::string Today() const;
 
+    static constexpr DWORD kRefreshMs = 2000;
+
     zorik::RunOptions m_options;
     WindowsHistoryFiles m_files;
-    zorik::StationHistory m_history;
     std::string m_stationName;
+    zorik::StationHistory m_history;
+    DWORD m_lastRefresh = 0;
 
     HWND m_dialog = nullptr;
     HWND m_field = nullptr;

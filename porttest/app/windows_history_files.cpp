@@ -49,6 +49,20 @@ bool readExactly(HANDLE file, char* data, std::size_t count)
     return true;
 }
 
+// File names as Windows compares them: ASCII letters in any case.
+bool sameLetters(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const char x = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 32) : a[i];
+        const char y = b[i] >= 'a' && b[i] <= 'z' ? static_cast<char>(b[i] - 32) : b[i];
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
 class WindowsHistoryFile final : public zorik::HistoryFile {
 public:
     WindowsHistoryFile(HANDLE file, std::uint64_t size) : m_file(file), m_size(size) {}
@@ -57,6 +71,26 @@ public:
     WindowsHistoryFile& operator=(const WindowsHistoryFile&) = delete;
 
     std::uint64_t size() const override { return m_size; }
+
+    FileResult readAll(std::string& bytes) override
+    {
+        if (m_size > 0x40000000u)
+            return {FileStatus::Failed, ERROR_NOT_ENOUGH_MEMORY};
+        bytes.assign(static_cast<std::size_t>(m_size), '\0');
+        if (::SetFilePointer(m_file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
+            !readExactly(m_file, &bytes[0], bytes.size()))
+            return lastFailure();
+        return {};
+    }
+
+    FileResult clear() override
+    {
+        if (::SetFilePointer(m_file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER || !::SetEndOfFile(m_file) ||
+            !::FlushFileBuffers(m_file))
+            return lastFailure();
+        m_size = 0;
+        return {};
+    }
 
     FileResult readEnd(char* data, std::size_t count) override
     {
@@ -92,10 +126,15 @@ private:
 
 } // namespace
 
-std::unique_ptr<zorik::HistoryFile> WindowsHistoryFiles::open(const std::string& name, FileResult& result)
+std::unique_ptr<zorik::HistoryFile> WindowsHistoryFiles::open(const std::string& name, zorik::HistoryOpen how,
+                                                              FileResult& result)
 {
-    const HANDLE file = ::CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // The hold and a take share with nobody; the own pending file with
+    // readers, who only look.
+    const DWORD share = how == zorik::HistoryOpen::Own ? FILE_SHARE_READ : 0;
+    const DWORD disposition = how == zorik::HistoryOpen::Take ? OPEN_EXISTING : OPEN_ALWAYS;
+    const HANDLE file = ::CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr, disposition,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         result = lastFailure();
         return nullptr;
@@ -128,6 +167,46 @@ FileResult WindowsHistoryFiles::readAll(const std::string& name, std::string& by
     }
     ::CloseHandle(file);
     return result;
+}
+
+FileResult WindowsHistoryFiles::sizeOf(const std::string& name, std::uint64_t& size)
+{
+    // From the folder, not the file: a station may hold the file itself.
+    WIN32_FIND_DATAA found;
+    const HANDLE search = ::FindFirstFileA(name.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return lastFailure();
+    ::FindClose(search);
+    size = (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+    return {};
+}
+
+std::vector<std::string> WindowsHistoryFiles::startingWith(const std::string& name, const std::string& ending)
+{
+    std::size_t folderEnd = name.find_last_of("\\/:");
+    folderEnd = folderEnd == std::string::npos ? 0 : folderEnd + 1;
+    const std::string folder = name.substr(0, folderEnd);
+    const std::string start = name.substr(folderEnd);
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    const HANDLE search = ::FindFirstFileA((name + '*' + ending).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        // The pattern may also match a short 8.3 name: the long one is
+        // checked itself, letters in any case as Windows compares them.
+        const std::string file = found.cFileName;
+        if (file.size() >= start.size() + ending.size() && sameLetters(file.substr(0, start.size()), start) &&
+            sameLetters(file.substr(file.size() - ending.size()), ending))
+            names.push_back(folder + start + file.substr(start.size())); // the caller's spelling
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    return names;
+}
+
+void WindowsHistoryFiles::pause(unsigned ms)
+{
+    ::Sleep(ms);
 }
 
 FileResult WindowsHistoryFiles::remove(const std::string& name)

@@ -3,8 +3,8 @@
 #include <process.h>
 
 struct CLineLink::Shared {
-    Shared(const std::string& source, const std::string& outboxName)
-        : outbox(files, outboxName), sync(odbc, outbox, source)
+    Shared(const std::string& source, const std::string& history, const std::string& owner)
+        : outbox(files, history, owner), sync(odbc, outbox, source)
     {
     }
     WindowsHistoryFiles files;
@@ -17,8 +17,8 @@ struct CLineLink::Shared {
     UINT changed = 0;
 };
 
-CLineLink::CLineLink(const std::string& source, const std::string& outboxName)
-    : m_shared(new Shared(source, outboxName))
+CLineLink::CLineLink(const std::string& source, const std::string& history, const std::string& owner)
+    : m_shared(new Shared(source, history, owner))
 {
 }
 
@@ -38,9 +38,9 @@ CLineLink::~CLineLink()
     ::CloseHandle(m_thread);
 }
 
-zorik::FileResult CLineLink::Load()
+void CLineLink::Load()
 {
-    return m_shared->outbox.load();
+    m_shared->outbox.load();
 }
 
 bool CLineLink::Start(HWND dialog, UINT changed)

@@ -23,13 +23,15 @@ public:
     // the login time-out); the rows stay in the outbox file either way.
     static constexpr DWORD kLeaveMs = 3000;
 
-    CLineLink(const std::string& source, const std::string& outboxName);
+    // The outbox beside `history`, this program's (`owner`, as the
+    // history's pending file).
+    CLineLink(const std::string& source, const std::string& history, const std::string& owner);
     ~CLineLink();
     CLineLink(const CLineLink&) = delete;
     CLineLink& operator=(const CLineLink&) = delete;
 
-    // The rows an earlier run left waiting.
-    zorik::FileResult Load();
+    // The rows earlier runs left waiting.
+    void Load();
     // Starts the thread; its first round at once. False when no thread.
     bool Start(HWND dialog, UINT changed);
 

@@ -327,7 +327,18 @@ ParsedCommandLine parseCommandLine(const char* commandLine, const char* programP
             break;
         }
     }
+    // As written, then as the full paths they stand for: one file by two
+    // spellings is still one file.
+    const auto sameFile = [&](const std::string& a, std::string_view b) {
+        return sameName(comparable(a), comparable(b)) ||
+               (fullPath && sameName(withoutTrailingDotsAndBlanks(fullPath(a)),
+                                     withoutTrailingDotsAndBlanks(fullPath(std::string(b)))));
+    };
     if (given[STATION]) {
+        // The exit button's report goes to the usual name, over the history.
+        if (sameFile(parsed.options.stationFile, kReportFileName))
+            return refuse({"Argument \"", written[STATION], "\" names the report's own file \"", kReportFileName,
+                           "\": the report saved at the end would overwrite the history."});
         if (!parsed.options.bounds.any())
             return refuse({"Argument \"", written[STATION],
                            "\" needs /cycles, /seconds or /rate beside it: each unit is tested for that length."});
@@ -341,18 +352,24 @@ ParsedCommandLine parseCommandLine(const char* commandLine, const char* programP
         if (given[LINE])
             return refuse({"Argument \"", written[LINE], "\" needs /station beside it: the line's database takes a station's units."});
     }
+    // /rate beside a length too short to prove it could never pass a unit.
+    if (const std::uint32_t rate = parsed.options.bounds.rate) {
+        const std::string n = std::to_string(cyclesToProve(rate));
+        if (given[CYCLES] && parsed.options.bounds.cycles < cyclesToProve(rate))
+            return refuse({"Argument \"", written[CYCLES], "\" is too short for \"", written[RATE],
+                           "\": proving that rate takes ", n, " cycles. Give /cycles:", n,
+                           " or more, or leave /cycles out."});
+        const std::string seconds = std::to_string(secondsToProve(rate));
+        if (given[SECONDS] && parsed.options.bounds.seconds < secondsToProve(rate))
+            return refuse({"Argument \"", written[SECONDS], "\" is too short for \"", written[RATE],
+                           "\": proving that rate takes ", n, " cycles, at least ", seconds, " seconds. Give /seconds:",
+                           seconds, " or more, or leave /seconds out."});
+    }
     if (given[REPORT] && !parsed.options.bounds.any())
         return refuse({"Argument \"", reportWritten,
                        "\" needs /cycles, /seconds or /rate beside it: only a bounded run writes its report by itself."});
     if (given[RESULT]) {
         const std::string_view report = given[REPORT] ? std::string_view(parsed.options.reportFile) : kReportFileName;
-        // As written, then as the full paths they stand for: one file by
-        // two spellings is still one file.
-        const auto sameFile = [&](const std::string& a, std::string_view b) {
-            return sameName(comparable(a), comparable(b)) ||
-                   (fullPath && sameName(withoutTrailingDotsAndBlanks(fullPath(a)),
-                                         withoutTrailingDotsAndBlanks(fullPath(std::string(b)))));
-        };
         const std::string& result = parsed.options.resultFile;
         if (sameFile(result, report))
             return refuse({"Argument \"", resultWritten, given[REPORT] ? "\" names the same file as \"" : "\" names the report's own file \"",

@@ -1,5 +1,6 @@
 #include "proof_rate.h"
 
+#include "loopback_waits.h"
 #include "summary_line.h"
 
 #include <cmath>
@@ -57,6 +58,12 @@ std::uint32_t cyclesToProve(std::uint32_t hundredths)
 {
     const double rate = hundredths / 10000.0;
     return static_cast<std::uint32_t>(std::ceil(std::log(0.05) / std::log(1.0 - rate)));
+}
+
+std::uint32_t secondsToProve(std::uint32_t hundredths)
+{
+    const std::uint64_t cycleMs = 3u * (SETTLE_DELAY_MS + CHANNEL_GAP_MS);
+    return static_cast<std::uint32_t>((cyclesToProve(hundredths) - 1u) * cycleMs / 1000u + 1u);
 }
 
 RunEnded rateEnd(std::uint32_t n, std::uint32_t cycles, std::uint64_t fewestReadings,

@@ -25,6 +25,10 @@ std::string formatRate(std::uint32_t hundredths);
 
 // n: the clean readings per input that prove the rate.
 std::uint32_t cyclesToProve(std::uint32_t hundredths);
+// The fewest seconds of testing in which n cycles can run: each cycle
+// lasts at least three settles and three gaps (loopback_waits.h), and the
+// n-th must begin before the time is up.
+std::uint32_t secondsToProve(std::uint32_t hundredths);
 
 // What the rate's rule says of a run (result_file.h's RunEnding has the
 // result file's words for them). None: it goes on.

@@ -112,10 +112,11 @@ bool RunFlag::outOfMemory() const
     return m_outOfMemory;
 }
 
-void RunFlag::forgetBoundReached()
+void RunFlag::forgetLastUnit()
 {
     LockHold hold(m_lock);
     m_boundReached = false;
+    m_outOfMemory = false;
 }
 
 bool RunFlag::boundReached() const

@@ -90,8 +90,9 @@ public:
 
     // True once a worker has stopped at its run's bound.
     bool boundReached() const;
-    // A station's next unit has bounds of its own: forgets the last one's.
-    void forgetBoundReached();
+    // A station's next unit is a run of its own: forgets how the last
+    // one's worker stopped (its bound, or memory running out).
+    void forgetLastUnit();
     // True once a worker has stopped because memory ran out.
     bool outOfMemory() const;
 

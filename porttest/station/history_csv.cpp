@@ -11,6 +11,9 @@ namespace {
 
 constexpr std::size_t kFields = 18;
 
+// A spreadsheet reads ="TEXT" as the text itself.
+const char kTextOpen[] = "=\"";
+
 void appendField(std::string& text, const std::string& field)
 {
     if (field.find_first_of(",\"()\r\n") == std::string::npos) {
@@ -76,11 +79,12 @@ std::string formatHistoryRow(const HistoryRow& row)
 {
     std::string text;
     text.reserve(160);
-    const std::string* const before[] = {&row.time, &row.station, &row.serial};
-    for (const std::string* field : before) {
-        appendField(text, *field);
-        text += ',';
-    }
+    appendField(text, row.time);
+    text += ',';
+    appendField(text, row.station);
+    text += ',';
+    appendField(text, spreadsheetChanges(row.serial) ? kTextOpen + row.serial + '"' : row.serial);
+    text += ',';
     appendNumber(text, row.attempt);
     text += ',';
     appendField(text, row.verdict);
@@ -119,6 +123,10 @@ bool parseHistoryRow(const std::string& line, HistoryRow& row)
     row.time = f[0];
     row.station = f[1];
     row.serial = f[2];
+    // ="SERIAL", as a spreadsheet-safe serial is written; a serial holds
+    // no double quote, so no serial read is taken for one.
+    if (row.serial.size() > 3 && row.serial.compare(0, 2, kTextOpen) == 0 && row.serial.back() == '"')
+        row.serial = row.serial.substr(2, row.serial.size() - 3);
     row.attempt = static_cast<std::uint32_t>(attempt);
     row.verdict = f[4];
     row.ended = f[5];
@@ -134,24 +142,40 @@ bool parseHistoryRow(const std::string& line, HistoryRow& row)
 
 std::vector<std::string> historyLines(const std::string& bytes)
 {
+    // No field of a row holds a line end: a line torn inside a quoted
+    // field ends at its line end all the same and takes nothing after it.
     std::vector<std::string> lines;
-    std::string line;
-    bool quoted = false;
-    for (char c : bytes) {
-        if (c == '"')
-            quoted = !quoted;
-        if (c == '\n' && !quoted) {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            lines.push_back(line);
-            line.clear();
-        } else {
-            line += c;
-        }
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find('\n', start);
+        const std::size_t next = end == std::string::npos ? bytes.size() : end + 1;
+        if (end == std::string::npos)
+            end = bytes.size();
+        else if (end > start && bytes[end - 1] == '\r')
+            --end;
+        lines.push_back(bytes.substr(start, end - start));
+        start = next;
     }
-    if (!line.empty())
-        lines.push_back(line);
     return lines;
+}
+
+bool spreadsheetChanges(const std::string& serial)
+{
+    if (serial.empty())
+        return false;
+    if (std::string("=+-@").find(serial[0]) != std::string::npos)
+        return true; // a formula
+    // Digits with no letter but one E: a number, a date, a time, a
+    // fraction or a power of ten to a spreadsheet (00123, 1-12, 12:30, 1E5).
+    bool digit = false;
+    int letters = 0;
+    for (char c : serial) {
+        if (c >= '0' && c <= '9')
+            digit = true;
+        else if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))
+            letters += c == 'E' || c == 'e' ? 1 : 2;
+    }
+    return digit && letters <= 1;
 }
 
 } // namespace zorik

@@ -4,7 +4,10 @@
 // is. A field is put in double quotes (inner quotes doubled) when it holds
 // a comma, a double quote, a parenthesis or a line end: a Rule
 // such as "(out1 AND NOT out2) OR (NOT out1 AND out2)" holds no comma
-// today, but a reader never has to know that.
+// today, but a reader never has to know that. A serial a spreadsheet
+// would take for a formula or change as a number or a date (=A1, +5,
+// 00123, 1-12) is written ="SERIAL" (in CSV quotes: "=""00123"""), which
+// a spreadsheet shows as the text itself, and read back as SERIAL.
 #pragma once
 
 #include <cstdint>
@@ -43,8 +46,13 @@ std::string formatHistoryRow(const HistoryRow& row);
 // torn or foreign line, the wrong number of fields.
 bool parseHistoryRow(const std::string& line, HistoryRow& row);
 
-// The file's whole lines (ended by LF, CR LF or the end), without their
-// line ends; a line with a quoted line end inside stays one.
+// The file's lines (ended by LF, CR LF or the end), without their line
+// ends, whatever their quotes: a line torn inside a quoted field is one
+// line, and the next is the next.
 std::vector<std::string> historyLines(const std::string& bytes);
+
+// True when a spreadsheet opening the file would not keep `serial` as it
+// is: it starts with = + - @, or it holds digits and no letter but one E.
+bool spreadsheetChanges(const std::string& serial);
 
 } // namespace zorik

@@ -101,3 +101,52 @@ std::string formatHistoryUnreadable(const std::string& history, const std::strin
 }
 
 } // namespace zorik
+
+namespace zorik {
+
+std::string formatHistoryWait(const std::string& history, unsigned waitedMs)
+{
+    std::string text = "기록 파일 \"" + history + "\"을 다른 스테이션이 쓰는 중: 기다리는 중 (";
+    appendDecimal(text, waitedMs / 1000);
+    text += '.';
+    appendDecimal(text, waitedMs / 100 % 10);
+    text += "초)";
+    return text;
+}
+
+std::string formatDamagedLines(const DamagedLines& damage)
+{
+    std::string text;
+    appendDecimal(text, damage.count);
+    text += damage.count == 1 ? " damaged line in " : " damaged lines in ";
+    text += damage.file.empty() ? std::string("memory") : damage.file;
+    text += damage.lines.size() == 1 ? ", line " : ", lines ";
+    for (std::size_t i = 0; i < damage.lines.size(); ++i) {
+        if (i != 0)
+            text += ", ";
+        appendDecimal(text, damage.lines[i]);
+    }
+    if (damage.count > damage.lines.size())
+        text += ", ...";
+    return text;
+}
+
+std::string formatRowsLeft(const std::string& history, const std::vector<HistoryRow>& rows, const std::string& file,
+                           const std::string& text)
+{
+    std::string box = "기록 파일 \"" + history + "\"에 아직 쓰지 못한 행 ";
+    appendDecimal(box, rows.size());
+    box += "개:";
+    for (const HistoryRow& row : rows) {
+        box += "\r\n  " + row.serial + " (시험 ";
+        appendDecimal(box, row.attempt);
+        box += "회째, " + row.time + ")";
+    }
+    if (!file.empty())
+        box += "\r\n보관한 곳: " + file + " - 다음에 스테이션이 기록 파일을 쓸 때 옮깁니다.";
+    if (!text.empty())
+        box += "\r\n어느 파일에도 쓰지 못했습니다. 아래 행을 기록 파일 끝에 옮겨 적으십시오:\r\n" + text;
+    return box;
+}
+
+} // namespace zorik

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "history_csv.h"
+#include "station_history.h"
 #include "station_yield.h"
 
 #include <string>
@@ -40,5 +41,15 @@ std::string formatUnitFilesNotWritten(const std::string& name);
 // The history could not be read at start (a message box; the station
 // does not open).
 std::string formatHistoryUnreadable(const std::string& history, const std::string& reason);
+
+// While another station holds the history: the banner says it waits.
+std::string formatHistoryWait(const std::string& history, unsigned waitedMs);
+// "1 damaged line in HISTORY.csv, line 214": lines that are no row.
+std::string formatDamagedLines(const DamagedLines& damage);
+// Leaving with rows not in the history: the box names them (serial,
+// attempt, time) and `file`, where they wait; `text`, the rows' bytes,
+// when no file took them.
+std::string formatRowsLeft(const std::string& history, const std::vector<HistoryRow>& rows, const std::string& file,
+                           const std::string& text);
 
 } // namespace zorik

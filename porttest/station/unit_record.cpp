@@ -39,17 +39,24 @@ HistoryRow unitRow(const UnitIdentity& unit, const SummaryFigures& figures, cons
     return row;
 }
 
-RunOutcome unitOutcome(const SummaryFigures& figures, RunEnding ended, std::uint32_t rate)
+RunOutcome unitOutcome(const SummaryFigures& figures, RunEnding ended, std::uint32_t rate, bool reportWritten)
 {
     RunOutcome outcome;
     outcome.ended = ended;
-    const std::string verdict = resultVerdictWord(figures, ended);
-    outcome.exitCode = verdict == "FAIL" ? EXIT_DISAGREEMENT : verdict == "PASS" ? EXIT_NO_DISAGREEMENT : EXIT_ENDED_EARLY;
+    // As a bounded run of the unit alone orders its codes: an early end
+    // outranks the verdict (a FAIL ended early is 4), memory everything.
+    BoundedRunEnd end{};
+    end.reportWritten = reportWritten;
+    end.boundReached = ended == RunEnding::Bound || ended == RunEnding::Proved || ended == RunEnding::Finding;
+    end.outOfMemory = ended == RunEnding::OutOfMemory;
+    end.disagreements = figures.disagreements[0] + figures.disagreements[1] + figures.disagreements[2];
+    outcome.exitCode = boundedRunExitCode(end);
     outcome.provenBelow = ended == RunEnding::Proved ? rate : 0;
     return outcome;
 }
 
-std::string unitFileStem(const std::string& folder, const std::string& serial, std::uint32_t attempt)
+std::string unitFileStem(const std::string& folder, const std::string& serial, std::uint32_t attempt,
+                         const std::function<bool(const std::string&)>& taken)
 {
     std::string stem = folder;
     if (!stem.empty() && stem.back() != '\\' && stem.back() != '/' && stem.back() != ':')
@@ -69,7 +76,17 @@ std::string unitFileStem(const std::string& folder, const std::string& serial, s
     }
     stem += '-';
     appendDecimal(stem, attempt);
-    return stem;
+    // Taken by a serial that differs only in case (ab-12 and AB-12 are one
+    // name to Windows): a tag after it, ~2 up to ~99.
+    if (!taken || !taken(stem))
+        return stem;
+    for (std::uint32_t tag = 2; tag < 100; ++tag) {
+        std::string tagged = stem + '~';
+        appendDecimal(tagged, tag);
+        if (!taken(tagged))
+            return tagged;
+    }
+    return stem + "~100";
 }
 
 } // namespace zorik

@@ -8,6 +8,7 @@
 #include "result_file.h"
 #include "summary_line.h"
 
+#include <functional>
 #include <string>
 
 namespace zorik {
@@ -25,12 +26,17 @@ HistoryRow unitRow(const UnitIdentity& unit, const SummaryFigures& figures, cons
                    RunEnding ended);
 
 // The unit's [Result] beside its figures: how it ended, the rate it proved
-// (`rate`, hundredths, for /rate), and for ExitCode the code a bounded run
-// of this unit alone would have ended with (0 PASS, 1 FAIL, 4 INCOMPLETE).
-RunOutcome unitOutcome(const SummaryFigures& figures, RunEnding ended, std::uint32_t rate);
+// (`rate`, hundredths, for /rate; only when Ended=proved), and for ExitCode
+// the code a bounded run of this unit alone would have ended with
+// (bounded_run.h: 0 PASS, 1 FAIL, 4 ended early, 7 out of memory, 3 when
+// its report could not be written).
+RunOutcome unitOutcome(const SummaryFigures& figures, RunEnding ended, std::uint32_t rate, bool reportWritten = true);
 
 // "FOLDER\\SN-1-2": the name of the unit's files in /units:FOLDER, before
-// ".txt" or ".ini"; what a file name cannot hold is written %XX.
-std::string unitFileStem(const std::string& folder, const std::string& serial, std::uint32_t attempt);
+// ".txt" or ".ini"; what a file name cannot hold is written %XX. When
+// `taken` says the name is taken (a serial differing only in case has
+// it), "~2", "~3" ... is added until one is free.
+std::string unitFileStem(const std::string& folder, const std::string& serial, std::uint32_t attempt,
+                         const std::function<bool(const std::string&)>& taken = {});
 
 } // namespace zorik

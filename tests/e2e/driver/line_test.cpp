@@ -142,6 +142,21 @@ private:
     return ::testing::AssertionFailure() << "the banner reads " << quotedText(dialog.text(kBanner));
 }
 
+// The rows waiting for the database in the station's outbox files
+// (history.csv.OWNER.line), in bytes.
+std::size_t outboxBytes(const WorkDir& dir) {
+    std::size_t bytes = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(dir.pathOf("history.csv.*.line").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    do
+        bytes += found.nFileSizeLow;
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return bytes;
+}
+
 bool contains(const std::string& cp949Text, const char* utf8) {
     return cp949Text.find(cp949(utf8)) != std::string::npos;
 }
@@ -198,7 +213,7 @@ TEST(LineDatabase, TwoStationsNumberAttemptsAcrossTheLine) {
     ASSERT_EQ(yield.size(), 1u);
     EXPECT_EQ(yield[0], (std::vector<std::string>{"1", "6", "6", "6", "6", "100.0"}));
     for (const WorkDir* dir : {&dirA, &dirB})
-        EXPECT_FALSE(dir->exists("history.csv.line"));
+        EXPECT_EQ(outboxBytes(*dir), 0u);
 }
 
 // The server stopped between units and started again: the station tests
@@ -225,7 +240,7 @@ TEST(LineDatabase, ServerStoppedAndStartedAgain) {
                                   Millis(100)))
                 << quotedText(dialog.text(kYieldLine));
             EXPECT_TRUE(contains(dialog.text(kBanner), "라인 DB 연결 안 됨")) << quotedText(dialog.text(kBanner));
-            EXPECT_TRUE(dir.exists("history.csv.line"));
+            EXPECT_NE(outboxBytes(dir), 0u);
         } else {
             ASSERT_TRUE(waitUntil([&] { return server.count() == static_cast<std::size_t>(i + 1); }, kArrivalTimeout,
                                   Millis(200)));
@@ -235,7 +250,7 @@ TEST(LineDatabase, ServerStoppedAndStartedAgain) {
     ASSERT_EQ(rows.size(), 4u);
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(rows[i][0], serials[i]);
-    EXPECT_TRUE(waitUntil([&] { return !dir.exists("history.csv.line"); }, kReactionTimeout));
+    EXPECT_TRUE(waitUntil([&] { return outboxBytes(dir) == 0; }, kReactionTimeout));
     EXPECT_FALSE(contains(dialog.text(kYieldLine), "연결 안 됨")) << quotedText(dialog.text(kYieldLine));
     // The history has every row as well.
     const auto history = dir.readFile("history.csv");
@@ -282,7 +297,7 @@ TEST(LineDatabase, WrongPasswordAndUnknownSource) {
         ASSERT_TRUE(history);
         EXPECT_NE(history->find(",W-2,"), std::string::npos);
         EXPECT_EQ(history->find(server.password()), std::string::npos);
-        EXPECT_TRUE(dir.exists("history.csv.line"));
+        EXPECT_NE(outboxBytes(dir), 0u);
     }
     EXPECT_EQ(server.count(), 0u);
 }
@@ -296,7 +311,7 @@ TEST(LineDatabase, KoreanAndAQuoteArriveAsWritten) {
     ASSERT_TRUE(server.ready());
     WorkDir dir;
     WindowsHistoryFiles files;
-    LineOutbox outbox(files, dir.pathOf("h.csv.line"));
+    LineOutbox outbox(files, dir.pathOf("h.csv"), "PC-1");
     WindowsOdbc odbc;
     LineSync sync(odbc, outbox, server.connectionString(server.password()));
     HistoryRow row;
@@ -327,7 +342,7 @@ TEST(LineDatabase, KoreanAndAQuoteArriveAsWritten) {
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0], (std::vector<std::string>{"2026-12-09 10:11:12", "라인-3 검사대", "O'NEIL-\\7", "1",
                                                  "(out1 AND NOT out2) OR (NOT out1 AND out2)", "1", "18"}));
-    EXPECT_FALSE(dir.exists("h.csv.line"));
+    EXPECT_EQ(dir.readFile("h.csv.PC-1.line"), std::string());
 }
 
 } // namespace

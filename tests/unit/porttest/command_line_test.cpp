@@ -211,6 +211,26 @@ const Row kRows[] = {
     {"Zorik.exe /station:h.csv /rate:5 /line", 0, 0, "", "Bad argument \"/line\": no data source name%R"},
     {"Zorik.exe /station:h.csv /rate:5 /line:A /line:Dsn=A;PWD=secret", 0, 0, "",
      "Argument \"/line:(connection string)\" gives /line a second time."},
+    // the history named as the report the exit button saves
+    {"Zorik.exe /station:ErrorInfo.txt /rate:5", 0, 0, "",
+     "Argument \"/station:ErrorInfo.txt\" names the report's own file \"ErrorInfo.txt\": the report saved at the end "
+     "would overwrite the history."},
+    {"Zorik.exe /station:.\\ERRORINFO.TXT /cycles:5", 0, 0, "", "Argument \"/station:.\\ERRORINFO.TXT\" names the report's own file%R"},
+    {"Zorik.exe /station:C:\\work\\errorinfo.txt. /cycles:5", 0, 0, "",
+     "Argument \"/station:C:\\work\\errorinfo.txt.\" names the report's own file%R"},
+    {"Zorik.exe /station:ErrorInfo.csv /cycles:5", 5, 0, "", nullptr, "", "ErrorInfo.csv"},
+    // /rate beside a length that cannot prove it: n cycles, and (n - 1) cycles of 330 ms begun in time
+    {"Zorik.exe /rate:1 /cycles:50", 0, 0, "",
+     "Argument \"/cycles:50\" is too short for \"/rate:1\": proving that rate takes 299 cycles. Give /cycles:299 or "
+     "more, or leave /cycles out."},
+    {"Zorik.exe /station:h.csv /rate:5 /cycles:58", 0, 0, "", "Argument \"/cycles:58\" is too short for \"/rate:5\"%R"},
+    {"Zorik.exe /station:h.csv /rate:5 /cycles:59", 59, 0, "", nullptr, "", "h.csv", "", 500},
+    {"Zorik.exe /rate:5 /seconds:19", 0, 0, "",
+     "Argument \"/seconds:19\" is too short for \"/rate:5\": proving that rate takes 59 cycles, at least 20 seconds. "
+     "Give /seconds:20 or more, or leave /seconds out."},
+    {"Zorik.exe /rate:5 /seconds:20", 0, 20, "", nullptr, "", "", "", 500},
+    {"Zorik.exe /rate:1 /seconds:98", 0, 0, "", "Argument \"/seconds:98\" is too short for \"/rate:1\": proving that rate takes 299 cycles, at least 99 seconds%R"},
+    {"Zorik.exe /rate:50 /cycles:5 /seconds:2", 5, 2, "", nullptr, "", "", "", 5000},
 };
 
 const char kKeptName[] = ": \"%\" is a name the program keeps for its journals, which hold test results.";

@@ -183,8 +183,8 @@ TEST(Line, RowsArriveOnceInOrderWhateverTheDatabaseDoes)
 {
     MemoryHistoryFiles files;
     FakeLineDatabase database;
-    LineOutbox outbox(files, "H.csv.line");
-    ASSERT_EQ(outbox.load().status, FileStatus::Missing);
+    LineOutbox outbox(files, "H.csv", "PC1-7");
+    outbox.load();
     LineSync sync(database, outbox, kSource);
 
     const struct {
@@ -229,9 +229,10 @@ TEST(Line, RowsArriveOnceInOrderWhateverTheDatabaseDoes)
         EXPECT_EQ(state.connected, step.reached);
         EXPECT_EQ(state.troubles, step.troubles);
         // The file holds the rows since the last time nothing waited.
-        const auto file = files.files.find("H.csv.line");
-        EXPECT_EQ(file != files.files.end(), step.waiting != 0);
-        if (file != files.files.end()) {
+        const auto file = files.files.find("H.csv.PC1-7.line");
+        ASSERT_NE(file, files.files.end());
+        EXPECT_EQ(file->second.empty(), step.waiting == 0);
+        if (step.waiting != 0) {
             std::vector<std::string> lines = historyLines(file->second);
             ASSERT_GE(lines.size(), step.waiting);
             HistoryRow oldest;
@@ -247,33 +248,41 @@ TEST(Line, RowsArriveOnceInOrderWhateverTheDatabaseDoes)
 }
 
 // Ended before its rows went (killed, or the database away until the
-// end): the next start sends them, and the ones the database holds
-// already stay single.
-TEST(Line, ANewStartSendsWhatTheLastLeft)
+// end): the next start takes the file the last run left, and another
+// program's left one, and sends them; the rows the database holds already
+// stay single. A live program's file is not touched.
+TEST(Line, ANewStartSendsWhatOthersLeft)
 {
     MemoryHistoryFiles files;
     FakeLineDatabase database;
     database.table = {lineUnit("2026-12-09 10:00:00", "A", "PASS"), lineUnit("2026-12-09 10:01:00", "B", "FAIL")};
     database.objects = {"zorik_unit", "zorik_yield_daily", "zorik_findings"};
-    // The file the last run left: A and B went, C did not; a torn line at
-    // its end (a write cut short) is no row.
-    files.files["H.csv.line"] = formatHistoryRow(database.table[0]) + formatHistoryRow(database.table[1]) +
-                                formatHistoryRow(lineUnit("2026-12-09 10:02:00", "C", "PASS")) + "2026-12-09 10:0";
-    LineOutbox outbox(files, "H.csv.line");
-    ASSERT_TRUE(outbox.load().done());
-    EXPECT_EQ(outbox.waiting(), 3u);
-    // The next row goes on a line of its own, after the torn one.
-    ASSERT_TRUE(outbox.add(lineUnit("2026-12-09 10:03:00", "D", "PASS")).done());
-    const std::string& file = files.files["H.csv.line"];
-    EXPECT_NE(file.find("2026-12-09 10:0\r\n" + formatHistoryRow(lineUnit("2026-12-09 10:03:00", "D", "PASS"))),
-              std::string::npos);
-    LineSync sync(database, outbox, "ZorikLine");
-    EXPECT_TRUE(sync.round());
-    EXPECT_EQ(database.serials(), "A B C D");
-    EXPECT_EQ(files.files.count("H.csv.line"), 0u);
-    // Present already: nothing made.
-    for (const std::string& statement : database.statements)
-        EXPECT_EQ(statement.rfind("CREATE", 0), std::string::npos) << statement;
+    // A and B went before the kill, C did not; a torn line at the end (a
+    // write cut short) is no row.
+    files.files["H.csv.PC1-7.line"] = formatHistoryRow(database.table[0]) + formatHistoryRow(database.table[1]) +
+                                      formatHistoryRow(lineUnit("2026-12-09 10:02:00", "C", "PASS")) + "2026-12-09 10:0";
+    {
+        // A program running on: its file is its own.
+        LineOutbox live(files, "H.csv", "PC2-9");
+        ASSERT_TRUE(live.add(lineUnit("2026-12-09 10:02:30", "L", "PASS", "PC2")).done());
+
+        LineOutbox outbox(files, "H.csv", "PC1-8");
+        outbox.load();
+        EXPECT_EQ(outbox.waiting(), 3u);
+        EXPECT_EQ(files.files.count("H.csv.PC1-7.line"), 0u);
+        ASSERT_TRUE(outbox.add(lineUnit("2026-12-09 10:03:00", "D", "PASS")).done());
+        LineSync sync(database, outbox, "ZorikLine");
+        EXPECT_TRUE(sync.round());
+        EXPECT_EQ(database.serials(), "A B C D");
+        EXPECT_EQ(files.files["H.csv.PC1-8.line"], "");
+        EXPECT_EQ(live.waiting(), 1u);
+        // Present already: nothing made.
+        for (const std::string& statement : database.statements)
+            EXPECT_EQ(statement.rfind("CREATE", 0), std::string::npos) << statement;
+    }
+    // Nothing waited at the end: no file left; the live one's row waits.
+    EXPECT_EQ(files.files.count("H.csv.PC1-8.line"), 0u);
+    EXPECT_NE(files.files["H.csv.PC2-9.line"].find(",L,"), std::string::npos);
 }
 
 // The table and its views are made when absent, and only those; the SQL
@@ -294,7 +303,7 @@ TEST(Line, ObjectsMadeWhenAbsentAndValuesOnlyAsParameters)
         MemoryHistoryFiles files;
         FakeLineDatabase database;
         database.objects = row.present;
-        LineOutbox outbox(files, "H.csv.line");
+        LineOutbox outbox(files, "H.csv", "PC1-7");
         LineSync sync(database, outbox, "ZorikLine");
         sync.want("2026-12-09", "O'BRIEN-1");
         ASSERT_TRUE(outbox.add(lineUnit("2026-12-09 10:00:00", "O'BRIEN-1", "PASS", "\xB6\xF3\xC0\xCE")).done());
@@ -394,7 +403,7 @@ TEST(Line, ThePasswordAndTheConnectionStringAreNeverShown)
     FakeLineDatabase database;
     database.away = true;
     database.awayMessage = std::string("no answer from ") + kSource;
-    LineOutbox outbox(files, "H.csv.line");
+    LineOutbox outbox(files, "H.csv", "PC1-7");
     LineSync sync(database, outbox, kSource);
     EXPECT_FALSE(sync.round());
     EXPECT_EQ(sync.state().trouble, "[08001] no answer from (connection string)");

@@ -74,7 +74,7 @@ void historyFigures()
         row.program = "1.0.0.1";
         bytes += formatHistoryRow(row);
     }
-    StationHistory history(files, "H.csv");
+    StationHistory history(files, "H.csv", "BENCH-1");
     const auto start = Clock::now();
     history.load();
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -87,7 +87,7 @@ void historyFigures()
         std::fwrite(bytes.data(), 1, bytes.size(), file);
         std::fclose(file);
         WindowsHistoryFiles disk;
-        StationHistory onDisk(disk, name);
+        StationHistory onDisk(disk, name, "BENCH-1");
         const auto diskStart = Clock::now();
         const bool read = onDisk.load().done();
         const double diskMs = std::chrono::duration<double, std::milli>(Clock::now() - diskStart).count();
@@ -98,8 +98,8 @@ void historyFigures()
         const auto appendStart = Clock::now();
         const StationHistory::Written written = onDisk.append(next);
         const double appendMs = std::chrono::duration<double, std::milli>(Clock::now() - appendStart).count();
-        std::printf("ROW|one unit's row appended to that file|%.1f ms|%s: pending file made and flushed, history "
-                    "read, appended and flushed, pending file removed\n",
+        std::printf("ROW|one unit's row appended to that file|%.1f ms|%s: history held and read, row in the own "
+                    "pending file and flushed, appended to the history and flushed, pending file emptied\n",
                     appendMs, written.place == StationHistory::Place::History ? "in the history" : "NOT in the history");
         std::remove(name.c_str());
     }

@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <string>
 #include <vector>
 
 using namespace zorik;
@@ -94,8 +96,9 @@ TEST(StationRate, TheUnitsRowAndResultFile)
         const char* provenBelow; // nullptr: no such key
     } outcomes[] = {
         {passed, RunEnding::Proved, "PASS", 0, "5"},        {passed, RunEnding::Bound, "PASS", 0, nullptr},
-        {passed, RunEnding::Early, "INCOMPLETE", 4, nullptr}, {failed, RunEnding::Early, "FAIL", 1, nullptr},
+        {passed, RunEnding::Early, "INCOMPLETE", 4, nullptr}, {failed, RunEnding::Early, "FAIL", 4, nullptr},
         {failed, RunEnding::Finding, "FAIL", 1, nullptr},    {failed, RunEnding::Bound, "FAIL", 1, nullptr},
+        {passed, RunEnding::OutOfMemory, "INCOMPLETE", 7, nullptr}, {failed, RunEnding::OutOfMemory, "FAIL", 7, nullptr},
     };
     for (const auto& row : outcomes) {
         SCOPED_TRACE(runEndingWord(row.ended));
@@ -108,7 +111,36 @@ TEST(StationRate, TheUnitsRowAndResultFile)
         EXPECT_EQ(text.find("ProvenBelow=") != std::string::npos, row.provenBelow != nullptr) << text;
     }
 
+    // A unit whose report could not be written: 3, as a bounded run's.
+    EXPECT_EQ(unitOutcome(passed, RunEnding::Proved, 500, false).exitCode, 3);
+    EXPECT_EQ(unitOutcome(failed, RunEnding::OutOfMemory, 500, false).exitCode, 7);
+
     EXPECT_EQ(unitFileStem("units", "SN-1", 2), "units\\SN-1-2");
+    // Names Windows would take for one (any case) get a tag of their own.
+    const struct {
+        std::vector<std::string> taken;
+        const char* serial;
+        const char* stem;
+    } names[] = {
+        {{}, "ab-12", "u\\ab-12-1"},
+        {{"u\\ab-12-1"}, "AB-12", "u\\AB-12-1~2"},
+        {{"u\\ab-12-1", "u\\Ab-12-1~2"}, "aB-12", "u\\aB-12-1~3"},
+    };
+    for (const auto& row : names) {
+        SCOPED_TRACE(row.serial);
+        const auto taken = [&](const std::string& stem) {
+            for (const std::string& name : row.taken) {
+                bool same = name.size() == stem.size();
+                for (std::size_t i = 0; same && i < name.size(); ++i)
+                    same = std::tolower(static_cast<unsigned char>(name[i])) ==
+                           std::tolower(static_cast<unsigned char>(stem[i]));
+                if (same)
+                    return true;
+            }
+            return false;
+        };
+        EXPECT_EQ(unitFileStem("u", row.serial, 1, taken), row.stem);
+    }
     EXPECT_EQ(unitFileStem("C:\\Line\\", "A/B:C*%", 1), "C:\\Line\\A%2FB%3AC%2A%25-1");
     EXPECT_EQ(unitFileStem("D:", "x?<>|\"", 3), "D:x%3F%3C%3E%7C%22-3");
 }

@@ -174,8 +174,31 @@ TEST(Station, HistoryRowsAndTheirBytes)
     for (const char* line : notRows)
         EXPECT_FALSE(parseHistoryRow(line, back)) << line;
 
+    // A line ends at its line end whatever its quotes: no row holds one,
+    // and a line torn inside a quoted field must not take the next along.
     const std::vector<std::string> lines = historyLines("a\r\nb\n\"c\r\nd\"\r\ntorn");
-    EXPECT_EQ(lines, (std::vector<std::string>{"a", "b", "\"c\r\nd\"", "torn"}));
+    EXPECT_EQ(lines, (std::vector<std::string>{"a", "b", "\"c", "d\"", "torn"}));
+
+    // Serials a spreadsheet would turn into a formula, a number or a date
+    // are written ="SERIAL", which it shows as the text, and read back.
+    const struct {
+        const char* serial;
+        const char* field; // as written between the commas
+    } serials[] = {
+        {"SN-24017", "SN-24017"}, {"AB12", "AB12"},       {"E", "E"},           {"a b/c:d~", "a b/c:d~"},
+        {"00123", "\"=\"\"00123\"\"\""}, {"1-12", "\"=\"\"1-12\"\"\""}, {"1E5", "\"=\"\"1E5\"\"\""},
+        {"12:30", "\"=\"\"12:30\"\"\""}, {"3/4", "\"=\"\"3/4\"\"\""},   {"=1+2", "\"=\"\"=1+2\"\"\""},
+        {"+SN", "\"=\"\"+SN\"\"\""},     {"-SN", "\"=\"\"-SN\"\"\""},   {"@SUM(A1)", "\"=\"\"@SUM(A1)\"\"\""},
+    };
+    for (const auto& serial : serials) {
+        SCOPED_TRACE(serial.serial);
+        row.serial = serial.serial;
+        const std::string written = formatHistoryRow(row);
+        EXPECT_NE(written.find(std::string(",") + serial.field + ",12,"), std::string::npos) << written;
+        ASSERT_TRUE(parseHistoryRow(written.substr(0, written.size() - 2), back));
+        EXPECT_EQ(back.serial, serial.serial);
+        EXPECT_EQ(formatHistoryRow(back), written);
+    }
 }
 
 TEST(Station, AttemptsRepairAndYield)
@@ -268,12 +291,15 @@ TEST(Station, FixtureSuspect)
 }
 
 // The history held by another program, a kill between the history's write
-// and the pending file's removal, a torn last line: every row once, in order.
+// and the pending file's emptying, a torn last line: every row once, in
+// order.
 TEST(Station, HistoryFilesAndThePendingFile)
 {
     MemoryHistoryFiles files;
-    StationHistory history(files, "H.csv");
+    StationHistory history(files, "H.csv", "PC-1");
     ASSERT_EQ(history.load().status, FileStatus::Missing);
+    const std::string own = "H.csv.PC-1.pending";
+    EXPECT_EQ(history.pendingName(), own);
     const std::string header = std::string(kHistoryHeader) + "\r\n";
     const HistoryRow r1 = unitRow("2026-12-09 08:00:00", "A", "PASS");
     const HistoryRow r2 = unitRow("2026-12-09 08:01:00", "B", "FAIL", "stuck-off", "0");
@@ -284,42 +310,47 @@ TEST(Station, HistoryFilesAndThePendingFile)
     const struct {
         const char* step;
         const HistoryRow& row;
-        bool historyHeld, pendingHeld, pendingUndeletable;
+        bool historyHeld, pendingUnwritable, pendingUnclearable;
         StationHistory::Place place;
         std::string history; // the history file afterwards
-        std::string pending; // the pending file afterwards; "-": none
+        std::string pending; // the own pending file afterwards
+        unsigned waitedMs;   // the banner's last wait; 0: none
     } steps[] = {
         {"a new file gets its header", r1, false, false, false, StationHistory::Place::History,
-         header + formatHistoryRow(r1), "-"},
-        {"held by another program", r2, true, false, false, StationHistory::Place::Pending,
-         header + formatHistoryRow(r1), formatHistoryRow(r2)},
+         header + formatHistoryRow(r1), "", 0},
+        {"held by another program: waited for, then pending", r2, true, false, false, StationHistory::Place::Pending,
+         header + formatHistoryRow(r1), formatHistoryRow(r2), kHoldWaitMs},
         {"free again, but the pending file stays (a kill)", r3, false, false, true, StationHistory::Place::History,
          header + formatHistoryRow(r1) + formatHistoryRow(r2) + formatHistoryRow(r3),
-         formatHistoryRow(r2) + formatHistoryRow(r3)},
+         formatHistoryRow(r2) + formatHistoryRow(r3), 0},
         {"rows already there are not written again", r4, false, false, false, StationHistory::Place::History,
-         header + formatHistoryRow(r1) + formatHistoryRow(r2) + formatHistoryRow(r3) + formatHistoryRow(r4), "-"},
+         header + formatHistoryRow(r1) + formatHistoryRow(r2) + formatHistoryRow(r3) + formatHistoryRow(r4), "", 0},
         {"neither file: held in memory", r5, true, true, false, StationHistory::Place::Memory,
-         header + formatHistoryRow(r1) + formatHistoryRow(r2) + formatHistoryRow(r3) + formatHistoryRow(r4), "-"},
+         header + formatHistoryRow(r1) + formatHistoryRow(r2) + formatHistoryRow(r3) + formatHistoryRow(r4), "",
+         kHoldWaitMs},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.step);
         files.held.clear();
         files.undeletable.clear();
+        files.unwritable.clear();
         if (step.historyHeld)
             files.held.insert("H.csv");
-        if (step.pendingHeld)
-            files.held.insert("H.csv.pending");
-        if (step.pendingUndeletable)
-            files.undeletable.insert("H.csv.pending");
-        const StationHistory::Written written = history.append(step.row);
+        if (step.pendingUnwritable)
+            files.unwritable.insert(own);
+        if (step.pendingUnclearable)
+            files.undeletable.insert(own);
+        unsigned waited = 0;
+        const StationHistory::Written written = history.append(step.row, [&](unsigned ms) { waited = ms; });
         EXPECT_EQ(written.place, step.place);
         EXPECT_EQ(written.history.done(), !step.historyHeld);
+        EXPECT_EQ(waited, step.waitedMs);
         files.held.clear();
         EXPECT_EQ(files.files["H.csv"], step.history);
-        const auto pending = files.files.find("H.csv.pending");
-        EXPECT_EQ(pending == files.files.end() ? std::string("-") : pending->second, step.pending);
+        EXPECT_EQ(files.files[own], step.pending);
     }
     // The row held in memory arrives with the next, in its place.
+    files.unwritable.clear();
     const HistoryRow r6 = unitRow("2026-12-09 08:05:00", "F", "PASS");
     EXPECT_EQ(history.append(r6).place, StationHistory::Place::History);
     const std::string all = header + formatHistoryRow(r1) + formatHistoryRow(r2) + formatHistoryRow(r3) +
@@ -327,25 +358,181 @@ TEST(Station, HistoryFilesAndThePendingFile)
     EXPECT_EQ(files.files["H.csv"], all);
     EXPECT_EQ(history.rows().size(), 6u);
 
-    // A start reads the rows back once each, a pending file's too; a torn
-    // last line is ended before the next row, and read as no row.
+    // A start reads the rows back once each, a left pending file's too; a
+    // torn last line is ended before the next row and named, not read.
     files.files["H.csv"] = all + formatHistoryRow(r1).substr(0, 30);
     const HistoryRow r7 = unitRow("2026-12-09 08:06:00", "G", "PASS");
-    files.files["H.csv.pending"] = formatHistoryRow(r6) + formatHistoryRow(r7);
-    StationHistory again(files, "H.csv");
+    files.files["H.csv.PC-9.pending"] = formatHistoryRow(r6) + formatHistoryRow(r7);
+    StationHistory again(files, "H.csv", "PC-2");
     ASSERT_TRUE(again.load().done());
     ASSERT_EQ(again.rows().size(), 7u);
     EXPECT_EQ(again.rows()[6].serial, "G");
+    ASSERT_EQ(again.damaged().size(), 1u);
+    EXPECT_EQ(formatDamagedLines(again.damaged()[0]), "1 damaged line in H.csv, line 8");
     const HistoryRow r8 = unitRow("2026-12-09 08:07:00", "H", "PASS");
     EXPECT_EQ(again.append(r8).place, StationHistory::Place::History);
     EXPECT_EQ(files.files["H.csv"], all + formatHistoryRow(r1).substr(0, 30) + "\r\n" + formatHistoryRow(r7) +
                                         formatHistoryRow(r8));
-    EXPECT_EQ(files.files.count("H.csv.pending"), 0u);
+    EXPECT_EQ(files.files.count("H.csv.PC-9.pending"), 0u);
 
     // A history that cannot be read keeps the station from opening.
     files.held.insert("H.csv");
-    StationHistory held(files, "H.csv");
+    StationHistory held(files, "H.csv", "PC-3");
     EXPECT_EQ(held.load().status, FileStatus::InUse);
     EXPECT_EQ(formatHistoryTrouble("H.csv", "used", "H.csv.pending", "", true),
               "기록 파일 \"H.csv\"에 쓰지 못함 (used): \"H.csv.pending\"에 보관, 다음 유닛 때 옮김");
+    EXPECT_EQ(formatHistoryWait("H.csv", 1200), "기록 파일 \"H.csv\"을 다른 스테이션이 쓰는 중: 기다리는 중 (1.2초)");
+}
+
+// Two stations on one history, as two programs on a share: attempts
+// numbered across both, a live program's pending file left to it, a
+// killed one's taken by the next, an older version's single pending file
+// and the rows written beside the program at an end merged too.
+TEST(Station, TwoStationsShareOneHistory)
+{
+    MemoryHistoryFiles files;
+    StationHistory a(files, "H.csv", "PC-1", "prog\\H.csv.unwritten");
+    auto b = std::make_unique<StationHistory>(files, "H.csv", "PC-2");
+    ASSERT_EQ(a.load().status, FileStatus::Missing);
+    ASSERT_EQ(b->load().status, FileStatus::Missing); // read before a's rows
+    for (const char* time : {"2026-12-09 08:00:00", "2026-12-09 08:01:00", "2026-12-09 08:02:00"})
+        EXPECT_EQ(a.append(unitRow(time, "SN-7", "FAIL", "stuck-off", "0")).place, StationHistory::Place::History);
+    const StationHistory::Written fourth = b->append(unitRow("2026-12-09 08:03:00", "SN-7", "FAIL", "stuck-off", "0"));
+    EXPECT_EQ(fourth.row.attempt, 4u);
+    EXPECT_EQ(failCount(b->rows(), "SN-7"), 4u);
+    EXPECT_EQ(b->rows().size(), 4u);
+
+    // a's row waits in a's pending file (a spreadsheet held the history);
+    // b's merge leaves that live file to a, and a's next merge brings it.
+    files.held.insert("H.csv");
+    files.releaseAfter = files.pauses + 2;
+    const HistoryRow waiting = unitRow("2026-12-09 08:04:00", "SN-8", "PASS");
+    EXPECT_EQ(a.append(waiting).place, StationHistory::Place::History); // the hold came after two pauses
+    files.held.insert("H.csv");
+    files.releaseAfter = 0;
+    const HistoryRow pending = unitRow("2026-12-09 08:05:00", "SN-9", "PASS");
+    EXPECT_EQ(a.append(pending).place, StationHistory::Place::Pending);
+    files.held.clear();
+    EXPECT_EQ(b->append(unitRow("2026-12-09 08:06:00", "SN-8", "PASS")).row.attempt, 2u);
+    EXPECT_EQ(files.files["H.csv.PC-1.pending"], formatHistoryRow(pending));
+    EXPECT_EQ(b->rows().size(), 7u); // a's pending row counts for b's yield
+
+    // b is killed with a row in its pending file; an older version left
+    // H.csv.pending; a row was written beside the program at an end.
+    files.held.insert("H.csv");
+    const HistoryRow killed = unitRow("2026-12-09 08:07:00", "SN-10", "PASS", "ok", "out1", "PC2");
+    EXPECT_EQ(b->append(killed).place, StationHistory::Place::Pending);
+    files.held.clear();
+    files.undeletable.insert("H.csv.PC-2.pending"); // no clean end: the file stays
+    b.reset();
+    files.undeletable.clear();
+    const HistoryRow older = unitRow("2026-12-09 07:59:00", "OLD", "PASS", "ok", "out1", "PC3");
+    const HistoryRow beside = unitRow("2026-12-09 07:58:00", "BESIDE", "PASS", "ok", "out1", "PC3");
+    files.files["H.csv.pending"] = formatHistoryRow(older);
+    files.files["prog\\H.csv.unwritten"] = formatHistoryRow(beside);
+    EXPECT_EQ(a.append(unitRow("2026-12-09 08:08:00", "SN-11", "PASS")).place, StationHistory::Place::History);
+    const std::string& bytes = files.files["H.csv"];
+    for (const HistoryRow* row : {&pending, &killed, &older, &beside}) {
+        SCOPED_TRACE(row->serial);
+        const std::size_t at = bytes.find(formatHistoryRow(*row));
+        ASSERT_NE(at, std::string::npos);
+        EXPECT_EQ(bytes.find(formatHistoryRow(*row), at + 1), std::string::npos); // once
+    }
+    for (const char* gone : {"H.csv.PC-2.pending", "H.csv.pending", "prog\\H.csv.unwritten"})
+        EXPECT_EQ(files.files.count(gone), 0u) << gone;
+    EXPECT_EQ(files.files["H.csv.PC-1.pending"], "");
+    StationHistory reader(files, "H.csv", "PC-4");
+    ASSERT_TRUE(reader.load().done());
+    EXPECT_EQ(reader.rows().size(), 11u);
+    EXPECT_TRUE(reader.damaged().empty());
+}
+
+// The end of a station: rows not in the history get one more try; those
+// still left are named with where they wait.
+TEST(Station, RowsLeftAtTheEndAreNamed)
+{
+    const HistoryRow r1 = unitRow("2026-12-09 08:00:00", "A", "PASS");
+    const struct {
+        const char* name;
+        bool historyHeld, pendingUnwritable, besideUnwritable;
+        std::size_t left;
+        const char* file; // where they wait
+        bool text;        // the rows' bytes in the box
+    } rows[] = {
+        {"free at the end: written", true, false, false, 0, "", false},
+        {"in the pending file", true, false, false, 1, "H.csv.PC-1.pending", false},
+        {"only in memory: beside the program", true, true, false, 1, "prog\\H.csv.unwritten", false},
+        {"nowhere: the box holds the row", true, true, true, 1, "", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        MemoryHistoryFiles files;
+        StationHistory history(files, "H.csv", "PC-1", "prog\\H.csv.unwritten");
+        files.held.insert("H.csv");
+        if (row.pendingUnwritable)
+            files.unwritable.insert("H.csv.PC-1.pending");
+        history.append(r1);
+        if (row.left != 0 && row.besideUnwritable)
+            files.unwritable.insert("prog\\H.csv.unwritten");
+        if (row.left == 0)
+            files.held.clear();
+        const StationHistory::Left left = history.flushAtEnd();
+        EXPECT_EQ(left.rows.size(), row.left);
+        EXPECT_EQ(left.file, row.file);
+        EXPECT_EQ(left.text, row.text ? formatHistoryRow(r1) : "");
+        if (row.left == 0)
+            EXPECT_EQ(files.files["H.csv"], std::string(kHistoryHeader) + "\r\n" + formatHistoryRow(r1));
+        else
+            EXPECT_NE(formatRowsLeft("H.csv", left.rows, left.file, left.text).find("A (시험 1회째, 2026-12-09 08:00:00)"),
+                      std::string::npos);
+    }
+}
+
+// Lines that are no row: each file's are counted and named, and no later
+// row is hidden or written twice.
+TEST(Station, TornAndForeignLinesAreNamed)
+{
+    const HistoryRow r1 = unitRow("2026-12-09 08:00:00", "A", "PASS");
+    const HistoryRow r2 = unitRow("2026-12-09 08:01:00", "B", "PASS");
+    const std::string header = std::string(kHistoryHeader) + "\r\n";
+    const std::string row1 = formatHistoryRow(r1), row2 = formatHistoryRow(r2);
+    const struct {
+        const char* name;
+        std::string history, pending;
+        std::size_t rows;
+        const char* named; // "": none
+    } rows[] = {
+        {"torn inside a quoted field", header + "2026-12-09 07:00:00,L,\"S\r\n" + row1 + row2, "", 2,
+         "1 damaged line in H.csv, line 2"},
+        {"a spreadsheet's re-saved time", header + "2026-12-09 07:00,L,S,1,PASS,proved,59,20,0,present,ok,ok,ok,"
+                                                   "out0,out1,out2,0,1.0.0.1\r\n" + row1,
+         "", 1, "1 damaged line in H.csv, line 2"},
+        {"three torn, LF alone ends a line too", header + "x\n" + row1 + "\"\r\n\"y\r\n" + row2, "", 2,
+         "3 damaged lines in H.csv, lines 2, 4, 5"},
+        {"a torn pending tail swallows nothing", header + row1, row2.substr(0, 25) + "\"", 1,
+         "1 damaged line in H.csv.PC-9.pending, line 1"},
+        {"blank lines and a second header are no damage", header + "\r\n" + row1 + header + row2, "", 2, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        MemoryHistoryFiles files;
+        files.files["H.csv"] = row.history;
+        if (!row.pending.empty())
+            files.files["H.csv.PC-9.pending"] = row.pending;
+        StationHistory history(files, "H.csv", "PC-1");
+        ASSERT_TRUE(history.load().done());
+        EXPECT_EQ(history.rows().size(), row.rows);
+        std::string named;
+        for (const DamagedLines& damage : history.damaged())
+            named += formatDamagedLines(damage);
+        EXPECT_EQ(named, row.named);
+        // The next row lands once, after all of them.
+        const HistoryRow r3 = unitRow("2026-12-09 09:00:00", "A", "PASS");
+        const StationHistory::Written written = history.append(r3);
+        EXPECT_EQ(written.row.attempt, 2u);
+        const std::string& bytes = files.files["H.csv"];
+        EXPECT_EQ(bytes.substr(bytes.size() - formatHistoryRow(written.row).size()), formatHistoryRow(written.row));
+        EXPECT_EQ(bytes.find(row1), bytes.rfind(row1));
+        EXPECT_EQ(history.rows().size(), row.rows + 1);
+    }
 }

@@ -8,6 +8,10 @@
 #include "memory_journal_files.h"
 #include "program_texts.h"
 #include "report_file.h"
+#include "test_tally.h"
+#include "unit_start.h"
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -194,6 +198,62 @@ TEST(TestJournal, KeptWhenTheReportCouldNotBeSaved)
     run.journal.finish(true);
     EXPECT_EQ(run.files.bytesOf(kJournal), run.reportNow());
     EXPECT_FALSE(run.files.entries[kJournal].openHere);
+}
+
+// A station's next unit starts from nothing: the real worker tests a unit
+// with nothing wired, its memory runs out and its bound is reached; each of
+// what the last unit left is then reset, and the next unit's journal holds
+// only the next unit.
+TEST(TestJournal, AStationsNextUnitStartsFromNothing)
+{
+    JournaledRun run;
+    TestTally tally;
+    Diagnosis diagnosis;
+    run.readings.add(tally);
+    run.readings.add(diagnosis);
+    run.run(12);
+    run.flag.stopAtBound();
+    run.flag.stopOutOfMemory();
+    const std::string initial = "Error Check  -  10ms\r\n\r\n", header = "UNIT 2\r\n";
+    const struct {
+        const char* what;
+        std::function<bool()> fresh;
+    } resets[] = {
+        {"cycle counter", [&] { return run.counter.value() == 0; }},
+        {"tally", [&] { return tally.disagreements() == 0; }},
+        {"diagnosis",
+         [&] {
+             return diagnosis.input(0).readings == 0 && diagnosis.input(0).finding == Finding::Undetermined &&
+                    diagnosis.unit() == UnitPresence::Undetermined;
+         }},
+        {"log", [&] { return run.log.text() == initial + header; }},
+        {"bound flag", [&] { return !run.flag.boundReached(); }},
+        {"out-of-memory mark", [&] { return !run.flag.outOfMemory(); }},
+        {"journal", [&] { return run.journal.madeName().empty() && run.files.entries.count(kJournal) == 0; }},
+    };
+    for (const auto& reset : resets)
+        EXPECT_FALSE(reset.fresh()) << reset.what << " had nothing to reset";
+    startNextUnit({run.counter, tally, diagnosis, run.log, run.flag, run.journal}, false, initial, header);
+    for (const auto& reset : resets)
+        EXPECT_TRUE(reset.fresh()) << reset.what << " kept the last unit's";
+
+    // The next unit's journal: its own header and its one cycle; the tally
+    // counts that cycle's lines only.
+    const std::size_t linesBefore = run.dialog.lines().size();
+    run.run(1);
+    EXPECT_EQ(run.counter.value(), 1u);
+    const std::string& journal = run.files.entries[kJournal].bytes;
+    EXPECT_NE(journal.find("UNIT 2"), std::string::npos) << journal;
+    EXPECT_EQ(journal.find(" 0000000000000002 : "), std::string::npos) << journal; // no cycle of the last unit
+    EXPECT_EQ(tally.disagreements(), run.dialog.lines().size() - linesBefore);
+    EXPECT_GT(tally.disagreements(), 0u);
+
+    // A unit whose report could not be written keeps its journal for the
+    // next start's recovery; the next unit takes another name.
+    startNextUnit({run.counter, tally, diagnosis, run.log, run.flag, run.journal}, true, initial, header);
+    EXPECT_EQ(run.files.entries.count(kJournal), 1u);
+    run.run(1);
+    EXPECT_NE(run.journal.madeName(), kJournal);
 }
 
 TEST(JournalRecovery, RenamesLeftJournalsByTheirLastWriteAndNeverReplaces)
