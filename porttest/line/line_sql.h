@@ -17,9 +17,9 @@ namespace zorik {
 // in the order they are made (the views read the table).
 struct LineObject {
     const char* name;
-    std::vector<const char*> statements;
+    const char* statements[3]; // nullptr after the last
 };
-const std::vector<LineObject>& lineObjects();
+extern const LineObject kLineObjects[3];
 
 // The names of those of lineObjects() that exist, one per row.
 extern const char kLineListObjects[];

@@ -169,10 +169,12 @@ bool LineSync::makeAbsentObjects()
     for (const auto& columns : present.rows)
         if (!columns.empty())
             there.insert(columns[0]);
-    for (const LineObject& object : lineObjects()) {
+    for (const LineObject& object : kLineObjects) {
         if (there.count(object.name) != 0)
             continue;
         for (const char* statement : object.statements) {
+            if (statement == nullptr)
+                break;
             const LineAnswer made = m_database.execute(statement, {});
             if (!made.ok)
                 return fail(made);

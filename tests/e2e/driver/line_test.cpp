@@ -259,6 +259,67 @@ TEST(LineDatabase, ServerStoppedAndStartedAgain) {
         EXPECT_NE(history->find(std::string(",") + serial + ","), std::string::npos) << serial;
 }
 
+// Zorik killed (TerminateProcess) at random moments around a unit's end,
+// then started again on the same history: every row the history holds is
+// in the database once, and the database holds nothing more than the
+// history and the unit killed between its outbox and its history.
+TEST(LineDatabase, KilledAtRandomLosesNothing) {
+    LineServer server;
+    ASSERT_TRUE(server.ready());
+    WorkDir dir;
+    const std::string arguments = "/station:history.csv /cycles:2 " + server.lineArgument(server.password());
+    unsigned seed = GetTickCount();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    int started = 0;
+    for (int kill = 0; kill < 6; ++kill) {
+        ZorikSession station(dir, "", arguments);
+        const MainDialog& dialog = station.dialog();
+        // A whole unit first, then one killed somewhere in its test, its
+        // end or just after.
+        const std::string whole = "K-" + std::to_string(started++);
+        dialog.typeLine(kSerialField, whole);
+        ASSERT_TRUE(waitUntil([&] { return dialog.text(kBanner).rfind(cp949("PASS  " + whole), 0) == 0; },
+                              kUnitTimeout, Millis(20)));
+        dialog.typeLine(kSerialField, "K-" + std::to_string(started++));
+        seed = seed * 1103515245u + 12345u;
+        pauseAnsweringMessages(Millis(200 + (seed >> 8) % 1200));
+        station.process().kill();
+    }
+    {
+        // The last start takes what the killed ones left and sends it.
+        ZorikSession station(dir, "", arguments);
+        station.dialog();
+        ASSERT_TRUE(waitUntil([&] { return outboxBytes(dir) == 0; }, kArrivalTimeout, Millis(200)));
+        station.process().kill();
+    }
+    const auto history = dir.readFile("history.csv");
+    ASSERT_TRUE(history);
+    std::map<std::string, int> inHistory;
+    for (std::size_t start = history->find("\r\n") + 2, end; (end = history->find("\r\n", start)) != std::string::npos;
+         start = end + 2) {
+        const std::string line = history->substr(start, end - start);
+        const std::size_t serial = line.find(",K-");
+        ++inHistory[line.substr(serial + 1, line.find(',', serial + 1) - serial - 1)];
+    }
+    const auto rows = server.query("SELECT serial, COUNT(*) FROM zorik_unit GROUP BY serial ORDER BY serial;");
+    std::map<std::string, int> inDatabase;
+    for (const auto& row : rows)
+        inDatabase[row[0]] = std::stoi(row[1]);
+    for (const auto& entry : inHistory) {
+        EXPECT_EQ(entry.second, 1) << entry.first << " twice in the history";
+        EXPECT_EQ(inDatabase[entry.first], 1) << entry.first;
+    }
+    int extra = 0;
+    for (const auto& entry : inDatabase) {
+        EXPECT_EQ(entry.second, 1) << entry.first << " twice in the database";
+        extra += inHistory.count(entry.first) == 0;
+    }
+    EXPECT_LE(extra, 1);
+    // Every whole unit is in both.
+    for (int unit = 0; unit < started; unit += 2)
+        EXPECT_EQ(inDatabase["K-" + std::to_string(unit)], 1) << unit;
+}
+
 // A wrong password, an unknown data source: the driver's message once,
 // without the password, and a station that tests all the same.
 TEST(LineDatabase, WrongPasswordAndUnknownSource) {
