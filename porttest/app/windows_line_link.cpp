@@ -81,12 +81,13 @@ unsigned __stdcall CLineLink::ThreadEntry(void* parameter)
 {
     Shared& shared = *static_cast<Shared*>(parameter);
     while (shared.stop == 0) {
-        const bool reached = shared.sync.round();
+        shared.sync.round();
         ::PostMessageA(shared.dialog, shared.changed, 0, 0);
         if (shared.stop != 0)
             break;
-        // Connected with nothing waiting: until the next row or serial.
-        ::WaitForSingleObject(shared.wake, reached ? INFINITE : kRetryMs);
+        // Until the next row or serial, or a minute: waiting rows are sent
+        // again, and the line's yield follows the other stations' units.
+        ::WaitForSingleObject(shared.wake, kRetryMs);
     }
     shared.odbc.disconnect();
     return 0;

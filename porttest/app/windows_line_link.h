@@ -1,8 +1,8 @@
 // The line's database on a thread of its own (/line): the station's UI
 // hands it rows and asks for the line's rows, never waiting on the
 // database; the thread runs LineSync's rounds (line_sync.h) when a row or
-// a serial comes, and every minute while rows wait or the database is
-// away, and posts the dialog a message after each round so that the
+// a serial comes, and every minute (rows waiting are sent again, the
+// line's yield follows the other stations), and posts the dialog a message after each round so that the
 // panel shows the new state.
 #pragma once
 
@@ -17,7 +17,7 @@
 
 class CLineLink {
 public:
-    // How long a round waits before it tries again while rows wait.
+    // How long the thread waits between rounds when nothing wakes it.
     static constexpr DWORD kRetryMs = 60000;
     // How long leaving waits for a round under way (a connect may take
     // the login time-out); the rows stay in the outbox file either way.
