@@ -1,5 +1,6 @@
 #include "windows_history_files.h"
 
+#include "framework/message_wait.h"
 #include "framework/windows_error_text.h"
 
 #include <windows.h>
@@ -206,7 +207,10 @@ std::vector<std::string> WindowsHistoryFiles::startingWith(const std::string& na
 
 void WindowsHistoryFiles::pause(unsigned ms)
 {
-    ::Sleep(ms);
+    // The dialog's thread waits: messages other programs send its windows
+    // (a text asked for) are answered meanwhile, nothing else runs.
+    const DWORD start = ::GetTickCount();
+    WaitHandlingSentMessages([&] { return ::GetTickCount() - start >= ms; });
 }
 
 FileResult WindowsHistoryFiles::remove(const std::string& name)

@@ -42,6 +42,7 @@ target_include_directories(station_rate_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/s
 add_executable(station_bench porttest/station_bench.cpp)
 if(WIN32)
     target_sources(station_bench PRIVATE ${PROJECT_SOURCE_DIR}/porttest/app/windows_history_files.cpp
+                                         ${PROJECT_SOURCE_DIR}/porttest/framework/message_wait.cpp
                                          ${PROJECT_SOURCE_DIR}/porttest/framework/windows_error_text.cpp)
     target_include_directories(station_bench PRIVATE ${PROJECT_SOURCE_DIR}/porttest/app ${PROJECT_SOURCE_DIR}/porttest)
 endif()

@@ -5,6 +5,12 @@
 // through ZORIK_SIM_FILE, as an operator swaps units on the fixture.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -51,6 +57,29 @@ std::vector<std::vector<std::string>> csvRows(const std::string& bytes) {
             else
                 rows.back().back() += bytes[i];
     }
+    return rows;
+}
+
+// The rows waiting in the pending files beside history.csv.
+std::size_t pendingRows(const WorkDir& dir) {
+    std::size_t rows = 0;
+    WIN32_FIND_DATAA found;
+    const HANDLE search = FindFirstFileA(dir.pathOf("history.csv.*.pending").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    do {
+        // Opened as the program shares its own: for reading.
+        const HANDLE file = CreateFileA(dir.pathOf(found.cFileName).c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        char bytes[4096];
+        DWORD got = 0;
+        if (file != INVALID_HANDLE_VALUE && ReadFile(file, bytes, sizeof bytes, &got, nullptr))
+            for (DWORD i = 0; i < got; ++i)
+                rows += bytes[i] == '\n';
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
     return rows;
 }
 
@@ -181,8 +210,10 @@ TEST(Station, FixtureSuspectAndAHistoryHeldOpen) {
         ASSERT_TRUE(unitDone(dialog, std::string("FAIL  ") + serials[i] + "  (시험 1회째)"));
         const std::string banner = dialog.text(kBanner);
         EXPECT_EQ(banner.find(cp949("경고: ")) != std::string::npos, i >= 2) << quotedText(banner);
-        EXPECT_EQ(banner.find("history.csv.pending") != std::string::npos, i == 2) << quotedText(banner);
-        EXPECT_EQ(dir.exists("history.csv.pending"), i == 2);
+        // Held: waited for (5 s), then the row waits in this program's own
+        // pending file, history.csv.COMPUTER-PID.pending.
+        EXPECT_EQ(banner.find(".pending") != std::string::npos, i == 2) << quotedText(banner);
+        EXPECT_EQ(pendingRows(dir), i == 2 ? 1u : 0u);
         EXPECT_TRUE(dir.exists("units\\" + std::string(serials[i]) + "-1.txt"));
         EXPECT_TRUE(dir.exists("units\\" + std::string(serials[i]) + "-1.ini"));
     }
@@ -213,6 +244,156 @@ TEST(Station, FixtureSuspectAndAHistoryHeldOpen) {
     const auto last = csvRows(dir.readFile("history.csv").value_or("")).back();
     EXPECT_EQ(last[kSerial], "U5");
     EXPECT_EQ(last[kEnded], "early");
+}
+
+// One station of two on one history: its program, and the serial under
+// test with the banner it showed before.
+struct Station {
+    std::unique_ptr<ZorikSession> zorik;
+    std::string serial;
+    std::string before;
+    bool testing = false;
+};
+
+// Two programs on one history.csv (a folder on a share is one folder here),
+// each testing units with serials drawn from a small pool (two differing
+// only in case): every unit's row once, attempts numbered across both in
+// the file's order, both yield lines alike at the end. Then one program is
+// killed at random points and started again: nothing lost or doubled.
+TEST(Station, TwoStationsOnOneHistory) {
+    const auto start = std::chrono::steady_clock::now();
+    WorkDir dir;
+    Fixture fixture(dir);
+    fixture.put("");
+    dir.makeDirectory("units");
+    const std::string arguments = "/station:history.csv /cycles:1 /units:units";
+    const unsigned seed = static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count() % 100000);
+    std::printf("seed %u\n", seed);
+    std::mt19937 random(seed);
+    const char* const pool[] = {"P-1", "P-2", "P-3", "ab-7", "AB-7", "00123"};
+    const auto draw = [&] { return std::string(pool[random() % (sizeof pool / sizeof pool[0])]); };
+    std::vector<std::string> done; // serials whose banner showed them tested
+
+    Station stations[2];
+    for (Station& station : stations) {
+        station.zorik = std::make_unique<ZorikSession>(dir, "", arguments);
+        ASSERT_NE(station.zorik->dialog().control(kSerialField), nullptr);
+    }
+    // A unit's banner once its row is written: "PASS  SERIAL  (시험 N회째)".
+    const auto finished = [&](Station& station) {
+        const std::string banner = station.zorik->dialog().text(kBanner);
+        return banner != station.before && banner.rfind("PASS  " + station.serial + "  (", 0) == 0;
+    };
+    const auto begin = [&](Station& station) {
+        station.serial = draw();
+        station.before = station.zorik->dialog().text(kBanner);
+        station.zorik->dialog().typeLine(kSerialField, station.serial);
+        station.testing = true;
+    };
+    // Both stations test side by side, `units` each.
+    const auto testSideBySide = [&](int units, Station* killable, int killAfter) {
+        int begun[2] = {0, 0};
+        while (begun[0] < units || begun[1] < units || stations[0].testing || stations[1].testing) {
+            for (int s = 0; s < 2; ++s) {
+                Station& station = stations[s];
+                if (station.testing && finished(station)) {
+                    done.push_back(station.serial);
+                    station.testing = false;
+                }
+                if (!station.testing && begun[s] < units) {
+                    begin(station);
+                    ++begun[s];
+                }
+            }
+            // A kill at a random point of a unit: under way, writing its row, or between.
+            if (killable != nullptr && begun[killable - stations] == killAfter && killable->testing) {
+                pauseAnsweringMessages(Millis(random() % 700));
+                if (finished(*killable))
+                    done.push_back(killable->serial);
+                killable->zorik->process().kill();
+                killable->testing = false;
+                killable->zorik = std::make_unique<ZorikSession>(dir, "", arguments);
+                (void)killable->zorik->dialog();
+                killable = nullptr;
+            }
+            ASSERT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(150)) << "units too slow";
+            pauseAnsweringMessages(Millis(30));
+        }
+    };
+    testSideBySide(20, nullptr, 0);
+    ASSERT_FALSE(HasFatalFailure());
+
+    // Both yield lines follow every row, the other station's too.
+    const auto yieldAlike = [&] {
+        const std::string a = stations[0].zorik->dialog().text(kYieldLine);
+        return !a.empty() && a == stations[1].zorik->dialog().text(kYieldLine);
+    };
+    EXPECT_TRUE(waitUntil(yieldAlike, Millis(8000), Millis(100)))
+        << quotedText(stations[0].zorik->dialog().text(kYieldLine)) << " / "
+        << quotedText(stations[1].zorik->dialog().text(kYieldLine));
+    const auto firstRows = csvRows(dir.readFile("history.csv").value_or(""));
+    EXPECT_EQ(firstRows.size(), 41u);
+    std::set<std::string> distinct(done.begin(), done.end());
+    EXPECT_NE(stations[0].zorik->dialog().text(kYieldLine).find(": " + std::to_string(distinct.size()) + cp949("대")),
+              std::string::npos)
+        << quotedText(stations[0].zorik->dialog().text(kYieldLine));
+
+    // Killed three times at random points, started again each time.
+    const std::size_t beforeKills = done.size();
+    for (int kill = 0; kill < 3; ++kill) {
+        testSideBySide(2, &stations[1], 1 + static_cast<int>(random() % 2));
+        ASSERT_FALSE(HasFatalFailure());
+    }
+    // One more unit each, to merge what a killed program left.
+    testSideBySide(1, nullptr, 0);
+    for (Station& station : stations) {
+        station.zorik->dialog().pressCloseBox();
+        auto question = MessageBoxWindow::waitFor(station.zorik->processId(), kReactionTimeout);
+        ASSERT_TRUE(question);
+        ASSERT_TRUE(question->answer(IDNO, kReactionTimeout));
+        EXPECT_TRUE(endsNormally(*station.zorik, kExitTimeout, 0));
+    }
+
+    const auto bytes = dir.readFile("history.csv");
+    ASSERT_TRUE(bytes);
+    const auto rows = csvRows(*bytes);
+    ASSERT_GE(rows.size(), 1u);
+    // Every unit tested to its banner, once; a unit killed under way at
+    // most once more. Attempts 1, 2, 3 ... per serial in the file's order.
+    std::map<std::string, int> attempts;
+    std::multiset<std::string> inFile;
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_EQ(rows[i].size(), 18u) << escapedBytes(*bytes);
+        std::string serial = rows[i][kSerial];
+        if (serial.rfind("\"=\"\"", 0) == 0) // ="00123", kept as text by a spreadsheet
+            serial = serial.substr(4, serial.size() - 7);
+        EXPECT_EQ(rows[i][kAttempt], std::to_string(++attempts[serial])) << serial;
+        inFile.insert(serial);
+    }
+    std::multiset<std::string> tested(done.begin(), done.end());
+    for (const std::string& serial : distinct)
+        EXPECT_GE(inFile.count(serial), tested.count(serial)) << serial;
+    EXPECT_GE(rows.size() - 1, done.size());
+    EXPECT_LE(rows.size() - 1, done.size() + 3); // the killed units' rows, when they got that far
+    EXPECT_EQ(beforeKills, 40u);
+    distinct.insert(done.begin(), done.end());
+    EXPECT_EQ(pendingRows(dir), 0u);
+    // Each row's files, ab-7's and AB-7's apart.
+    std::size_t reports = 0;
+    WIN32_FIND_DATAA found;
+    const HANDLE search = FindFirstFileA(dir.pathOf("units\\*.txt").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do
+            ++reports;
+        while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    EXPECT_GE(reports, done.size());
+    std::printf("%zu units, %zu rows, %zu reports, %lld ms\n", done.size(), rows.size() - 1, reports,
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           std::chrono::steady_clock::now() - start)
+                                           .count()));
 }
 
 } // namespace

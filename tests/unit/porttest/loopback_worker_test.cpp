@@ -439,11 +439,17 @@ TEST(LoopbackCycle, CounterSteppingBackDoesNotEndTheWait)
 // A bounded run stops by itself before the first cycle past its bound: the
 // cycle under way always completes, cycle N + 1 never begins. Each cycle
 // takes 330 ms of the fake clock; every channel disagrees every cycle.
+// The end rule (/rate's) is asked before each cycle as the bounds are.
 TEST(LoopbackCycle, BoundedRunStopsByItselfAtWhicheverBoundComesFirst)
 {
+    struct RuleAt final : EndRule {
+        std::uint32_t at = 0; // 0: never
+        bool reached(std::uint32_t cycles) const override { return at != 0 && cycles >= at; }
+    };
     const struct {
         RunBounds bounds;
         std::uint32_t cycles;
+        std::uint32_t ruleAt = 0;
     } rows[] = {
         {{5, 0}, 5},     // cycles
         {{1, 0}, 1},
@@ -451,6 +457,9 @@ TEST(LoopbackCycle, BoundedRunStopsByItselfAtWhicheverBoundComesFirst)
         {{0, 3}, 10},
         {{5, 3}, 5},     // both: the first reached
         {{12, 1}, 4},
+        {{30, 0, 500}, 7, 7}, // the end rule long before the bound
+        {{12, 0, 500}, 3, 3}, // the rule before the bound
+        {{5, 0, 500}, 5, 8},  // the bound before the rule
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::to_string(row.bounds.cycles) + " cycles, " + std::to_string(row.bounds.seconds) + " s");
@@ -458,7 +467,11 @@ TEST(LoopbackCycle, BoundedRunStopsByItselfAtWhicheverBoundComesFirst)
         worker.services.setRandomValues({7});
         TestTally tally;
         ASSERT_EQ(worker.flag.onTestButton(worker.button), TestButtonResult::Started);
-        EXPECT_EQ(TestThreadProc(worker.dialog, worker.services, worker.dialog, worker.flag, worker.counter, tally, row.bounds), 0u);
+        RuleAt rule;
+        rule.at = row.ruleAt;
+        EXPECT_EQ(TestThreadProc(worker.dialog, worker.services, worker.dialog, worker.flag, worker.counter, tally,
+                                 row.bounds, row.ruleAt != 0 ? &rule : nullptr),
+                  0u);
 
         EXPECT_EQ(worker.counter.value(), row.cycles);
         EXPECT_TRUE(worker.flag.boundReached());

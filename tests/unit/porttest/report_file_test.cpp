@@ -200,6 +200,7 @@ public:
 
     std::map<std::string, std::string> files;
     int steps = 0;
+    bool failClose = false; // the flush on closing fails (removed media, a full disk)
 
 private:
     void step()
@@ -222,7 +223,7 @@ private:
         bool close() override
         {
             m_disk.step();
-            return true;
+            return !m_disk.failClose;
         }
 
     private:
@@ -263,5 +264,16 @@ TEST(WholeFile, AKillWhileWritingLeavesNoHalfFile)
             else
                 EXPECT_TRUE(found->second == bytes || (row.before && found->second == row.before)) << found->second;
         }
+        // A close that fails (its flush did not reach the disk) puts
+        // nothing in place: the bytes may not be there.
+        SCOPED_TRACE(row.before ? "a file before, its close failing" : "no file before, its close failing");
+        KilledDisk failing(0);
+        failing.failClose = true;
+        if (row.before)
+            failing.files[name] = row.before;
+        EXPECT_FALSE(writeWholeFile(failing, name, bytes));
+        using Files = std::map<std::string, std::string>;
+        const Files expected = row.before ? Files{{name, row.before}} : Files{};
+        EXPECT_EQ(failing.files, expected);
     }
 }

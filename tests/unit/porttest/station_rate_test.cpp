@@ -111,6 +111,17 @@ TEST(StationRate, TheUnitsRowAndResultFile)
         EXPECT_EQ(text.find("ProvenBelow=") != std::string::npos, row.provenBelow != nullptr) << text;
     }
 
+    // ProvenBelow only beside Ended=proved, whatever rate the caller hands
+    // in (a bounded /rate run hands its P in whichever way it ended).
+    for (RunEnding ended : {RunEnding::Bound, RunEnding::Early, RunEnding::Finding, RunEnding::OutOfMemory,
+                            RunEnding::Operator}) {
+        RunOutcome outcome;
+        outcome.ended = ended;
+        outcome.provenBelow = 500;
+        EXPECT_EQ(formatResultFile(passed, healthy.diagnosis, outcome).find("ProvenBelow="), std::string::npos)
+            << runEndingWord(ended);
+    }
+
     // A unit whose report could not be written: 3, as a bounded run's.
     EXPECT_EQ(unitOutcome(passed, RunEnding::Proved, 500, false).exitCode, 3);
     EXPECT_EQ(unitOutcome(failed, RunEnding::OutOfMemory, 500, false).exitCode, 7);

@@ -214,7 +214,7 @@ TEST(TestJournal, AStationsNextUnitStartsFromNothing)
     run.run(12);
     run.flag.stopAtBound();
     run.flag.stopOutOfMemory();
-    const std::string initial = "Error Check  -  10ms\r\n\r\n", header = "UNIT 2\r\n";
+    const std::string initial = "HEAD 2\r\n\r\n", header = "UNIT 2\r\n";
     const struct {
         const char* what;
         std::function<bool()> fresh;
