@@ -399,7 +399,7 @@ TEST(LineDatabase, KoreanAndAQuoteArriveAsWritten) {
     ASSERT_TRUE(outbox.add(row).done());
     EXPECT_TRUE(sync.round()) << sync.state().trouble;
     const auto rows = server.query("SELECT time, station, serial, attempt, rule1, fixture_suspect, "
-                                   "octet_length(station) FROM zorik_unit;");
+                                   "octet_length(station) FROM zorik_unit WHERE attempt = 1 AND cycles = 41;");
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0], (std::vector<std::string>{"2026-12-09 10:11:12", "라인-3 검사대", "O'NEIL-\\7", "1",
                                                  "(out1 AND NOT out2) OR (NOT out1 AND out2)", "1", "18"}));
