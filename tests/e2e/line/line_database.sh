@@ -52,7 +52,7 @@ setup)
     echo "$password" > "$dir/password"
     printf '%s\n' "$password" > "$dir/pwfile"
     [ "$(id -u)" = 0 ] && chown postgres "$dir/pwfile"
-    as_owner "$bin/initdb" -D "$dir/data" -U postgres --pwfile="$dir/pwfile" -A scram-sha-256 \
+    as_owner "$bin/initdb" --no-sync -D "$dir/data" -U postgres --pwfile="$dir/pwfile" -A scram-sha-256 \
         -E UTF8 --locale=C >"$dir/initdb.log" 2>&1
     rm -f "$dir/pwfile"
     # No socket file anywhere but in DIR; TCP on 127.0.0.1 only.
