@@ -28,7 +28,10 @@
 #     model, a 10,000-row history read and appended to, and the /rate
 #     rule's cost a cycle (the only work station mode adds to a cycle);
 #     and the real Zorik.exe's cycle in station mode against the operator's
-#     dialog, in alternating rounds.
+#     dialog, in alternating rounds;
+#   - the line's database (line): a unit's write to a PostgreSQL server on
+#     127.0.0.1 (started for the bench, removed after), and the station's
+#     cycle with /line against without, in alternating rounds.
 # Figures only: nothing here passes or fails on a number.
 #
 #   scripts/bench.sh
@@ -43,7 +46,7 @@
 #   ZORIK_HOST_BUILD_DIR      build tree of the host preset (default
 #                             build/host); its logic bench runs when it exists
 #   ZORIK_BENCH_ONLY          the parts to run, of: api log_box flat dialog
-#                             alternate logic oracle station (default all)
+#                             alternate logic oracle station line (default all)
 # Exit code: 0 all figures taken, 1 build failure, 2 a benchmark failed
 # (its reason is printed).
 set -euo pipefail
@@ -56,7 +59,7 @@ test_seconds=${ZORIK_BENCH_TEST_SECONDS:-40}
 rounds=${ZORIK_BENCH_ROUNDS:-3}
 round_seconds=${ZORIK_BENCH_ROUND_SECONDS:-10}
 host_build=${ZORIK_HOST_BUILD_DIR:-build/host}
-only=" ${ZORIK_BENCH_ONLY:-api log_box flat dialog alternate logic oracle station} "
+only=" ${ZORIK_BENCH_ONLY:-api log_box flat dialog alternate logic oracle station line} "
 wanted() { [[ $only == *" $1 "* ]]; }
 
 if [ -z "${ZORIK_BENCH_BUILT:-}" ]; then
@@ -65,7 +68,7 @@ if [ -z "${ZORIK_BENCH_BUILT:-}" ]; then
         cmake --preset sim -B "$build" >/dev/null
     fi
     cmake --build "$build" -j2 --target Zorik ZorikApi zorik_dialog_bench zorik_log_box_bench \
-        zorik_api_call_bench station_bench >/dev/null
+        zorik_api_call_bench station_bench line_database_bench >/dev/null
     # Wine needs a display; without one the rest runs on a virtual one.
     if [ -z "${DISPLAY:-}" ]; then
         ZORIK_BENCH_BUILT=1 exec xvfb-run -a "$0" "$@"
@@ -101,6 +104,20 @@ wanted alternate && run $((2 * rounds * (round_seconds + 30) + 60)) zorik_dialog
     "$rounds" "$round_seconds"
 wanted station && run $((2 * rounds * (round_seconds + 30) + 60)) zorik_dialog_bench.exe station \
     "$rounds" "$round_seconds"
+# The line's database: a server of the bench's own, as the tests make one.
+if wanted line; then
+    line_db="$root/$build/line-db/bench"
+    if ZORIK_PG_FSYNC=on bash tests/e2e/line/line_database.sh setup "$line_db"; then
+        export ODBCSYSINI="$line_db/odbc" ODBCINI="$line_db/odbc/odbc.ini"
+        run 300 line_database_bench.exe "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=$(cat "$line_db/port");Database=zorikline;Uid=zorik;Pwd=$(cat "$line_db/password")" 300
+        run $((2 * rounds * (round_seconds + 30) + 60)) zorik_dialog_bench.exe line /line:ZorikLine "$rounds" "$round_seconds"
+        unset ODBCSYSINI ODBCINI
+    else
+        echo "bench: the line's database server did not start" >&2
+        failed=1
+    fi
+    bash tests/e2e/line/line_database.sh cleanup "$line_db"
+fi
 # The host's logic bench needs no Wine; its flush counts come from
 # simulated time.
 if wanted logic; then

@@ -15,6 +15,8 @@
 # has stopped or started.
 #   line_database.sh cleanup DIR   stops it and removes DIR
 #
+# The tests' server does not sync to the disk (ZORIK_PG_FSYNC=on for the
+# bench, whose commits then cost what a real server's do).
 # initdb and pg_ctl refuse to run as root: as root they run as the user
 # postgres (DIR is made theirs); as anyone else, as that user.
 set -euo pipefail
@@ -60,7 +62,7 @@ setup)
 listen_addresses = '127.0.0.1'
 port = $port
 unix_socket_directories = '$dir'
-fsync = off
+fsync = ${ZORIK_PG_FSYNC:-off}
 CONF
     echo "$port" > "$dir/port"
     pg_ctl_ -w start >/dev/null
