@@ -13,7 +13,9 @@ import tempfile
 import zipfile
 
 EXPECTED = {"Zorik.exe", "ZorikApi.dll", "ZorikApi.h", "ZorikApi.lib", "README.txt", "LICENSE.txt"}
-SIZE_LIMITS = {"ZorikApi.dll": 32 * 1024, "Zorik.exe": 320 * 1024}
+# Zorik.exe: 320 KB before the line's database (ODBC, its thread, the
+# outbox, the table's statements) and the shared history; 352 KB with them.
+SIZE_LIMITS = {"ZorikApi.dll": 32 * 1024, "Zorik.exe": 352 * 1024}
 X86_ONLY = "ZorikApi.dll is 32-bit x86 only"
 # Compiler and options -> whether the header compiles.
 HEADER_TABLE = [
