@@ -81,16 +81,24 @@ std::string pendingOwner(const std::string& computer)
     return owner;
 }
 
-// Beside the program: HISTORY.csv.unwritten in Zorik.exe's folder, for rows
-// that neither the history nor the pending file took at the end.
+// Beside the program, for rows that neither the history nor the pending
+// file took at the end: named after the history's full path
+// (C_Line_HISTORY.csv.unwritten for C:\Line\HISTORY.csv), so that only a
+// station on that very history merges them.
 std::string unwrittenBesideProgram(const std::string& history)
 {
     char path[MAX_PATH] = "";
     const DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
     std::string folder(path, length < sizeof path ? length : 0);
-    folder.erase(folder.find_last_of("\\/") == std::string::npos ? 0 : folder.find_last_of("\\/") + 1);
-    const std::size_t nameStart = history.find_last_of("\\/:");
-    return folder + history.substr(nameStart == std::string::npos ? 0 : nameStart + 1) + ".unwritten";
+    const std::size_t folderEnd = folder.find_last_of("\\/");
+    folder.erase(folderEnd == std::string::npos ? 0 : folderEnd + 1);
+    std::string name;
+    for (char c : WindowsReportFiles::fullPath(history)) {
+        const bool separator = c == '\\' || c == '/' || c == ':';
+        if (!separator || (!name.empty() && name.back() != '_'))
+            name += separator ? '_' : c;
+    }
+    return folder + name + ".unwritten";
 }
 
 // The serial field's own window procedure, and the one it had before
@@ -144,7 +152,9 @@ CStationPanel::~CStationPanel()
 
 bool CStationPanel::Load(std::string& refusal)
 {
-    const zorik::FileResult read = m_history.load();
+    // Another station may hold the history for a moment: waited for,
+    // before any banner is there to say so.
+    const zorik::FileResult read = m_history.load([](unsigned) {});
     if (read.done() || read.status == zorik::FileStatus::Missing) {
         // Rows an earlier run left for the database go first.
         if (m_line)

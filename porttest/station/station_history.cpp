@@ -65,9 +65,10 @@ FileResult StationHistory::readShared(const std::string& name, std::string& byte
 {
     FileResult read = m_files.readAll(name, bytes);
     // A station holding the history holds it for a few milliseconds.
-    for (unsigned waited = 0; read.status == FileStatus::InUse && waited < kHoldWaitMs; waited += kHoldPauseMs) {
-        if (waiting)
-            waiting(waited + kHoldPauseMs);
+    // Without `waiting` (a look between units) nothing is waited for.
+    for (unsigned waited = 0; read.status == FileStatus::InUse && waiting && waited < kHoldWaitMs;
+         waited += kHoldPauseMs) {
+        waiting(waited + kHoldPauseMs);
         m_files.pause(kHoldPauseMs);
         read = m_files.readAll(name, bytes);
     }
@@ -172,13 +173,14 @@ bool StationHistory::ownPendingOpen(FileResult& result)
 
 FileResult StationHistory::merge(HistoryFile& history, const std::string& historyBytes)
 {
-    const std::vector<std::string> there = historyLines(historyBytes);
-    std::set<std::string> present(there.begin(), there.end());
-    std::string bytes;
+    // The waiting lines, oldest first, each once; the history's lines are
+    // then looked up among them (few), not the other way round.
+    std::vector<std::string> waiting;
+    std::set<std::string> seen;
     const auto add = [&](const std::string& from) {
-        for (const std::string& line : historyLines(from))
-            if (!line.empty() && present.insert(line).second)
-                bytes += line + "\r\n";
+        for (std::string& line : historyLines(from))
+            if (!line.empty() && seen.insert(line).second)
+                waiting.push_back(std::move(line));
     };
     // Left by programs that have ended (nobody has them open): older than
     // this program's rows still waiting.
@@ -204,6 +206,15 @@ FileResult StationHistory::merge(HistoryFile& history, const std::string& histor
         add(own);
     }
     add(m_unwritten);
+    std::set<std::string> present;
+    if (!waiting.empty())
+        for (std::string& line : historyLines(historyBytes))
+            if (seen.count(line) != 0)
+                present.insert(std::move(line));
+    std::string bytes;
+    for (const std::string& line : waiting)
+        if (present.count(line) == 0)
+            bytes += line + "\r\n";
     const FileResult written = bytes.empty() ? FileResult{} : appendTo(history, bytes, true);
     if (!written.done())
         return written;
@@ -247,7 +258,7 @@ StationHistory::Written StationHistory::append(HistoryRow row, const Waiting& wa
 
     // 1. On the disk first, in the own pending file.
     if (ownPendingOpen(written.pending))
-        written.pending = m_pending->appendAndFlush(m_unwritten);
+        written.pending = appendTo(*m_pending, m_unwritten, false); // a torn end (a power cut) ended first
     if (written.pending.done())
         m_unwritten.clear();
 

@@ -20,8 +20,8 @@
 //  2. Under the hold, the pending file's rows, oldest first, and those of
 //     any pending file another program left behind (one nobody has open:
 //     its program has ended, or was killed; an older version's single
-//     HISTORY.csv.pending; rows the program could only write beside itself
-//     at its end, HISTORY.csv.unwritten) are appended to the history in one
+//     HISTORY.csv.pending; the rows a program could only write beside
+//     itself at its end) are appended to the history in one
 //     write and flushed, each unless the history already holds that very
 //     line: a row carries its time, station, serial and attempt, so two
 //     rows are never the same line, and a line found there is one an
@@ -35,7 +35,7 @@
 // a later merge succeeds; their attempt is then counted from the rows last
 // read. Only when neither file can be written is a row held in memory (and
 // said): it goes to the files, in its place, at the next unit, and at the
-// program's end (flushAtEnd) to HISTORY.csv.unwritten beside the program
+// program's end (flushAtEnd) to the unwritten file beside the program
 // when it still cannot.
 //
 // Reading: a line ends at its LF whatever its quotes (no field of a row
@@ -66,7 +66,8 @@ class StationHistory {
 public:
     // `owner` makes the pending file this program's own: "PC7-1234".
     // `unwrittenName`: where rows go at the end when neither file takes
-    // them (beside the program); empty: nowhere.
+    // them (beside the program, named after the history's full path, so
+    // that only a station on this history merges them); empty: nowhere.
     StationHistory(HistoryFiles& files, std::string name, std::string owner, std::string unwrittenName = {});
     ~StationHistory();
     StationHistory(const StationHistory&) = delete;
@@ -79,7 +80,7 @@ public:
     // At start: the history's rows, then every pending file's not in it
     // yet. Missing files are an empty history; anything else that keeps
     // the history from being read (after waiting for a station that holds
-    // it) is returned, and nothing is read.
+    // it, when `waiting` is given) is returned, and nothing is read.
     FileResult load(const Waiting& waiting = {});
     // Between units: the rows read again when the history's size changed
     // (always when `always`), so that another station's rows count. False

@@ -187,7 +187,7 @@ TEST(Station, EachUnitGetsItsRowAndEnterNeverLeaves) {
 
 // Three different units failing alike: the fixture is suspect on the
 // third. The history held open by another program meanwhile: the row waits
-// in HISTORY.csv.pending and arrives, once, with the next unit's.
+// in the program's own pending file and arrives, once, with the next unit's.
 TEST(Station, FixtureSuspectAndAHistoryHeldOpen) {
     WorkDir dir;
     Fixture fixture(dir);

@@ -109,8 +109,8 @@ void historyFigures()
     row.attempt = 3;
     history.append(row);
     const double appendMs = std::chrono::duration<double, std::milli>(Clock::now() - appendStart).count();
-    std::printf("ROW|one unit's row appended to that history, in memory|%.2f ms|the pending file, the history read "
-                "for the merge, the append\n",
+    std::printf("ROW|one unit's row appended to that history, in memory|%.2f ms|the history held, read and parsed, "
+                "the pending file, the merge\n",
                 appendMs);
 }
 

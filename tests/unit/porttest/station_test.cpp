@@ -379,6 +379,12 @@ TEST(Station, HistoryFilesAndThePendingFile)
     files.held.insert("H.csv");
     StationHistory held(files, "H.csv", "PC-3");
     EXPECT_EQ(held.load().status, FileStatus::InUse);
+    // At start a station holding it for a moment is waited for.
+    unsigned waits = 0;
+    files.releaseAfter = files.pauses + 3;
+    EXPECT_TRUE(held.load([&](unsigned) { ++waits; }).done());
+    EXPECT_EQ(waits, 3u);
+    EXPECT_EQ(held.rows().size(), 8u);
     EXPECT_EQ(formatHistoryTrouble("H.csv", "used", "H.csv.pending", "", true),
               "기록 파일 \"H.csv\"에 쓰지 못함 (used): \"H.csv.pending\"에 보관, 다음 유닛 때 옮김");
     EXPECT_EQ(formatHistoryWait("H.csv", 1200), "기록 파일 \"H.csv\"을 다른 스테이션이 쓰는 중: 기다리는 중 (1.2초)");
@@ -535,4 +541,13 @@ TEST(Station, TornAndForeignLinesAreNamed)
         EXPECT_EQ(bytes.find(row1), bytes.rfind(row1));
         EXPECT_EQ(history.rows().size(), row.rows + 1);
     }
+    // The own pending file's name with a torn tail (a program of the same
+    // process id before a power cut): the next row starts a line of its own.
+    MemoryHistoryFiles files;
+    files.files["H.csv.PC-1.pending"] = row2.substr(0, 25);
+    files.held.insert("H.csv");
+    StationHistory history(files, "H.csv", "PC-1");
+    const StationHistory::Written written = history.append(r1);
+    EXPECT_EQ(written.place, StationHistory::Place::Pending);
+    EXPECT_EQ(files.files["H.csv.PC-1.pending"], row2.substr(0, 25) + "\r\n" + formatHistoryRow(written.row));
 }
