@@ -120,9 +120,10 @@ constexpr const char* kFailingUnit = "flaky=0:100%,flaky=1:100%,flaky=2:100%";
 // its log box held at the end (head included), to show that the unit
 // failed as it was meant to.
 long watchRound(const std::string& simSettings, int seconds, std::vector<double>& periods,
-                std::vector<double>& means, bool station = false) {
+                std::vector<double>& means, bool station = false, const std::string& line = "") {
     e2e::WorkDir dir;
-    e2e::ZorikSession zorik(dir, simSettings, station ? "/station:history.csv /rate:0.1" : "");
+    e2e::ZorikSession zorik(dir, simSettings,
+                            station ? "/station:history.csv /rate:0.1" + (line.empty() ? "" : " " + line) : "");
     CycleWatch watch(zorik.dialog());
     // Start-up work (fonts, first paint) settles first.
     std::this_thread::sleep_for(std::chrono::seconds(1));
@@ -184,6 +185,25 @@ void benchStationAgainstDialog(int rounds, int seconds) {
                 median(periods[1]) / median(periods[0]), mean(means[1]) / mean(means[0]));
 }
 
+// Station mode with /line against without, healthy unit, in turn: the
+// line's thread works at a unit's start and end only.
+void benchLineAgainstStation(const std::string& line, int rounds, int seconds) {
+    std::vector<double> periods[2], means[2];
+    for (int round = 0; round < rounds; ++round) {
+        watchRound("", seconds, periods[0], means[0], true);
+        watchRound("", seconds, periods[1], means[1], true, line);
+    }
+    const char* const names[2] = {"station mode", "station mode with /line"};
+    for (int side = 0; side < 2; ++side)
+        std::printf("ROW|cycle period, %s, alternating|median %.1f ms, p90 %.1f ms; mean %.1f ms|%zu single "
+                    "cycles, %d rounds of %d s in turn with the other, healthy unit, /rate:0.1\n",
+                    names[side], median(periods[side]), percentile(periods[side], 0.9), mean(means[side]),
+                    periods[side].size(), rounds, seconds);
+    std::printf("ROW|cycle period /line / without|%.4f (medians), %.4f (means) (goal <= 1.01)|PostgreSQL on "
+                "127.0.0.1\n",
+                median(periods[1]) / median(periods[0]), mean(means[1]) / mean(means[0]));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -191,6 +211,10 @@ int main(int argc, char** argv) {
     try {
         if (argc > 1 && std::string(argv[1]) == "alternate") {
             benchFailingAgainstHealthy(argc > 2 ? std::atoi(argv[2]) : 3, argc > 3 ? std::atoi(argv[3]) : 10);
+            return 0;
+        }
+        if (argc > 2 && std::string(argv[1]) == "line") {
+            benchLineAgainstStation(argv[2], argc > 3 ? std::atoi(argv[3]) : 3, argc > 4 ? std::atoi(argv[4]) : 10);
             return 0;
         }
         if (argc > 1 && std::string(argv[1]) == "station") {

@@ -33,6 +33,9 @@
 #     tests' stand-in inpout32.dll, 20 us added per call as a driver's round
 #     trip costs) against the cycle through giveio, in alternating rounds,
 #     and their ratio (inpout_route_bench).
+#   - the line's database (line): a unit's write to a PostgreSQL server on
+#     127.0.0.1 (started for the bench, removed after), and the station's
+#     cycle with /line against without, in alternating rounds.
 # Figures only: nothing here passes or fails on a number.
 #
 #   scripts/bench.sh
@@ -49,7 +52,7 @@
 #   ZORIK_HW_BUILD_DIR        build tree of the hw preset (default build/hw),
 #                             for the inpout part
 #   ZORIK_BENCH_ONLY          the parts to run, of: api log_box flat dialog
-#                             alternate logic oracle station inpout (default all)
+#                             alternate logic oracle station inpout line (default all)
 # Exit code: 0 all figures taken, 1 build failure, 2 a benchmark failed
 # (its reason is printed).
 set -euo pipefail
@@ -63,7 +66,7 @@ rounds=${ZORIK_BENCH_ROUNDS:-3}
 round_seconds=${ZORIK_BENCH_ROUND_SECONDS:-10}
 host_build=${ZORIK_HOST_BUILD_DIR:-build/host}
 hw_build=${ZORIK_HW_BUILD_DIR:-build/hw}
-only=" ${ZORIK_BENCH_ONLY:-api log_box flat dialog alternate logic oracle station inpout} "
+only=" ${ZORIK_BENCH_ONLY:-api log_box flat dialog alternate logic oracle station inpout line} "
 wanted() { [[ $only == *" $1 "* ]]; }
 
 if [ -z "${ZORIK_BENCH_BUILT:-}" ]; then
@@ -72,7 +75,7 @@ if [ -z "${ZORIK_BENCH_BUILT:-}" ]; then
         cmake --preset sim -B "$build" >/dev/null
     fi
     cmake --build "$build" -j2 --target Zorik ZorikApi zorik_dialog_bench zorik_log_box_bench \
-        zorik_api_call_bench station_bench >/dev/null
+        zorik_api_call_bench station_bench line_database_bench >/dev/null
     if wanted inpout; then
         echo "bench: building the hw preset's route bench in $hw_build" >&2
         if [ ! -f "$hw_build/CMakeCache.txt" ]; then
@@ -128,6 +131,21 @@ if wanted inpout; then
         echo "bench: zorik_inpout_route_bench failed with exit code $rc" >&2
         failed=1
     fi
+fi
+# The line's database: a server of the bench's own, as the tests make one.
+if wanted line; then
+    line_db="$root/$build/line-db/bench"
+    if ZORIK_PG_FSYNC=on bash tests/e2e/line/line_database.sh setup "$line_db"; then
+        export ODBCSYSINI="$line_db/odbc" ODBCINI="$line_db/odbc/odbc.ini"
+        # Through the data source the setup wrote, so that no password is printed.
+        run 300 line_database_bench.exe ZorikLine 300
+        run $((2 * rounds * (round_seconds + 30) + 60)) zorik_dialog_bench.exe line /line:ZorikLine "$rounds" "$round_seconds"
+        unset ODBCSYSINI ODBCINI
+    else
+        echo "bench: the line's database server did not start" >&2
+        failed=1
+    fi
+    bash tests/e2e/line/line_database.sh cleanup "$line_db"
 fi
 # The host's logic bench needs no Wine; its flush counts come from
 # simulated time.

@@ -24,6 +24,7 @@ BEGIN_MESSAGE_MAP(CPortTestDlg, CDialog)
     ON_MESSAGE(WM_CTLCOLORSTATIC, OnCtlColorStatic)
     ON_MESSAGE(WM_JOURNAL_FAILED, OnJournalFailed)
     ON_MESSAGE(CStationPanel::WM_SERIAL_ENTERED, OnSerialEntered)
+    ON_MESSAGE(CStationPanel::WM_LINE_CHANGED, OnLineChanged)
 END_MESSAGE_MAP()
 
 CPortTestDlg::CPortTestDlg(CWnd* pParent)

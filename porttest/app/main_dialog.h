@@ -211,6 +211,8 @@ private:
     bool StationTakesEnter();
     // The serial field's Enter (CStationPanel::WM_SERIAL_ENTERED).
     LRESULT OnSerialEntered(WPARAM, LPARAM);
+    // The line's thread ended a round (CStationPanel::WM_LINE_CHANGED).
+    LRESULT OnLineChanged(WPARAM, LPARAM);
 
     // zorik::LoopbackDialog: called on the worker thread.
     void setOutputIndicator(int channel, int checked) override;

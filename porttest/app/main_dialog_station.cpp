@@ -107,6 +107,14 @@ LRESULT CPortTestDlg::OnSerialEntered(WPARAM, LPARAM)
     return 0;
 }
 
+LRESULT CPortTestDlg::OnLineChanged(WPARAM, LPARAM)
+{
+    // From anywhere it only makes the panel read the line's state again.
+    if (m_station)
+        m_station->LineChanged();
+    return 0;
+}
+
 bool CPortTestDlg::StationTakesEnter()
 {
     if (!m_station)

@@ -8,6 +8,8 @@
 #include "framework/windows_report_files.h"
 #include "whole_file.h"
 #include "unit_record.h"
+#include "line_sync.h"
+#include "line_texts.h"
 
 #ifndef ZORIK_FILE_VERSION
 #define ZORIK_FILE_VERSION "0.0.0.0"
@@ -19,6 +21,9 @@ namespace {
 // dialog units; the dialog grows by kAddedHeight.
 constexpr int kTemplateHeight = 305;
 constexpr int kAddedHeight = 88;
+// With /line the yield line has two more lines: the line's yield, and
+// whether its database is away.
+constexpr int kLineAddedHeight = 16;
 
 HWND makeControl(HWND dialog, const char* className, const char* text, DWORD style, int id, int x, int y, int cx,
                  int cy, HFONT font, DWORD exStyle = 0)
@@ -135,6 +140,8 @@ CStationPanel::CStationPanel(const zorik::RunOptions& options)
     : m_options(options), m_stationName(computerName()),
       m_history(m_files, options.stationFile, pendingOwner(m_stationName), unwrittenBesideProgram(options.stationFile))
 {
+    if (!options.lineSource.empty())
+        m_line = std::make_unique<CLineLink>(options.lineSource, options.stationFile, pendingOwner(m_stationName));
 }
 
 CStationPanel::~CStationPanel()
@@ -148,8 +155,12 @@ bool CStationPanel::Load(std::string& refusal)
     // Another station may hold the history for a moment: waited for,
     // before any banner is there to say so.
     const zorik::FileResult read = m_history.load([](unsigned) {});
-    if (read.done() || read.status == zorik::FileStatus::Missing)
+    if (read.done() || read.status == zorik::FileStatus::Missing) {
+        // Rows an earlier run left for the database go first.
+        if (m_line)
+            m_line->Load();
         return true;
+    }
     refusal = zorik::formatHistoryUnreadable(m_history.name(), m_files.describe(read.error));
     return false;
 }
@@ -166,7 +177,8 @@ void CStationPanel::Create(HWND dialog)
         look.lfWeight = FW_BOLD;
         m_bannerFont = ::CreateFontIndirectA(&look);
     }
-    RECT grow = {0, 0, 0, kAddedHeight};
+    const int lineHeight = m_line ? kLineAddedHeight : 0;
+    RECT grow = {0, 0, 0, kAddedHeight + lineHeight};
     ::MapDialogRect(dialog, &grow);
     RECT window;
     ::GetWindowRect(dialog, &window);
@@ -185,9 +197,14 @@ void CStationPanel::Create(HWND dialog)
     }
     const std::string damage = DamageText();
     const std::string waiting = damage.empty() ? std::string(zorik::kBannerWaiting) : zorik::kBannerWaiting + ("\r\n" + damage);
+    m_bannerText = waiting;
     m_banner.m_hWnd = makeControl(dialog, "STATIC", waiting.c_str(), SS_CENTER | SS_NOPREFIX, IDC_BANNER, 7,
                                   y + 16, 256, 50, m_bannerFont != nullptr ? m_bannerFont : font);
-    m_yield = makeControl(dialog, "STATIC", "", SS_LEFT | SS_NOPREFIX, IDC_YIELD, 7, y + 68, 256, 18, font);
+    m_yield = makeControl(dialog, "STATIC", "", SS_LEFT | SS_NOPREFIX, IDC_YIELD, 7, y + 68, 256, 18 + lineHeight, font);
+    if (m_line) {
+        m_line->Want(Today(), std::string());
+        m_line->Start(dialog, WM_LINE_CHANGED);
+    }
     ShowYield();
     FocusField();
 }
@@ -258,9 +275,13 @@ bool CStationPanel::TakeSerial()
     }
     m_serial = read;
     // Another station may have tested it meanwhile; the row's own attempt
-    // is counted again under the hold at the unit's end.
+    // is counted again under the hold at the unit's end. With /line the
+    // line's rows of this serial are read while it is tested, and count
+    // then too.
     m_history.refresh(true, WaitingBanner());
-    m_attempt = zorik::nextAttempt(m_history.rows(), m_serial);
+    if (m_line)
+        m_line->Want(Today(), m_serial);
+    m_attempt = zorik::nextAttempt(CountedRows(m_line ? m_line->State() : zorik::LineState()), m_serial);
     return true;
 }
 
@@ -278,11 +299,21 @@ void CStationPanel::UnitEnded(const zorik::SummaryFigures& figures, const zorik:
                               const std::function<bool(const std::string&)>& writeReport)
 {
     m_running = false;
+    const zorik::LineState line = m_line ? m_line->State() : zorik::LineState();
     const zorik::UnitIdentity unit = {localTimeNow(), m_stationName, m_serial, m_attempt, ZORIK_FILE_VERSION};
     // On the disk (or its pending file) before the banner shows the
-    // verdict; its attempt and fixture check counted under the hold.
-    const zorik::StationHistory::Written written =
-        m_history.append(zorik::unitRow(unit, figures, diagnosis, ended), WaitingBanner());
+    // verdict; its attempt and fixture check counted under the hold, with
+    // /line from the line's rows too. The row goes into the line's outbox
+    // (on the disk) before the history's files have it, so that a row the
+    // history holds never misses the database (line_outbox.h).
+    zorik::FileResult lineQueued;
+    const std::uint32_t lineAttempt = m_line ? zorik::nextAttempt(CountedRows(line), m_serial) : 0;
+    const zorik::StationHistory::Written written = m_history.append(
+        zorik::unitRow(unit, figures, diagnosis, ended), WaitingBanner(), lineAttempt,
+        [&](const zorik::HistoryRow& made) {
+            if (m_line)
+                lineQueued = m_line->Add(made);
+        });
     const zorik::HistoryRow& row = written.row;
     m_attempt = row.attempt;
 
@@ -316,7 +347,16 @@ void CStationPanel::UnitEnded(const zorik::SummaryFigures& figures, const zorik:
     const std::string damage = DamageText();
     if (!damage.empty())
         trouble += (trouble.empty() ? "" : "\r\n") + damage;
-    const std::uint32_t fails = zorik::failCount(m_history.rows(), m_serial);
+    // The history's rows hold this unit's row now; the line's are merged
+    // with them, each row once.
+    const std::uint32_t fails = zorik::failCount(CountedRows(line), m_serial);
+    if (m_line) {
+        if (!lineQueued.done())
+            trouble += (trouble.empty() ? "" : "\r\n") + zorik::formatUnitFilesNotWritten(m_line->OutboxName());
+        const std::string notice = LineNotice(m_line->State());
+        if (!notice.empty())
+            trouble += (trouble.empty() ? "" : "\r\n") + notice;
+    }
     const zorik::Verdict colour = row.verdict == "PASS"   ? zorik::Verdict::Pass
                                   : row.verdict == "FAIL" ? zorik::Verdict::Fail
                                                           : zorik::Verdict::Waiting;
@@ -329,16 +369,64 @@ void CStationPanel::UnitEnded(const zorik::SummaryFigures& figures, const zorik:
 
 void CStationPanel::ShowBanner(const std::string& text, zorik::Verdict verdict)
 {
+    m_bannerText = text;
+    m_bannerVerdict = verdict;
     m_banner.Show(text, verdict);
     // The colours change with the verdict even where the text does not.
     if (m_banner.m_hWnd != nullptr)
         ::InvalidateRect(m_banner.m_hWnd, nullptr, TRUE);
 }
 
+std::vector<zorik::HistoryRow> CStationPanel::CountedRows(const zorik::LineState& line) const
+{
+    if (!line.haveRows)
+        return m_history.rows();
+    return zorik::mergeLineRows(m_history.rows(), line.rows);
+}
+
+std::string CStationPanel::LineNotice(const zorik::LineState& line)
+{
+    std::string notice;
+    if (line.troubles != m_lineTroublesShown && !line.trouble.empty()) {
+        m_lineTroublesShown = line.troubles;
+        notice = zorik::formatLineTrouble(line.trouble);
+    }
+    if (!line.connected)
+        notice += (notice.empty() ? "" : "\r\n") + zorik::formatLineAway(line.waiting);
+    return notice;
+}
+
+void CStationPanel::LineChanged()
+{
+    if (!m_line)
+        return;
+    ShowYield();
+    // The driver's words once, under whatever the banner says now.
+    const zorik::LineState line = m_line->State();
+    if (line.troubles != m_lineTroublesShown && !line.trouble.empty()) {
+        const std::string text = m_bannerText;
+        const zorik::Verdict verdict = m_bannerVerdict;
+        m_lineTroublesShown = line.troubles;
+        ShowBanner(text + "\r\n" + zorik::formatLineTrouble(line.trouble), verdict);
+        m_bannerText = text; // shown once: the next banner goes without it
+    }
+}
+
 void CStationPanel::ShowYield()
 {
-    if (m_yield != nullptr)
+    if (m_yield == nullptr)
+        return;
+    if (!m_line) {
         ::SetWindowTextA(m_yield, zorik::formatYieldLine(zorik::stationYield(m_history.rows(), Today(), m_stationName)).c_str());
+        return;
+    }
+    const zorik::LineState line = m_line->State();
+    const std::vector<zorik::HistoryRow> rows = CountedRows(line);
+    std::string text = zorik::formatYieldLine(zorik::stationYield(rows, Today(), m_stationName));
+    text += "\r\n" + zorik::formatLineYieldLine(zorik::lineYield(rows, Today()));
+    if (!line.connected)
+        text += "\r\n" + zorik::formatLineAway(line.waiting);
+    ::SetWindowTextA(m_yield, text.c_str());
 }
 
 HBRUSH CStationPanel::Colours(HWND control, HDC dc)

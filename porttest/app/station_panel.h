@@ -17,8 +17,10 @@
 #include "station_history.h"
 #include "summary_line.h"
 #include "windows_history_files.h"
+#include "windows_line_link.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 class CStationPanel {
@@ -42,6 +44,11 @@ public:
     // It carries nothing; TakeEnter says whether it came from the field.
     static constexpr UINT WM_SERIAL_ENTERED = WM_APP + 4;
     bool TakeEnter();
+
+    // /line: the line's thread posts this after each round. It carries
+    // nothing: the panel reads the line's state and shows it.
+    static constexpr UINT WM_LINE_CHANGED = WM_APP + 5;
+    void LineChanged();
 
     // Enter in the field, or Test between units: true when the field holds
     // a serial (the unit may start); otherwise the banner says why not.
@@ -73,6 +80,12 @@ private:
     zorik::StationHistory::Waiting WaitingBanner();
     std::string DamageText() const;
     void ShowYield();
+    // The rows attempts, repair and yield count: the history's, and with
+    // /line the line's rows read for today and this serial as well.
+    std::vector<zorik::HistoryRow> CountedRows(const zorik::LineState& line) const;
+    // With /line: the driver's message not shown yet, and whether the
+    // database is away, as lines for the banner.
+    std::string LineNotice(const zorik::LineState& line);
     void FocusField() const;
     std::string Today() const;
 
@@ -89,6 +102,12 @@ private:
     HWND m_yield = nullptr;
     CSummaryStatic m_banner;
     HFONT m_bannerFont = nullptr;
+
+    // /line: null without it.
+    std::unique_ptr<CLineLink> m_line;
+    std::uint32_t m_lineTroublesShown = 0;
+    std::string m_bannerText;
+    zorik::Verdict m_bannerVerdict = zorik::Verdict::Waiting;
 
     bool m_running = false;
     std::string m_serial;

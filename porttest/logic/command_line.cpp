@@ -23,6 +23,8 @@ const char kAccepted[] =
     "                P from 0.1 to 50 (% optional, . as the decimal point, at most two decimals)\r\n"
     "  /station:FILE a station: test unit after unit by serial number, one row each in FILE (CSV)\r\n"
     "  /units:FOLDER with /station: each unit's report and result file in FOLDER, an existing folder\r\n"
+    "  /line:SOURCE  with /station: each unit's row also in the line's database, SOURCE an ODBC\r\n"
+    "                data source name or a connection string (Driver={...};Server=...)\r\n"
     "/report needs /cycles, /seconds or /rate beside it; /station needs one of them and takes\r\n"
     "neither /report nor /result. FILE is a file's name, not a folder nor a device\r\n"
     "(CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, CONIN$, CONOUT$, CLOCK$) nor a name the\r\n"
@@ -257,26 +259,28 @@ ParsedCommandLine parseCommandLine(const char* commandLine, const char* programP
     ParsedCommandLine parsed;
     if (commandLine == nullptr)
         return parsed;
-    enum { CYCLES, SECONDS, REPORT, RESULT, RATE, STATION, UNITS, OPTIONS };
+    enum { CYCLES, SECONDS, REPORT, RESULT, RATE, STATION, UNITS, LINE, OPTIONS };
     bool given[OPTIONS] = {};
     std::string written[OPTIONS];
     std::string& reportWritten = written[REPORT];
     std::string& resultWritten = written[RESULT];
     for (const Argument& argument : splitArguments(skipProgramName(commandLine, programPath))) {
-        static const char* const kNames[OPTIONS] = {"cycles", "seconds", "report", "result", "rate", "station", "units"};
+        static const char* const kNames[OPTIONS] = {"cycles", "seconds", "report", "result", "rate", "station", "units", "line"};
         std::string rest;
         bool colon = false;
         int option = 0;
         while (option < OPTIONS && !isOption(argument.value, kNames[option], rest, colon))
             ++option;
-        const std::string& asWritten = argument.written;
         if (option == OPTIONS)
-            return refuse({"Unknown argument \"", asWritten, "\"."});
+            return refuse({"Unknown argument \"", argument.written, "\"."});
+        // A connection string may hold a password: a box never shows it.
+        const std::string asWritten =
+            option == LINE && rest.find('=') != std::string::npos ? "/line:(connection string)" : argument.written;
         const char* const name = kNames[option];
         if (given[option])
             return refuse({"Argument \"", asWritten, "\" gives /", name, " a second time."});
         given[option] = true;
-        written[option] = argument.written;
+        written[option] = asWritten;
         switch (option) {
         case CYCLES:
             if (!parseCount(rest, MAX_RUN_CYCLES, parsed.options.bounds.cycles))
@@ -293,6 +297,11 @@ ParsedCommandLine parseCommandLine(const char* commandLine, const char* programP
                 return refuse({"Bad argument \"", asWritten,
                                "\": the error rate to prove must be a percentage from 0.1 to 50, with at most two "
                                "decimals after a \".\" and \"%\" optional."});
+            break;
+        case LINE:
+            if (rest.empty())
+                return refuse({"Bad argument \"", asWritten, "\": no data source name or connection string after /line:."});
+            parsed.options.lineSource = rest;
             break;
         case UNITS:
             if (rest.empty())
@@ -337,8 +346,11 @@ ParsedCommandLine parseCommandLine(const char* commandLine, const char* programP
             if (given[option])
                 return refuse({"Argument \"", written[option],
                                "\" cannot go with /station: each unit's report and result file go to /units:FOLDER."});
-    } else if (given[UNITS]) {
-        return refuse({"Argument \"", written[UNITS], "\" needs /station beside it: only a station tests units one by one."});
+    } else {
+        if (given[UNITS])
+            return refuse({"Argument \"", written[UNITS], "\" needs /station beside it: only a station tests units one by one."});
+        if (given[LINE])
+            return refuse({"Argument \"", written[LINE], "\" needs /station beside it: the line's database takes a station's units."});
     }
     // /rate beside a length too short to prove it could never pass a unit.
     if (const std::uint32_t rate = parsed.options.bounds.rate) {

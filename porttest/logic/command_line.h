@@ -2,7 +2,7 @@
 // it always was, or a bounded run for a batch file:
 //   Zorik.exe [/cycles:N] [/seconds:S] [/rate:P] [/report:FILE] [/result:FILE]
 // or a station on a production line, one unit after another:
-//   Zorik.exe /station:HISTORY.csv (/cycles:N | /seconds:S | /rate:P) [/units:FOLDER]
+//   Zorik.exe /station:HISTORY.csv (/cycles:N | /seconds:S | /rate:P) [/units:FOLDER] [/line:SOURCE]
 // Option names in any case, after "/" or "-"; /report only beside /cycles
 // or /seconds; each option at most once. Anything else is refused as a
 // whole, before anything runs, with a message naming the argument as
@@ -27,6 +27,7 @@ struct RunOptions {
     std::string resultFile;     // empty: no result file
     std::string stationFile;    // /station: the history; empty: no station
     std::string unitsFolder;    // /units: each unit's report and result file
+    std::string lineSource;     // /line: the line database's ODBC source; empty: none
 };
 
 struct ParsedCommandLine {

@@ -230,7 +230,8 @@ FileResult StationHistory::merge(HistoryFile& history, const std::string& histor
     return written;
 }
 
-StationHistory::Written StationHistory::append(HistoryRow row, const Waiting& waiting)
+StationHistory::Written StationHistory::append(HistoryRow row, const Waiting& waiting, std::uint32_t fewestAttempt,
+                                               const std::function<void(const HistoryRow&)>& made)
 {
     Written written;
     std::string historyBytes;
@@ -246,8 +247,12 @@ StationHistory::Written StationHistory::append(HistoryRow row, const Waiting& wa
     }
     // Without the hold, counted from the rows last read.
     row.attempt = nextAttempt(m_rows, row.serial);
+    if (row.attempt < fewestAttempt)
+        row.attempt = fewestAttempt;
     row.fixtureSuspect = fixtureSuspect(m_rows, row);
     written.row = row;
+    if (made)
+        made(row);
     m_rows.push_back(row);
     m_unwritten += formatHistoryRow(row);
 

@@ -103,8 +103,12 @@ public:
         HistoryRow row;     // as written: its attempt and FixtureSuspect
     };
     // Adds `row` to the files as above, its attempt and FixtureSuspect
-    // counted from the rows read under the hold.
-    Written append(HistoryRow row, const Waiting& waiting = {});
+    // counted from the rows read under the hold; the attempt at least
+    // `fewestAttempt` (the line's database counts rows this file lacks).
+    // `made` hears the row as it will be written, before any file has it
+    // (the line's outbox takes it first).
+    Written append(HistoryRow row, const Waiting& waiting = {}, std::uint32_t fewestAttempt = 0,
+                   const std::function<void(const HistoryRow&)>& made = {});
 
     // The program's end: one more merge; then rows still only in memory go
     // to the unwritten file. What is still not in the history: the rows

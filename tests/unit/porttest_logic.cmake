@@ -10,9 +10,10 @@ zorik_add_test(porttest_logic_test
     porttest/summary_test.cpp
     porttest/test_journal_test.cpp
     porttest/station_test.cpp
-    LIBS zorik_porttest_logic zorik_station)
+    porttest/line_test.cpp
+    LIBS zorik_porttest_logic zorik_station zorik_line)
 # Its Korean expectations are the program's bytes.
-set_source_files_properties(porttest/station_test.cpp PROPERTIES COMPILE_OPTIONS "-finput-charset=UTF-8;-fexec-charset=CP949")
+set_source_files_properties(porttest/station_test.cpp porttest/line_test.cpp PROPERTIES COMPILE_OPTIONS "-finput-charset=UTF-8;-fexec-charset=CP949")
 target_include_directories(porttest_logic_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/porttest)
 
 # The diagnosis against the simulated unit's model, driven with the test's

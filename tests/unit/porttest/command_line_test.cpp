@@ -22,6 +22,7 @@ struct Row {
     const char* station = "";
     const char* units = "";
     std::uint32_t rate = 0;  // hundredths of a percent
+    const char* line = "";
 };
 
 const std::set<std::string> kFolders = {"reports", "C:\\temp", "..\\out"};
@@ -195,6 +196,21 @@ const Row kRows[] = {
     {"Zorik.exe /station:reports /rate:5", 0, 0, "", "Bad argument \"/station:reports\": \"reports\" is a folder, not a file."},
     {"Zorik.exe /station: /rate:5", 0, 0, "", "Bad argument \"/station:\": no file name after /station:."},
     {"Zorik.exe /station:a.csv /station:b.csv", 0, 0, "", "Argument \"/station:b.csv\" gives /station a second time."},
+
+    // /line: a data source name or a connection string, beside /station;
+    // a connection string (its password) is never shown in the box
+    {"Zorik.exe /station:h.csv /rate:5 /line:ZorikLine", 0, 0, "", nullptr, "", "h.csv", "", 500, "ZorikLine"},
+    {"Zorik.exe /station:h.csv /cycles:9 -LINE:\"Driver={PostgreSQL Unicode};Server=db 1;Uid=st;Pwd=se;cret\"", 9, 0,
+     "", nullptr, "", "h.csv", "", 0, "Driver={PostgreSQL Unicode};Server=db 1;Uid=st;Pwd=se;cret"},
+    {"Zorik.exe /rate:5 /line:ZorikLine", 0, 0, "",
+     "Argument \"/line:ZorikLine\" needs /station beside it: the line's database takes a station's units."},
+    {"Zorik.exe /rate:5 /line:Driver={x};Pwd=secret", 0, 0, "",
+     "Argument \"/line:(connection string)\" needs /station beside it: the line's database takes a station's units."},
+    {"Zorik.exe /station:h.csv /rate:5 /line:", 0, 0, "",
+     "Bad argument \"/line:\": no data source name or connection string after /line:."},
+    {"Zorik.exe /station:h.csv /rate:5 /line", 0, 0, "", "Bad argument \"/line\": no data source name%R"},
+    {"Zorik.exe /station:h.csv /rate:5 /line:A /line:Dsn=A;PWD=secret", 0, 0, "",
+     "Argument \"/line:(connection string)\" gives /line a second time."},
     // the history named as the report the exit button saves
     {"Zorik.exe /station:ErrorInfo.txt /rate:5", 0, 0, "",
      "Argument \"/station:ErrorInfo.txt\" names the report's own file \"ErrorInfo.txt\": the report saved at the end "
@@ -274,6 +290,7 @@ TEST(CommandLine, AcceptedAndRefusedArguments)
             EXPECT_EQ(parsed.options.stationFile, row.station);
             EXPECT_EQ(parsed.options.unitsFolder, row.units);
             EXPECT_EQ(parsed.options.bounds.rate, row.rate);
+            EXPECT_EQ(parsed.options.lineSource, row.line);
         } else {
             const std::string sentence = expanded(row.refusal);
             const bool whole = std::string(row.refusal).find("%R") == std::string::npos;
@@ -289,6 +306,8 @@ TEST(CommandLine, AcceptedAndRefusedArguments)
                       std::string::npos);
             EXPECT_NE(parsed.refusal.find("/station:FILE a station"), std::string::npos);
             EXPECT_NE(parsed.refusal.find("/units:FOLDER with /station"), std::string::npos);
+            EXPECT_NE(parsed.refusal.find("/line:SOURCE  with /station"), std::string::npos);
+            EXPECT_EQ(parsed.refusal.find("secret"), std::string::npos);
         }
     }
 }
