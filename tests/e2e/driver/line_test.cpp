@@ -12,6 +12,7 @@
 
 #include "cp949_text.h"
 #include "expectations.h"
+#include "log_text.h"
 #include "line_outbox.h"
 #include "line_sync.h"
 #include "windows_history_files.h"
@@ -60,17 +61,7 @@ public:
         writeWindowsFile(windowsPath(name + ".sql"), sql);
         run("query " + dir_ + " " + name + ".out " + name + ".sql");
         waitForFile(windowsPath(name + ".out"));
-        std::vector<std::vector<std::string>> rows;
-        const std::string text = readWindowsFile(windowsPath(name + ".out"));
-        for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-            rows.emplace_back(1);
-            for (std::size_t i = start; i < end; ++i)
-                if (text[i] == '|')
-                    rows.back().emplace_back();
-                else
-                    rows.back().back() += text[i];
-        }
-        return rows;
+        return splitRows(readWindowsFile(windowsPath(name + ".out")), "\n", '|');
     }
     std::size_t count(const std::string& where = "true") const {
         const auto rows = query("SELECT COUNT(*) FROM zorik_unit WHERE " + where + ";");

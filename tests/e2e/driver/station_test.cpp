@@ -16,6 +16,7 @@
 
 #include "cp949_text.h"
 #include "expectations.h"
+#include "log_text.h"
 #include "zorik_texts.h"
 
 namespace zorik::e2e {
@@ -48,16 +49,7 @@ private:
 // The file's rows, split at every comma: the rows these tests make hold
 // no quoted field.
 std::vector<std::vector<std::string>> csvRows(const std::string& bytes) {
-    std::vector<std::vector<std::string>> rows;
-    for (std::size_t start = 0, end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        rows.emplace_back(1);
-        for (std::size_t i = start; i < end; ++i)
-            if (bytes[i] == ',')
-                rows.back().emplace_back();
-            else
-                rows.back().back() += bytes[i];
-    }
-    return rows;
+    return splitRows(bytes, "\r\n", ',');
 }
 
 // The rows waiting in the pending files beside history.csv.
