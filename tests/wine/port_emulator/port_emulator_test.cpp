@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <ostream>
 
@@ -577,6 +578,24 @@ private:
     bool entered_ = false;
 };
 
+// Runs `script` against a library staged without the stand-in while one
+// lies in the current folder and first on PATH: that one never loads.
+// `check` looks at the run.
+void expectNeverLoadedFromElsewhere(const std::string& script,
+                                    const std::function<void(const ScriptRun&, const StagedLibrary&)>& check)
+{
+    const StagedLibrary planted(SCRIPT, "", besideTheLibrary());
+    const StagedLibrary staged(SCRIPT, "");
+    ASSERT_FALSE(planted.programPath().empty()) << planted.problem();
+    ASSERT_FALSE(staged.programPath().empty()) << staged.problem();
+    const PlantedInCurrentFolderAndPath plant(planted.folder());
+    ASSERT_TRUE(plant.entered());
+    const StandInSwitches standIn;
+    const ScriptRun run = runScript(script, staged.programPath());
+    check(run, staged);
+    EXPECT_TRUE(standIn.lines().empty()) << ::testing::PrintToString(standIn.lines());
+}
+
 // A row of a table of ways the library cannot help: the files staged beside
 // it, the stand-in's driver answer, the box Zorik_Open shows and whether
 // the stand-in loaded at all.
@@ -701,19 +720,10 @@ TEST_F(InpOutOnWinXpWithoutGiveio, EachFailureHasItsBox)
 // looked at, and without one beside the library the box is today's.
 TEST_F(InpOutOnWinXpWithoutGiveio, NeverLoadsOneFromTheCurrentFolderOrPath)
 {
-    const StagedLibrary planted(SCRIPT, "", besideTheLibrary());
-    const StagedLibrary staged(SCRIPT, "");
-    ASSERT_FALSE(planted.programPath().empty()) << planted.problem();
-    ASSERT_FALSE(staged.programPath().empty()) << staged.problem();
-    const PlantedInCurrentFolderAndPath plant(planted.folder());
-    ASSERT_TRUE(plant.entered());
-    {
-        const StandInSwitches standIn;
-        const ScriptRun run = runScript("open-then-writes 1", staged.programPath());
+    expectNeverLoadedFromElsewhere("open-then-writes 1", [](const ScriptRun& run, const StagedLibrary&) {
         EXPECT_EQ(std::string(FATAL_BOX) + "Couldn't access giveio device\nZorik_Open(1)=0\n", run.output);
         EXPECT_EQ(openThenWriteTable(1, false), run.steps);
-        EXPECT_TRUE(standIn.lines().empty()) << ::testing::PrintToString(standIn.lines());
-    }
+    });
 }
 
 // giveio where it answers: inpout32.dll beside the library is never loaded
@@ -867,18 +877,9 @@ TEST_F(InpOutX64, WithoutItsWayToThePortOpenSaysWhatToDoAndNoByteMoves)
 // current directory or on PATH.
 TEST_F(InpOutX64, NeverLoadsOneFromTheCurrentFolderOrPath)
 {
-    const StagedLibrary planted(SCRIPT, "", besideTheLibrary());
-    const StagedLibrary staged(SCRIPT, "");
-    ASSERT_FALSE(planted.programPath().empty()) << planted.problem();
-    ASSERT_FALSE(staged.programPath().empty()) << staged.problem();
-    const PlantedInCurrentFolderAndPath plant(planted.folder());
-    ASSERT_TRUE(plant.entered());
-    {
-        const StandInSwitches standIn;
-        const ScriptRun run = runScript("first-calls", staged.programPath());
+    expectNeverLoadedFromElsewhere("first-calls", [](const ScriptRun& run, const StagedLibrary& staged) {
         EXPECT_NE(std::string::npos, run.output.find("inpoutx64.dll is not in " + staged.folder())) << run.output;
-        EXPECT_TRUE(standIn.lines().empty()) << ::testing::PrintToString(standIn.lines());
-    }
+    });
 }
 
 // Visual Studio x64 callers (msvc_client/ for the Microsoft x64 ABI),
