@@ -6,8 +6,6 @@ namespace zorik {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // `text` from `first` to `end` is `word` (lower case), in any case.
@@ -20,12 +18,8 @@ bool spells(const char* first, const char* end, const char* word)
     return *word == '\0';
 }
 
-constexpr char CUT_SHORT_MARK[] = "...";
 constexpr char WHAT_IS_ACCEPTED[] = " is not a way to the port (auto, giveio or inpout32)";
-static_assert(sizeof PORT_SETTINGS_FILE - 1 + 2 + sizeof PORT_ACCESS_KEY - 1 + 1 + PORT_BASE_VALUE_CAPACITY - 1 +
-                      sizeof CUT_SHORT_MARK - 1 + sizeof WHAT_IS_ACCEPTED <=
-                  PORT_BASE_ERROR_CAPACITY,
-              "PORT_BASE_ERROR_CAPACITY");
+static_assert(badSettingFits(sizeof PORT_ACCESS_KEY, sizeof WHAT_IS_ACCEPTED), "PORT_BASE_ERROR_CAPACITY");
 
 } // namespace
 
@@ -33,10 +27,7 @@ std::optional<AccessSetting> parseAccessSetting(const char* text)
 {
     const char* first = text;
     const char* end = text + lengthOf(text);
-    while (first != end && isBlank(*first))
-        ++first;
-    while (end != first && isBlank(end[-1]))
-        --end;
+    skipBlanksAround(first, end);
     if (spells(first, end, "auto"))
         return AccessSetting::Auto;
     if (spells(first, end, "giveio"))
@@ -48,15 +39,7 @@ std::optional<AccessSetting> parseAccessSetting(const char* text)
 
 void describeBadAccessSetting(const char* text, char (&message)[PORT_BASE_ERROR_CAPACITY])
 {
-    char* const end = message + PORT_BASE_ERROR_CAPACITY;
-    char* at = append(message, end, PORT_SETTINGS_FILE);
-    at = append(at, end, ": ");
-    at = append(at, end, PORT_ACCESS_KEY);
-    at = append(at, end, "=");
-    at = append(at, end, text);
-    if (lengthOf(text) >= PORT_BASE_VALUE_CAPACITY - 1)
-        at = append(at, end, CUT_SHORT_MARK);
-    append(at, end, WHAT_IS_ACCEPTED);
+    describeBadSetting(PORT_ACCESS_KEY, text, WHAT_IS_ACCEPTED, message);
 }
 
 } // namespace zorik

@@ -6,18 +6,9 @@ namespace zorik {
 
 namespace {
 
-constexpr char BESIDE_THE_LIBRARY[] = "the folder of ZorikApi.dll";
-constexpr char THE_RIGHT_FILE[] = "it must be the 32-bit inpout32.dll of InpOut32, also on 64-bit Windows";
-
-const char* folderOrBesideTheLibrary(const InpOutAnswer& answer)
-{
-    return answer.folder[0] != '\0' ? answer.folder : BESIDE_THE_LIBRARY;
-}
-
-const char* pathOrName(const InpOutAnswer& answer)
-{
-    return answer.path[0] != '\0' ? answer.path : "inpout32.dll";
-}
+constexpr InpOutWording INPOUT32_WORDING{
+    "inpout32.dll", "it must be the 32-bit inpout32.dll of InpOut32, also on 64-bit Windows",
+    "Start Zorik" ZORIK_ONCE_AS_ADMINISTRATOR};
 
 } // namespace
 
@@ -44,27 +35,8 @@ void describeInpOutProblem(const InpOutAnswer& answer, bool wow64, AccessSetting
             append(at, end, ": put the 32-bit inpout32.dll of InpOut32 there, beside ZorikApi.dll");
         }
         break;
-    case InpOutState::NotLoadable:
-        at = append(at, end, pathOrName(answer));
-        at = append(at, end, " cannot be loaded (Windows error ");
-        at = appendDecimal(at, end, answer.loadError);
-        at = append(at, end, "): ");
-        append(at, end, THE_RIGHT_FILE);
-        break;
-    case InpOutState::LacksFunction:
-        at = append(at, end, pathOrName(answer));
-        at = append(at, end, " lacks the function ");
-        at = append(at, end, answer.missingFunction);
-        at = append(at, end, ": ");
-        append(at, end, THE_RIGHT_FILE);
-        break;
-    case InpOutState::DriverNotOpen:
-        at = append(at, end, "inpout32.dll in ");
-        at = append(at, end, folderOrBesideTheLibrary(answer));
-        append(at, end, " cannot open its driver. Start Zorik once as administrator (right-click, Run as "
-                        "administrator): the driver is installed then, and later starts need no rights. If "
-                        "it still fails, Windows blocks the driver (for example Memory integrity, under Core "
-                        "isolation in Windows Security)");
+    default:
+        describeUnusableInpOut(answer, INPOUT32_WORDING, at, end);
         break;
     }
 }

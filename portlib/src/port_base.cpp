@@ -8,8 +8,6 @@ namespace zorik {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
 int digitValue(char c, std::uint32_t radix)
 {
     int digit = -1;
@@ -24,15 +22,24 @@ int digitValue(char c, std::uint32_t radix)
 
 bool filledTheReader(const char* text) { return lengthOf(text) >= PORT_BASE_VALUE_CAPACITY - 1; }
 
-constexpr char CUT_SHORT_MARK[] = "...";
 constexpr char WHAT_IS_ACCEPTED[] = " is not a parallel port base (0x100 to 0xFFFC, a multiple of 4)";
-// The longest message still fits whole.
-static_assert(sizeof PORT_SETTINGS_FILE - 1 + 2 + sizeof PORT_BASE_KEY - 1 + 1 + PORT_BASE_VALUE_CAPACITY - 1 +
-                      sizeof CUT_SHORT_MARK - 1 + sizeof WHAT_IS_ACCEPTED <=
-                  PORT_BASE_ERROR_CAPACITY,
-              "PORT_BASE_ERROR_CAPACITY");
+static_assert(badSettingFits(sizeof PORT_BASE_KEY, sizeof WHAT_IS_ACCEPTED), "PORT_BASE_ERROR_CAPACITY");
 
 } // namespace
+
+void describeBadSetting(const char* key, const char* text, const char* whatIsAccepted,
+                        char (&message)[PORT_BASE_ERROR_CAPACITY])
+{
+    char* const end = message + PORT_BASE_ERROR_CAPACITY;
+    char* at = append(message, end, PORT_SETTINGS_FILE);
+    at = append(at, end, ": ");
+    at = append(at, end, key);
+    at = append(at, end, "=");
+    at = append(at, end, text);
+    if (filledTheReader(text))
+        at = append(at, end, CUT_SHORT_MARK);
+    append(at, end, whatIsAccepted);
+}
 
 std::optional<std::uint16_t> parsePortBase(const char* text)
 {
@@ -40,10 +47,7 @@ std::optional<std::uint16_t> parsePortBase(const char* text)
         return std::nullopt;
     const char* first = text;
     const char* end = text + lengthOf(text);
-    while (first != end && isBlank(*first))
-        ++first;
-    while (end != first && isBlank(end[-1]))
-        --end;
+    skipBlanksAround(first, end);
 
     std::uint32_t radix = 10;
     if (end - first >= 2 && first[0] == '0' && (first[1] == 'x' || first[1] == 'X')) {
@@ -79,15 +83,7 @@ void describeUnicodeSettingsFile(const char* encoding, char (&message)[PORT_BASE
 
 void describeBadPortBase(const char* text, char (&message)[PORT_BASE_ERROR_CAPACITY])
 {
-    char* const end = message + PORT_BASE_ERROR_CAPACITY;
-    char* at = append(message, end, PORT_SETTINGS_FILE);
-    at = append(at, end, ": ");
-    at = append(at, end, PORT_BASE_KEY);
-    at = append(at, end, "=");
-    at = append(at, end, text);
-    if (filledTheReader(text))
-        at = append(at, end, CUT_SHORT_MARK);
-    append(at, end, WHAT_IS_ACCEPTED);
+    describeBadSetting(PORT_BASE_KEY, text, WHAT_IS_ACCEPTED, message);
 }
 
 } // namespace zorik

@@ -25,6 +25,34 @@ inline constexpr std::size_t PORT_BASE_VALUE_CAPACITY = 64;
 // Room for the operator's message about a bad value.
 inline constexpr std::size_t PORT_BASE_ERROR_CAPACITY = 160;
 
+// What the messages about a bad value add after one too long to have been
+// read whole.
+inline constexpr char CUT_SHORT_MARK[] = "...";
+
+// Whether "ZorikApi.ini: <key>=<the longest value>...<whatIsAccepted>"
+// fits the message whole; both sizes count their terminating zero.
+constexpr bool badSettingFits(std::size_t keySize, std::size_t whatIsAcceptedSize)
+{
+    return sizeof PORT_SETTINGS_FILE - 1 + 2 + keySize - 1 + 1 + PORT_BASE_VALUE_CAPACITY - 1 +
+               sizeof CUT_SHORT_MARK - 1 + whatIsAcceptedSize <=
+           PORT_BASE_ERROR_CAPACITY;
+}
+
+// Moves `first` and `end` inward past the blanks and tabs around a value.
+// Inline: a call would cost the DLL more than the two loops.
+inline void skipBlanksAround(const char*& first, const char*& end)
+{
+    while (first != end && (*first == ' ' || *first == '\t'))
+        ++first;
+    while (end != first && (end[-1] == ' ' || end[-1] == '\t'))
+        --end;
+}
+
+// "ZorikApi.ini: <key>=<text><whatIsAccepted>", with "..." after a value
+// too long to have been read whole.
+void describeBadSetting(const char* key, const char* text, const char* whatIsAccepted,
+                        char (&message)[PORT_BASE_ERROR_CAPACITY]);
+
 // The data register's port for `text`: hexadecimal after 0x or 0X, else
 // decimal, blanks around it allowed. Nothing for anything else: empty, not
 // a number, a sign, characters after the number, out of range, not a

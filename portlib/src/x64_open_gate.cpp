@@ -6,21 +6,8 @@ namespace zorik {
 
 namespace {
 
-constexpr char THE_RIGHT_FILE[] = "it must be the 64-bit inpoutx64.dll of InpOut32";
-constexpr char AS_ADMINISTRATOR[] =
-    "Start the program once as administrator (right-click, Run as administrator): the driver is installed "
-    "then, and later starts need no rights. If it still fails, Windows blocks the driver (for example "
-    "Memory integrity, under Core isolation in Windows Security)";
-
-const char* folderOrBesideTheLibrary(const InpOutAnswer& answer)
-{
-    return answer.folder[0] != '\0' ? answer.folder : "the folder of ZorikApi.dll";
-}
-
-const char* pathOrName(const InpOutAnswer& answer)
-{
-    return answer.path[0] != '\0' ? answer.path : INPOUTX64_LIBRARY;
-}
+constexpr InpOutWording INPOUTX64_WORDING{INPOUTX64_LIBRARY, "it must be the 64-bit inpoutx64.dll of InpOut32",
+                                          "Start the program" ZORIK_ONCE_AS_ADMINISTRATOR};
 
 } // namespace
 
@@ -61,25 +48,8 @@ void describeInpOutX64Problem(const InpOutAnswer& answer, char (&message)[INPOUT
                         "inpoutx64.dll of InpOut32 there, beside this x64 ZorikApi.dll, and start the "
                         "program once as administrator");
         break;
-    case InpOutState::NotLoadable:
-        at = append(at, end, pathOrName(answer));
-        at = append(at, end, " cannot be loaded (Windows error ");
-        at = appendDecimal(at, end, answer.loadError);
-        at = append(at, end, "): ");
-        append(at, end, THE_RIGHT_FILE);
-        break;
-    case InpOutState::LacksFunction:
-        at = append(at, end, pathOrName(answer));
-        at = append(at, end, " lacks the function ");
-        at = append(at, end, answer.missingFunction);
-        at = append(at, end, ": ");
-        append(at, end, THE_RIGHT_FILE);
-        break;
-    case InpOutState::DriverNotOpen:
-        at = append(at, end, "inpoutx64.dll in ");
-        at = append(at, end, folderOrBesideTheLibrary(answer));
-        at = append(at, end, " cannot open its driver. ");
-        append(at, end, AS_ADMINISTRATOR);
+    default:
+        describeUnusableInpOut(answer, INPOUTX64_WORDING, at, end);
         break;
     }
 }

@@ -159,21 +159,11 @@ bool lineRow(const std::vector<std::string>& columns, HistoryRow& row)
         !digits(columns[7]) || !digits(columns[8]) || (columns[16] != "0" && columns[16] != "1"))
         return false;
     row.time = columns[0].substr(0, 19); // a driver may add ".000"
-    row.station = columns[1];
-    row.serial = columns[2];
+    takeHistoryTextColumns(columns, row);
     row.attempt = static_cast<std::uint32_t>(number(columns[3]));
-    row.verdict = columns[4];
-    row.ended = columns[5];
     row.cycles = number(columns[6]);
     row.seconds = number(columns[7]);
     row.disagreements = number(columns[8]);
-    row.unit = columns[9];
-    for (int i = 0; i < 3; ++i) {
-        row.input[i] = columns[10 + i];
-        row.rule[i] = columns[13 + i];
-    }
-    row.fixtureSuspect = columns[16] == "1";
-    row.program = columns[17];
     return row.attempt != 0;
 }
 

@@ -1,27 +1,9 @@
 #include "line_texts.h"
 
-#include "result_file.h"
+#include "station_texts.h"
 #include "summary_line.h"
 
 namespace zorik {
-
-namespace {
-
-void appendShare(std::string& text, std::uint32_t part, std::uint32_t whole)
-{
-    if (whole == 0) {
-        text += "-";
-        return;
-    }
-    appendPercent(text, 100.0 * part / whole, 1);
-    text += "% (";
-    appendDecimal(text, part);
-    text += '/';
-    appendDecimal(text, whole);
-    text += ')';
-}
-
-} // namespace
 
 StationYield lineYield(const std::vector<HistoryRow>& rows, const std::string& day)
 {
@@ -35,13 +17,7 @@ StationYield lineYield(const std::vector<HistoryRow>& rows, const std::string& d
 
 std::string formatLineYieldLine(const StationYield& line)
 {
-    std::string text = "오늘 라인: ";
-    appendDecimal(text, line.units);
-    text += "대, 첫 통과율 ";
-    appendShare(text, line.firstPassed, line.firstTimeUnits);
-    text += ", 최종 수율 ";
-    appendShare(text, line.finallyPassed, line.units);
-    return text;
+    return formatYieldFigures("오늘 라인: ", line);
 }
 
 std::string formatLineAway(std::size_t waiting)

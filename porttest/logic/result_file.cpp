@@ -84,6 +84,20 @@ void appendPercent(std::string& text, double percent, int decimals)
     }
 }
 
+void appendShare(std::string& text, std::uint32_t part, std::uint32_t whole)
+{
+    if (whole == 0) {
+        text += "-";
+        return;
+    }
+    appendPercent(text, 100.0 * part / whole, 1);
+    text += "% (";
+    appendDecimal(text, part);
+    text += '/';
+    appendDecimal(text, whole);
+    text += ')';
+}
+
 std::string formatResultFile(const SummaryFigures& figures, const Diagnosis& diagnosis, const RunOutcome& outcome)
 {
     const std::uint64_t* const d = figures.disagreements;
@@ -141,16 +155,14 @@ void appendInputSection(std::string& text, const InputFinding& input, std::uint6
         const DateTime& t = input.sinceTime;
         text += "SinceTime=";
         appendDecimal(text, t.year, 4);
-        text += '-';
-        appendDecimal(text, t.month, 2);
-        text += '-';
-        appendDecimal(text, t.day, 2);
-        text += ' ';
-        appendDecimal(text, t.hour, 2);
-        text += ':';
-        appendDecimal(text, t.minute, 2);
-        text += ':';
-        appendDecimal(text, t.second, 2);
+        const struct {
+            char before;
+            std::uint8_t value;
+        } parts[] = {{'-', t.month}, {'-', t.day}, {' ', t.hour}, {':', t.minute}, {':', t.second}};
+        for (const auto& part : parts) {
+            text += part.before;
+            appendDecimal(text, part.value, 2);
+        }
         text += "\r\n";
     }
     appendNumberLine(text, "Changes", input.changes);

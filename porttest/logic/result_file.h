@@ -63,4 +63,8 @@ const char* findingWord(Finding finding);
 // runtime's formatter is not needed.
 void appendPercent(std::string& text, double percent, int decimals = 2);
 
+// `part` of `whole` in percent with one decimal and as the count:
+// "87.5% (7/8)"; "-" when `whole` is 0.
+void appendShare(std::string& text, std::uint32_t part, std::uint32_t whole);
+
 } // namespace zorik

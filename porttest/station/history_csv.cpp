@@ -110,6 +110,21 @@ std::string formatHistoryRow(const HistoryRow& row)
     return text;
 }
 
+void takeHistoryTextColumns(const std::vector<std::string>& columns, HistoryRow& row)
+{
+    row.station = columns[1];
+    row.serial = columns[2];
+    row.verdict = columns[4];
+    row.ended = columns[5];
+    row.unit = columns[9];
+    for (int i = 0; i < 3; ++i) {
+        row.input[i] = columns[10 + i];
+        row.rule[i] = columns[13 + i];
+    }
+    row.fixtureSuspect = columns[16] == "1";
+    row.program = columns[17];
+}
+
 bool parseHistoryRow(const std::string& line, HistoryRow& row)
 {
     std::vector<std::string> f;
@@ -121,22 +136,12 @@ bool parseHistoryRow(const std::string& line, HistoryRow& row)
         (f[16] != "0" && f[16] != "1"))
         return false;
     row.time = f[0];
-    row.station = f[1];
-    row.serial = f[2];
+    takeHistoryTextColumns(f, row);
     // ="SERIAL", as a spreadsheet-safe serial is written; a serial holds
     // no double quote, so no serial read is taken for one.
     if (row.serial.size() > 3 && row.serial.compare(0, 2, kTextOpen) == 0 && row.serial.back() == '"')
         row.serial = row.serial.substr(2, row.serial.size() - 3);
     row.attempt = static_cast<std::uint32_t>(attempt);
-    row.verdict = f[4];
-    row.ended = f[5];
-    row.unit = f[9];
-    for (int i = 0; i < 3; ++i) {
-        row.input[i] = f[10 + i];
-        row.rule[i] = f[13 + i];
-    }
-    row.fixtureSuspect = f[16] == "1";
-    row.program = f[17];
     return true;
 }
 

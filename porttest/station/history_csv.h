@@ -46,6 +46,11 @@ std::string formatHistoryRow(const HistoryRow& row);
 // torn or foreign line, the wrong number of fields.
 bool parseHistoryRow(const std::string& line, HistoryRow& row);
 
+// The row's text columns, in the file's order, from `columns`, a row's 18
+// fields as the file or the line's table holds them: the time and the
+// numbers are the caller's, each being checked its own way.
+void takeHistoryTextColumns(const std::vector<std::string>& columns, HistoryRow& row);
+
 // The file's lines (ended by LF, CR LF or the end), without their line
 // ends, whatever their quotes: a line torn inside a quoted field is one
 // line, and the next is the next.

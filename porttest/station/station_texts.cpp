@@ -8,24 +8,6 @@ namespace zorik {
 const char kBannerWaiting[] = "일련번호를 스캔하거나 입력하고 Enter를 누르십시오";
 const char kSerialLabel[] = "일련번호:";
 
-namespace {
-
-void appendShare(std::string& text, std::uint32_t part, std::uint32_t whole)
-{
-    if (whole == 0) {
-        text += "-";
-        return;
-    }
-    appendPercent(text, 100.0 * part / whole, 1);
-    text += "% (";
-    appendDecimal(text, part);
-    text += '/';
-    appendDecimal(text, whole);
-    text += ')';
-}
-
-} // namespace
-
 std::string formatTestingBanner(const std::string& serial, std::uint32_t attempt)
 {
     std::string text = "시험 중: " + serial + "  (시험 ";
@@ -62,14 +44,20 @@ std::string formatUnitBanner(const HistoryRow& row, const std::string& findingWo
     return text;
 }
 
-std::string formatYieldLine(const StationYield& yield)
+std::string formatYieldFigures(const char* heading, const StationYield& yield)
 {
-    std::string text = "오늘 이 스테이션: ";
+    std::string text = heading;
     appendDecimal(text, yield.units);
     text += "대, 첫 통과율 ";
     appendShare(text, yield.firstPassed, yield.firstTimeUnits);
     text += ", 최종 수율 ";
     appendShare(text, yield.finallyPassed, yield.units);
+    return text;
+}
+
+std::string formatYieldLine(const StationYield& yield)
+{
+    std::string text = formatYieldFigures("오늘 이 스테이션: ", yield);
     if (yield.topInput >= 0) {
         text += ", 최다 불량: 입력 ";
         appendDecimal(text, static_cast<std::uint64_t>(yield.topInput));

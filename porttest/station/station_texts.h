@@ -28,6 +28,10 @@ std::string formatTestingBanner(const std::string& serial, std::uint32_t attempt
 std::string formatUnitBanner(const HistoryRow& row, const std::string& findingWords, std::uint32_t fails,
                              const std::string& fileTrouble);
 
+// "<heading>12대, 첫 통과율 83.3% (10/11), 최종 수율 91.7% (11/12)": the
+// figures the station's and the line's yield lines share.
+std::string formatYieldFigures(const char* heading, const StationYield& yield);
+
 // "오늘 이 스테이션: 12대, 첫 통과율 83.3% (10/11), 최종 수율 91.7% (11/12),
 // 최다 불량: 입력 1 stuck-off 2건".
 std::string formatYieldLine(const StationYield& yield);

@@ -16,6 +16,14 @@ std::string exitCodeText(DWORD code) {
 
 } // namespace
 
+::testing::AssertionResult unitDone(const MainDialog& dialog, const std::string& utf8FirstLine, Millis timeout) {
+    const std::string expected = cp949(utf8FirstLine);
+    if (waitUntil([&] { return dialog.text(kBanner).substr(0, dialog.text(kBanner).find("\r\n")) == expected; },
+                  timeout, Millis(100)))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the banner reads " << quotedText(dialog.text(kBanner));
+}
+
 ::testing::AssertionResult showsText(const MainDialog& dialog, int id,
                                      const std::string& cp949Expected, Millis timeout) {
     std::string seen;

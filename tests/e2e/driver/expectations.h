@@ -30,6 +30,10 @@ inline constexpr long kShortestCycleMs = 330;
 // when there is no file or it is malformed.
 std::optional<Report> parsedReport(const std::optional<std::string>& file);
 
+// The banner's first line becomes `utf8FirstLine` within `timeout`: the
+// station's unit is done, "PASS  SN-1  (시험 1회째)".
+::testing::AssertionResult unitDone(const MainDialog& dialog, const std::string& utf8FirstLine, Millis timeout);
+
 // The control's text becomes `cp949Expected` within `timeout`.
 ::testing::AssertionResult showsText(const MainDialog& dialog, int id,
                                      const std::string& cp949Expected,

@@ -12,6 +12,7 @@
 
 #include "cp949_text.h"
 #include "expectations.h"
+#include "log_text.h"
 #include "line_outbox.h"
 #include "line_sync.h"
 #include "windows_history_files.h"
@@ -60,17 +61,7 @@ public:
         writeWindowsFile(windowsPath(name + ".sql"), sql);
         run("query " + dir_ + " " + name + ".out " + name + ".sql");
         waitForFile(windowsPath(name + ".out"));
-        std::vector<std::vector<std::string>> rows;
-        const std::string text = readWindowsFile(windowsPath(name + ".out"));
-        for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-            rows.emplace_back(1);
-            for (std::size_t i = start; i < end; ++i)
-                if (text[i] == '|')
-                    rows.back().emplace_back();
-                else
-                    rows.back().back() += text[i];
-        }
-        return rows;
+        return splitRows(readWindowsFile(windowsPath(name + ".out")), "\n", '|');
     }
     std::size_t count(const std::string& where = "true") const {
         const auto rows = query("SELECT COUNT(*) FROM zorik_unit WHERE " + where + ";");
@@ -133,15 +124,6 @@ private:
     std::string dir_, script_, port_, password_;
 };
 
-// The banner's first line once the unit is done.
-::testing::AssertionResult unitDone(const MainDialog& dialog, const std::string& firstLine) {
-    const std::string expected = cp949(firstLine);
-    if (waitUntil([&] { return dialog.text(kBanner).substr(0, dialog.text(kBanner).find("\r\n")) == expected; },
-                  kUnitTimeout, Millis(100)))
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "the banner reads " << quotedText(dialog.text(kBanner));
-}
-
 // The rows waiting for the database in the station's outbox files
 // (history.csv.OWNER.line), in bytes.
 std::size_t outboxBytes(const WorkDir& dir) {
@@ -181,8 +163,8 @@ TEST(LineDatabase, TwoStationsNumberAttemptsAcrossTheLine) {
         a.typeLine(kSerialField, serialA);
         b.typeLine(kSerialField, serialB);
         const int attemptA = ++tested[serialA], attemptB = ++tested[serialB];
-        ASSERT_TRUE(unitDone(a, "PASS  " + serialA + "  (시험 " + std::to_string(attemptA) + "회째)"));
-        ASSERT_TRUE(unitDone(b, "PASS  " + serialB + "  (시험 " + std::to_string(attemptB) + "회째)"));
+        ASSERT_TRUE(unitDone(a, "PASS  " + serialA + "  (시험 " + std::to_string(attemptA) + "회째)", kUnitTimeout));
+        ASSERT_TRUE(unitDone(b, "PASS  " + serialB + "  (시험 " + std::to_string(attemptB) + "회째)", kUnitTimeout));
         // Both rows in the database before the next units are scanned, as
         // units move along a line in minutes, not milliseconds.
         ASSERT_TRUE(waitUntil([&] { return server.count() == 2u * (round + 1); }, kArrivalTimeout, Millis(200)))
@@ -233,7 +215,7 @@ TEST(LineDatabase, ServerStoppedAndStartedAgain) {
         if (i == 3)
             server.start();
         dialog.typeLine(kSerialField, serials[i]);
-        ASSERT_TRUE(unitDone(dialog, std::string("PASS  ") + serials[i] + "  (시험 1회째)"));
+        ASSERT_TRUE(unitDone(dialog, std::string("PASS  ") + serials[i] + "  (시험 1회째)", kUnitTimeout));
         if (i == 1 || i == 2) {
             const std::string waiting = std::string("라인 DB 연결 안 됨: ") + std::to_string(i) + "행 대기";
             EXPECT_TRUE(waitUntil([&] { return contains(dialog.text(kYieldLine), waiting.c_str()); }, kArrivalTimeout,
@@ -346,7 +328,7 @@ TEST(LineDatabase, WrongPasswordAndUnknownSource) {
         EXPECT_EQ(dialog.text(kBanner).find(server.password()), std::string::npos);
         for (const char* serial : {"W-1", "W-2"}) {
             dialog.typeLine(kSerialField, serial);
-            ASSERT_TRUE(unitDone(dialog, std::string("PASS  ") + serial + "  (시험 1회째)"));
+            ASSERT_TRUE(unitDone(dialog, std::string("PASS  ") + serial + "  (시험 1회째)", kUnitTimeout));
             const std::string banner = dialog.text(kBanner);
             EXPECT_EQ(banner.find(source.state), std::string::npos) << quotedText(banner);
             EXPECT_TRUE(contains(banner, "라인 DB 연결 안 됨")) << quotedText(banner);

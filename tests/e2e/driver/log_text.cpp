@@ -7,6 +7,20 @@
 
 namespace zorik::e2e {
 
+std::vector<std::vector<std::string>> splitRows(const std::string& text, const char* lineEnd, char separator) {
+    const std::size_t endLength = std::string(lineEnd).size();
+    std::vector<std::vector<std::string>> rows;
+    for (std::size_t start = 0, end; (end = text.find(lineEnd, start)) != std::string::npos; start = end + endLength) {
+        rows.emplace_back(1);
+        for (std::size_t i = start; i < end; ++i)
+            if (text[i] == separator)
+                rows.back().emplace_back();
+            else
+                rows.back().back() += text[i];
+    }
+    return rows;
+}
+
 std::vector<std::string> splitCrLf(const std::string& text) {
     std::vector<std::string> lines;
     std::string::size_type start = 0;

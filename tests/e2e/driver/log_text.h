@@ -25,6 +25,11 @@ struct LogLine {
 // Splits code page 949 text at CR LF; a last line without CR LF is kept.
 std::vector<std::string> splitCrLf(const std::string& text);
 
+// The lines of `text` ended by `lineEnd` (a last one without it is left
+// out), each split at every `separator`: for files and query output that
+// hold no quoted field.
+std::vector<std::vector<std::string>> splitRows(const std::string& text, const char* lineEnd, char separator);
+
 // Parses one line (code page 949, without its CR LF) of the form
 //   " %016X : %02d시 %02d분 %02d초 - 입력[%d] : 출력[%d] = %s : %s".
 std::optional<LogLine> parseLogLine(const std::string& cp949Line);

@@ -16,6 +16,7 @@
 
 #include "cp949_text.h"
 #include "expectations.h"
+#include "log_text.h"
 #include "zorik_texts.h"
 
 namespace zorik::e2e {
@@ -48,16 +49,7 @@ private:
 // The file's rows, split at every comma: the rows these tests make hold
 // no quoted field.
 std::vector<std::vector<std::string>> csvRows(const std::string& bytes) {
-    std::vector<std::vector<std::string>> rows;
-    for (std::size_t start = 0, end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        rows.emplace_back(1);
-        for (std::size_t i = start; i < end; ++i)
-            if (bytes[i] == ',')
-                rows.back().emplace_back();
-            else
-                rows.back().back() += bytes[i];
-    }
-    return rows;
+    return splitRows(bytes, "\r\n", ',');
 }
 
 // The rows waiting in the pending files beside history.csv.
@@ -85,15 +77,6 @@ std::size_t pendingRows(const WorkDir& dir) {
 
 enum Column { kSerial = 2, kAttempt = 3, kVerdict = 4, kEnded = 5, kCycles = 6, kInput0 = 10, kRule0 = 13,
               kFixtureSuspect = 16 };
-
-// The banner's first line once the unit is done: "PASS  SN-1  (시험 1회째)".
-::testing::AssertionResult unitDone(const MainDialog& dialog, const std::string& firstLine) {
-    const std::string expected = cp949(firstLine);
-    if (waitUntil([&] { return dialog.text(kBanner).substr(0, dialog.text(kBanner).find("\r\n")) == expected; },
-                  kUnitTimeout, Millis(100)))
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "the banner reads " << quotedText(dialog.text(kBanner));
-}
 
 TEST(Station, EachUnitGetsItsRowAndEnterNeverLeaves) {
     WorkDir dir;
@@ -136,7 +119,7 @@ TEST(Station, EachUnitGetsItsRowAndEnterNeverLeaves) {
         SCOPED_TRACE(unit.serial);
         fixture.put(unit.sim);
         dialog.typeLine(kSerialField, unit.serial);
-        ASSERT_TRUE(unitDone(dialog, unit.banner));
+        ASSERT_TRUE(unitDone(dialog, unit.banner, kUnitTimeout));
         // Cleared and ready for the next scan.
         EXPECT_EQ(dialog.text(kSerialField), "");
     }
@@ -178,7 +161,7 @@ TEST(Station, EachUnitGetsItsRowAndEnterNeverLeaves) {
     ASSERT_TRUE(waitUntil([&] { return dialog.text(kBanner).rfind(cp949("시험 중: SN-C"), 0) == 0; }, kReactionTimeout));
     ASSERT_TRUE(showsText(dialog, kTestButton, cp949(kTestRunningCaption)));
     dialog.click(kTestButton);
-    ASSERT_TRUE(unitDone(dialog, "INCOMPLETE  SN-C  (시험 1회째)"));
+    ASSERT_TRUE(unitDone(dialog, "INCOMPLETE  SN-C  (시험 1회째)", kUnitTimeout));
     const auto after = csvRows(dir.readFile("history.csv").value_or(""));
     ASSERT_EQ(after.size(), 5u);
     EXPECT_EQ(after[4][kVerdict], "INCOMPLETE");
@@ -207,7 +190,7 @@ TEST(Station, FixtureSuspectAndAHistoryHeldOpen) {
             CloseHandle(held);
         }
         dialog.typeLine(kSerialField, serials[i]);
-        ASSERT_TRUE(unitDone(dialog, std::string("FAIL  ") + serials[i] + "  (시험 1회째)"));
+        ASSERT_TRUE(unitDone(dialog, std::string("FAIL  ") + serials[i] + "  (시험 1회째)", kUnitTimeout));
         const std::string banner = dialog.text(kBanner);
         EXPECT_EQ(banner.find(cp949("경고: ")) != std::string::npos, i >= 2) << quotedText(banner);
         // Held: waited for (5 s), then the row waits in this program's own
