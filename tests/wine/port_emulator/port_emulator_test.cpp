@@ -390,17 +390,26 @@ TEST_F(PortEmulatorOnWinXpWithGiveio, ATestCycleMovesTheseBytes)
 // and by ordinal: each reaches the three functions with its arguments.
 class MsvcClientsOnWinXpWithGiveio : public PortEmulatorOnWinXpWithGiveio {};
 
+// Each way a Microsoft-ABI client binds, and the steps every one of them
+// takes: the mode's writes, then a read of each channel (3 touches no port).
+const struct {
+    const char* program;
+    const char* arguments;
+} MSVC_BINDINGS[] = {{"zorik_msvc_linked.exe", ""}, {"zorik_msvc_loading.exe", "name"}, {"zorik_msvc_loading.exe", "ordinal"}};
+
+std::vector<Step> msvcClientSteps()
+{
+    std::vector<Step> steps = openThenWriteTable(1, true);
+    for (int channel = 0; channel < 4; ++channel)
+        steps.push_back({"Zorik_Read(" + std::to_string(channel) + ")",
+                         channel < 3 ? std::vector<PortAccess>{in(0x20)} : std::vector<PortAccess>{}});
+    return steps;
+}
+
 TEST_F(MsvcClientsOnWinXpWithGiveio, EveryBindingDrivesThePort)
 {
-    const struct {
-        const char* program;
-        const char* arguments;
-    } rows[] = {{"zorik_msvc_linked.exe", ""}, {"zorik_msvc_loading.exe", "name"}, {"zorik_msvc_loading.exe", "ordinal"}};
-    std::vector<Step> expected = openThenWriteTable(1, true);
-    for (int channel = 0; channel < 4; ++channel)
-        expected.push_back({"Zorik_Read(" + std::to_string(channel) + ")",
-                            channel < 3 ? std::vector<PortAccess>{in(0x20)} : std::vector<PortAccess>{}});
-    for (const auto& row : rows) {
+    const std::vector<Step> expected = msvcClientSteps();
+    for (const auto& row : MSVC_BINDINGS) {
         SCOPED_TRACE(row.program + std::string(" ") + row.arguments);
         const ScriptRun run = runScript(row.arguments, besideThisTest(row.program));
         EXPECT_EQ("Zorik_Open(1)=1\nstatus 20: 1 0 1 0\n", run.output);
@@ -888,15 +897,8 @@ class InpOutX64MsvcClients : public InpOutX64 {};
 
 TEST_F(InpOutX64MsvcClients, EveryBindingDrivesThePort)
 {
-    const struct {
-        const char* program;
-        const char* arguments;
-    } rows[] = {{"zorik_msvc_linked.exe", ""}, {"zorik_msvc_loading.exe", "name"}, {"zorik_msvc_loading.exe", "ordinal"}};
-    std::vector<Step> expected = openThenWriteTable(1, true);
-    for (int channel = 0; channel < 4; ++channel)
-        expected.push_back({"Zorik_Read(" + std::to_string(channel) + ")",
-                            channel < 3 ? std::vector<PortAccess>{in(0x20)} : std::vector<PortAccess>{}});
-    for (const auto& row : rows) {
+    const std::vector<Step> expected = msvcClientSteps();
+    for (const auto& row : MSVC_BINDINGS) {
         SCOPED_TRACE(row.program + std::string(" ") + row.arguments);
         const StagedLibrary staged(row.program, "", besideTheLibrary());
         ASSERT_FALSE(staged.programPath().empty()) << staged.problem();
